@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds every preset and runs every test: native suites, the Windows suites and end-to-end
+# tests under Wine inside Xvfb, and a replay of each fuzz target's seeds. Ends with a line
+# "N passed, M failed".
+set -uo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+cd "$root"
+
+"$here/setup.sh" || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
+
+passed=0
+failed=0
+logs="$root/build/logs"
+mkdir -p "$logs"
+
+# Adds the counts of one ctest log to the totals; a build or ctest failure with no count is one
+# failed step.
+tally() {
+  local log="$1" status="$2" line total nfail
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -n "$line" ]; then
+    nfail=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + total - nfail))
+    failed=$((failed + nfail))
+  elif [ "$status" != 0 ]; then
+    failed=$((failed + 1))
+  fi
+}
+
+step() {  # step NAME COMMAND... : runs a build step, counting a failure
+  local name="$1"; shift
+  echo "== $name"
+  if ! "$@" >"$logs/$name.log" 2>&1; then
+    tail -n 60 "$logs/$name.log"
+    echo "== $name FAILED (log: build/logs/$name.log)"
+    failed=$((failed + 1))
+    return 1
+  fi
+}
+
+run_tests() {  # run_tests NAME COMMAND... : runs a ctest invocation and adds its counts
+  local name="$1"; shift
+  echo "== $name"
+  "$@" 2>&1 | tee "$logs/$name.log" | grep -E '(Failed|\*\*\*|tests passed)' || true
+  tally "$logs/$name.log" "${PIPESTATUS[0]}"
+}
+
+jobs=$(nproc)
+
+if step configure-native cmake --preset native && step build-native cmake --build --preset native -j "$jobs"; then
+  run_tests test-native ctest --preset native --no-tests=error -j "$jobs"
+fi
+
+if step configure-win32 cmake --preset win32 && step build-win32 cmake --build --preset win32 -j "$jobs"; then
+  # One persistent wineserver and one X display serve every Windows test.
+  run_tests test-win32 "$here/with-display.sh" ctest --preset win32 --no-tests=error
+fi
+
+if step configure-fuzz cmake --preset fuzz && step build-fuzz cmake --build --preset fuzz -j "$jobs"; then
+  run_tests test-fuzz ctest --preset fuzz --no-tests=error -j "$jobs"
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]

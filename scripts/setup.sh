@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs, idempotently, everything the build and tests need on Debian 12 (run as root or with
+# sudo available), then prepares the Wine prefix. Reruns take seconds.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+
+SUDO=""
+if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
+APT=($SUDO env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300)
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+wanted=$(grep -v '^\s*#' "$here/packages.txt" | sed 's/\s*#.*//' | grep -v '^\s*$')
+missing=()
+for pkg in $wanted; do installed "$pkg" || missing+=("$pkg"); done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  "${APT[@]}" update -q
+  "${APT[@]}" install -y -q "${missing[@]}"
+fi
+
+# A Chinese UTF-8 locale gives Wine code page 936 and a CJK interface font.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
+  $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 || true
+fi
+
+"$here/wine-prefix.sh" "$root/build/wineprefix"
+echo "setup: done"

@@ -1,0 +1,7 @@
+#include "cli/commands.h"
+
+namespace cli {
+
+void addSearchCommand(std::vector<Command>&) {}
+
+}  // namespace cli

@@ -1,0 +1,11 @@
+#include <windows.h>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+void sleepMs(unsigned milliseconds) { Sleep(milliseconds); }
+
+std::uint32_t tickCount() { return GetTickCount(); }
+
+}  // namespace platform

@@ -1,0 +1,1 @@
+// Replaced when this module lands.
