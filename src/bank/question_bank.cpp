@@ -52,8 +52,8 @@ QuestionBank::QuestionBank(RecordDatabase& database, BankPrompts& prompts,
     : database_(database), prompts_(prompts), runDir_(std::move(runDir)), files_(files) {}
 
 std::filesystem::path QuestionBank::bankFolder() const {
-  return runDir_ / std::filesystem::path(std::u8string(
-                       reinterpret_cast<const char8_t*>(kFolderName)));
+  return runDir_ /
+         std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(kFolderName)));
 }
 
 std::filesystem::path QuestionBank::bankPath(const std::string& name) const {

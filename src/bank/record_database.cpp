@@ -64,8 +64,8 @@ struct RecordDatabase::Database {
   std::int64_t index = 0;
 
   std::uint64_t slotOffset(std::int64_t i) const {
-    return layout.dataStart + static_cast<std::uint64_t>(i) *
-                                  static_cast<std::uint64_t>(layout.header.recordSize);
+    return layout.dataStart +
+           static_cast<std::uint64_t>(i) * static_cast<std::uint64_t>(layout.header.recordSize);
   }
 };
 
@@ -142,9 +142,8 @@ bool RecordDatabase::createDatabase(const std::filesystem::path& path,
   bool companion = std::any_of(fields.begin(), fields.end(),
                                [](const Field& f) { return f.type == kBytes || f.type == kMemo; });
   if (!companion) return true;
-  auto companionFile =
-      files_.open(withDefaultExtension(target).replace_extension(".EDT"),
-                  {platform::OpenMode::create, true}, fault);
+  auto companionFile = files_.open(withDefaultExtension(target).replace_extension(".EDT"),
+                                   {platform::OpenMode::create, true}, fault);
   if (!companionFile) return fail(kCompanionCreateFailed);
   std::string block(kCompanionBlock, '\0');
   putInt32(block.data(), static_cast<std::int32_t>(kCompanionMagic));
@@ -245,7 +244,8 @@ bool RecordDatabase::repairTail(Database& db, std::uint64_t fileLength) {
     if (!db.file->writeAt(kCountOffset, raw, 4)) return failFile(*db.file, kWriteRecordFailed);
   }
   if (db.options.readOnly) return true;
-  if (fileLength != db.slotOffset(h.recordCount) && !db.file->truncate(db.slotOffset(h.recordCount)))
+  if (fileLength != db.slotOffset(h.recordCount) &&
+      !db.file->truncate(db.slotOffset(h.recordCount)))
     return failFile(*db.file, kWriteRecordFailed);
   if (h.recordCount == 0) return true;
   char raw[4];
@@ -265,8 +265,8 @@ bool RecordDatabase::checkCompanion(Database& db) {
   path.replace_extension(".EDT");
   platform::FileFault fault;
   auto file = files_.open(
-      path, {db.options.readOnly ? platform::OpenMode::readOnly : platform::OpenMode::readWrite,
-             false},
+      path,
+      {db.options.readOnly ? platform::OpenMode::readOnly : platform::OpenMode::readWrite, false},
       fault);
   if (!file) return fail(kCompanionReadFailed);
   char head[kCompanionHeaderSize];
@@ -347,8 +347,8 @@ bool RecordDatabase::goTo(std::int32_t number) {
   if (!db) return false;
   std::int32_t count, serial;
   if (!readCountAndSerial(*db, kPositionLockWaitMs, count, serial)) return false;
-  db->index = std::max<std::int64_t>(0, std::min<std::int64_t>(std::int64_t{number} - 1,
-                                                               std::int64_t{count} - 1));
+  db->index = std::max<std::int64_t>(
+      0, std::min<std::int64_t>(std::int64_t{number} - 1, std::int64_t{count} - 1));
   return true;
 }
 
@@ -380,8 +380,9 @@ bool RecordDatabase::readValue(std::string_view name, FieldValue& value) {
   value.type = f.type;
   if (db->index < 0) return fail(kSeekFailed);
   char slot[kMaxTextWidth];
-  std::int64_t got = db->file->readAt(db->slotOffset(db->index) + static_cast<std::uint64_t>(f.offset),
-                                      slot, static_cast<std::size_t>(f.width));
+  std::int64_t got =
+      db->file->readAt(db->slotOffset(db->index) + static_cast<std::uint64_t>(f.offset), slot,
+                       static_cast<std::size_t>(f.width));
   if (got < 0) return failFile(*db->file, kReadFieldFailed);
   if (got < f.width) return fail(kSeekFailed);
   std::int32_t i32 = getInt32(slot);
@@ -506,8 +507,7 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
   if (!lockRange(*db, kCountOffset, 1, 0)) return false;
   bool ok = [&] {
     char raw[8];
-    if (db->file->readAt(kCountOffset, raw, 8) != 8)
-      return failFile(*db->file, kRecordCountFailed);
+    if (db->file->readAt(kCountOffset, raw, 8) != 8) return failFile(*db->file, kRecordCountFailed);
     const std::int32_t count = getInt32(raw), serial = getInt32(raw + 4);
     if (count < 0 || serial <= 0 || count == INT32_MAX || serial == INT32_MAX)
       return fail(kWriteRecordFailed);
@@ -547,9 +547,13 @@ bool RecordDatabase::markDeleted() {
   if (got < 4) return fail(kNoCurrentRecord);
   std::int32_t serial = getInt32(raw);
   if (serial <= 0) return true;
-  putInt32(raw, -serial);
-  if (!db->file->writeAt(db->slotOffset(db->index), raw, 4))
-    return failFile(*db->file, kWriteRecordFailed);
+  char marked[4];
+  putInt32(marked, -serial);
+  if (!db->file->writeAt(db->slotOffset(db->index), marked, 4)) {
+    failFile(*db->file, kWriteRecordFailed);
+    db->file->writeAt(db->slotOffset(db->index), raw, 4);  // undo a partial write
+    return false;
+  }
   return true;
 }
 
@@ -599,9 +603,10 @@ bool RecordDatabase::scanRecords(const std::vector<std::string>& fieldNames,
       row.serial = getInt32(rec);
       for (std::size_t k = 0; k < chosen.size(); ++k) {
         const Field& f = *chosen[k];
-        texts[k] = f.type == kText
-                       ? readTextSlot(std::string_view(rec + f.offset, static_cast<std::size_t>(f.width)))
-                       : std::string_view();
+        texts[k] =
+            f.type == kText
+                ? readTextSlot(std::string_view(rec + f.offset, static_cast<std::size_t>(f.width)))
+                : std::string_view();
       }
       if (!visit(row)) return true;
     }
@@ -620,8 +625,7 @@ bool RecordDatabase::purgeDeleted() {
   if (!lockRange(*db, kCountOffset, 1, 0)) return false;
   std::int32_t kept = 0, count = 0;
   char raw[4];
-  bool ok = db->file->readAt(kCountOffset, raw, 4) == 4 ||
-            failFile(*db->file, kRecordCountFailed);
+  bool ok = db->file->readAt(kCountOffset, raw, 4) == 4 || failFile(*db->file, kRecordCountFailed);
   if (ok) {
     count = getInt32(raw);
     ok = rewriteKept(*db, count, kept);
@@ -662,8 +666,7 @@ bool RecordDatabase::rewriteKept(Database& db, std::int32_t count, std::int32_t&
   };
 
   std::string prefix(db.layout.dataStart, '\0');
-  if (db.file->readAt(0, prefix.data(), prefix.size()) !=
-      static_cast<std::int64_t>(prefix.size()))
+  if (db.file->readAt(0, prefix.data(), prefix.size()) != static_cast<std::int64_t>(prefix.size()))
     return abandon(*db.file, kReadRecordFailed);
   if (!temp->writeAt(0, prefix.data(), prefix.size())) return abandon(*temp, kWriteRecordFailed);
 

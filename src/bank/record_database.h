@@ -34,7 +34,7 @@ struct FieldValue {
 // One record handed to a sequential read; views stay valid only during the call.
 struct ScanRow {
   std::int32_t recordNumber = 0;
-  std::int32_t serial = 0;  // negative when marked deleted
+  std::int32_t serial = 0;                               // negative when marked deleted
   const std::vector<std::string_view>* texts = nullptr;  // the chosen text fields, in order
 };
 

@@ -11,7 +11,7 @@
 
 namespace bank {
 
-inline constexpr std::uint32_t kMagic = 0x42444557;  // "WEDB"
+inline constexpr std::uint32_t kMagic = 0x42444557;           // "WEDB"
 inline constexpr std::uint32_t kCompanionMagic = 0x54444557;  // "WEDT"
 inline constexpr std::uint32_t kVersion = 0x00010000;
 inline constexpr std::size_t kHeaderSize = 112;

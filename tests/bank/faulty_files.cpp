@@ -53,8 +53,8 @@ bool FaultyFiles::allowChange(bool& torn) {
   torn = false;
   if (dead_) return false;
   if (++changes_ != failAt_ || fault_ == Fault::none) return true;
+  torn = true;  // a full disk also takes part of the write before it fails
   if (fault_ == Fault::diskFull) return false;
-  torn = fault_ == Fault::tornWrite;
   dead_ = true;
   return false;
 }

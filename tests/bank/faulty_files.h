@@ -1,7 +1,7 @@
 // A file system that counts every change it makes (writes, cuts, renames, removals) and can
 // make the N-th one fail: as a crash (that change and everything after it never happens), as a
-// torn write (half of it lands, then the crash) or as a full disk (that one change fails and
-// the program carries on).
+// torn write (half of it lands, then the crash) or as a full disk (half of that one write
+// lands, it fails, and the program carries on).
 #pragma once
 
 #include <memory>

@@ -31,8 +31,8 @@ std::string engineDump(RecordDatabase& db) {
 
 // The same lines, read by the oracle.
 std::string oracleDump(const std::filesystem::path& file) {
-  return runCommand("python3 " + quoted(std::string(QUORVIX_TOOLS) + "/edb_oracle.py") +
-                    " dump " + quoted(file.string()) +
+  return runCommand("python3 " + quoted(std::string(QUORVIX_TOOLS) + "/edb_oracle.py") + " dump " +
+                    quoted(file.string()) +
                     " | python3 -c 'import json,sys; d=json.load(sys.stdin); "
                     "print(d[\"count\"], d[\"next_serial\"]); "
                     "[print(r[\"serial\"], *r[\"hex\"]) for r in d[\"records\"]]'")
@@ -279,8 +279,8 @@ TEST_F(RecordDatabaseTest, EveryFieldTypeRoundTrips) {
 
   ASSERT_TRUE(db.openDatabase(path));
   EXPECT_EQ(db.layout()->header.recordSize, 4 + 1 + 2 + 4 + 8 + 4 + 8 + 1 + 8 + 4 + 8 + 4 + 4);
-  ASSERT_TRUE(db.addRecord({"200", "-3", "123456", "9000000000", "1.5", "2.25", "1", "1e9", "7",
-                            "texttext!", "", ""}));
+  ASSERT_TRUE(db.addRecord(
+      {"200", "-3", "123456", "9000000000", "1.5", "2.25", "1", "1e9", "7", "texttext!", "", ""}));
   EXPECT_EQ(db.readField("b"), "200");
   EXPECT_EQ(db.readField("s"), "-3");
   EXPECT_EQ(db.readField("i"), "123456");
@@ -329,11 +329,11 @@ TEST_F(DamagedFileTest, HostileHeadersAreRefused) {
   expectRefused(good.substr(0, 111), -22);
   expectRefused("WEDX" + good.substr(4), -22);
   expectRefused(patched(4, 0x00010001), -23);
-  expectRefused(patched(16, -1), -22);         // negative count
-  expectRefused(patched(20, 0), -22);          // next serial not positive
-  expectRefused(patched(24, 0), -22);          // record size
-  expectRefused(patched(24, 2000), -22);       // not 4 + the field widths
-  expectRefused(patched(112, 0), -22);         // no fields
+  expectRefused(patched(16, -1), -22);           // negative count
+  expectRefused(patched(20, 0), -22);            // next serial not positive
+  expectRefused(patched(24, 0), -22);            // record size
+  expectRefused(patched(24, 2000), -22);         // not 4 + the field widths
+  expectRefused(patched(112, 0), -22);           // no fields
   expectRefused(patched(112, 0x7FFFFFFF), -22);  // more descriptors than the file holds
   expectRefused(patched(116 + 20, 13), -22);     // type
   expectRefused(patched(116 + 24, -4), -22);     // offset

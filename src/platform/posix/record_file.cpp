@@ -1,3 +1,5 @@
+#include "platform/record_file.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -5,8 +7,6 @@
 
 #include <cerrno>
 #include <cstdio>
-
-#include "platform/record_file.h"
 
 namespace platform {
 namespace {
@@ -95,9 +95,7 @@ class PosixRecordFile final : public RecordFile {
     // A read-only descriptor can only take a shared lock, which still keeps writers out.
     return setLock(writable_ ? F_WRLCK : F_RDLCK, offset, size);
   }
-  void unlock(std::uint64_t offset, std::uint64_t size) override {
-    setLock(F_UNLCK, offset, size);
-  }
+  void unlock(std::uint64_t offset, std::uint64_t size) override { setLock(F_UNLCK, offset, size); }
 
   FileFault lastFault() const override { return fault_; }
 

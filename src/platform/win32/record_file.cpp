@@ -1,9 +1,10 @@
+#include "platform/record_file.h"
+
 #include <windows.h>
 
 #include <algorithm>
 
 #include "platform/clock.h"
-#include "platform/record_file.h"
 
 namespace platform {
 namespace {
@@ -168,9 +169,7 @@ class Win32FileSystem final : public FileSystem {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
   }
 
-  bool remove(const std::filesystem::path& path) override {
-    return DeleteFileW(path.c_str()) != 0;
-  }
+  bool remove(const std::filesystem::path& path) override { return DeleteFileW(path.c_str()) != 0; }
 };
 
 }  // namespace
