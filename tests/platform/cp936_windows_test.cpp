@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/cp936.h"
+#include "platform/gbk_text.h"
 #include "platform/utf8.h"
 
 namespace {
@@ -114,6 +115,19 @@ TEST(Utf8AgainstWindows, ValidAndInvalidSequences) {
        {"plain", "\xE4\xB8\xAD\xE6\x96\x87", "\xF0\x9F\x98\x80", "\xEF\xBF\xBF", "\xC3", "\xC3(",
         "\xE4\xB8", "\xE4\xB8(", "\x80x", "\xFFx", "\xC0\xAF", "\xF0\x9F\x98", "\xF4\x8F\xBF\xBF"})
     mismatches.check(text, utf8::toUtf16(text), systemToUtf16(CP_UTF8, text));
+}
+
+TEST(GbkTextAgainstWindows, CharactersStepAsCharNextExA) {
+  int mismatches = 0;
+  // From 1: CharNextExA does not step past a NUL, which ends its string.
+  for (int first = 1; first < 256; ++first)
+    for (int second = 0; second < 256; ++second) {
+      const char pair[3] = {char(first), char(second), 'x'};
+      std::size_t system = std::size_t(CharNextExA(936, pair, 0) - pair);
+      if (gbk::charLength(std::string_view(pair, 3), 0) != system && ++mismatches <= 10)
+        ADD_FAILURE() << "bytes " << hex(std::string(pair, 2)) << ": system steps " << system;
+    }
+  EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace

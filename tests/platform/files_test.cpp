@@ -1,9 +1,10 @@
+#include "platform/files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/files.h"
 #include "platform/run_directory.h"
 
 namespace fs = std::filesystem;
