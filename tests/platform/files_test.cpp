@@ -60,6 +60,8 @@ TEST(Files, ReadGivesWholeFilesAndNothingForFolders) {
   EXPECT_EQ(platform::readFile(dir / "big.bin"), big);
   ASSERT_TRUE(platform::writeFileAtomic(dir / "empty.bin", ""));
   EXPECT_EQ(platform::readFile(dir / "empty.bin"), "");
+  ASSERT_TRUE(platform::writeFileDurably(dir / "big.bin", "x"));
+  EXPECT_EQ(platform::readFile(dir / "big.bin"), "x");
   EXPECT_EQ(platform::readFile(dir), std::nullopt);
   EXPECT_EQ(platform::readFile(dir / "missing.bin"), std::nullopt);
 }
