@@ -5,18 +5,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "fresh_folder.h"
 #include "platform/run_directory.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path freshFolder(const fs::path& name) {
-  auto dir = fs::temp_directory_path() / fs::path(u8"quorvix测试") / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
 
 TEST(Files, AtomicWriteReplacesContentAndLeavesNoTemporary) {
   auto dir = freshFolder("atomic");
