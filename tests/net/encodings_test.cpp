@@ -67,7 +67,7 @@ TEST(Utf8Conversion, RoundTripsGbkTextWithAsciiLookingTrailBytes) {
 }
 
 TEST(Utf8Conversion, ReplacesWhatGbkLacks) {
-  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80z"), "a?z");  // an emoji
+  EXPECT_EQ(Utf8ToGbk("a\xF0\x9F\x98\x80z"), "a??z");  // an emoji: one "?" a UTF-16 unit
 }
 
 TEST(Md5Hex, MatchesTheRfcVectors) {

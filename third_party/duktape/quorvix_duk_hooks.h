@@ -12,6 +12,9 @@ typedef struct QuorvixDukHooks {
   void *context;
 } QuorvixDukHooks;
 
+/* Reports a fatal engine error on stderr and aborts: it must not return. */
+void quorvix_duk_fatal(void *udata, const char *msg);
+
 #if defined(__cplusplus)
 }
 #endif
