@@ -1,5 +1,4 @@
-#include <wincrypt.h>
-#include <windows.h>
+#include <windows.h>  // includes wincrypt.h
 
 #include <algorithm>
 #include <limits>
