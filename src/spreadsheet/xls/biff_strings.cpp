@@ -73,7 +73,10 @@ bool SegmentedReader::readChars(std::size_t count, bool wide, std::u16string& ou
     }
     std::size_t width = wide ? 2 : 1;
     std::size_t available = std::min(count, (data.size() - pos_) / width);
-    if (available == 0) return false;  // half a wide character before the boundary
+    if (available == 0) {  // a stray byte before the boundary: the text goes on behind it
+      pos_ = data.size();
+      continue;
+    }
     for (std::size_t i = 0; i < available; ++i, pos_ += width) {
       out.push_back(wide ? static_cast<char16_t>(u16At(data, pos_))
                          : static_cast<char16_t>(byteAt(data, pos_)));
