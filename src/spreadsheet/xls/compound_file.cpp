@@ -52,10 +52,10 @@ bool CompoundFile::open(std::string_view bytes, std::string& error) {
   }
   version4_ = major == 4;
   std::uint64_t sectorSize = std::uint64_t{1} << sectorShift_;
-  sectorCount_ = bytes.size() > sectorSize
-                     ? static_cast<std::uint32_t>((bytes.size() - sectorSize + sectorSize - 1) /
-                                                  sectorSize)
-                     : 0;
+  sectorCount_ =
+      bytes.size() > sectorSize
+          ? static_cast<std::uint32_t>((bytes.size() - sectorSize + sectorSize - 1) / sectorSize)
+          : 0;
   miniCutoff_ = u32At(bytes, 0x38);
   return loadFat(error) && loadDirectory(u32At(bytes, 0x30), error) &&
          loadMiniFat(u32At(bytes, 0x3C), error);
@@ -131,8 +131,8 @@ bool CompoundFile::readChain(std::uint32_t start, std::uint64_t size, std::strin
       error = "damaged compound file: sector outside the file";
       return false;
     }
-    out.append(data.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(
-                                  data.size(), size - out.size()))));
+    out.append(data.substr(
+        0, static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), size - out.size()))));
   }
   return true;
 }
@@ -215,8 +215,8 @@ bool CompoundFile::readStream(int index, std::string& out, std::string& error) c
       error = "damaged compound file: mini sector outside the mini stream";
       return false;
     }
-    std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(
-        {kMiniSectorSize, size - out.size(), miniStream.size() - offset}));
+    std::size_t take = static_cast<std::size_t>(
+        std::min<std::uint64_t>({kMiniSectorSize, size - out.size(), miniStream.size() - offset}));
     out.append(miniStream, static_cast<std::size_t>(offset), take);
   }
   return true;

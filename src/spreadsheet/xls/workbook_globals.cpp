@@ -145,7 +145,8 @@ bool readGlobals(std::string_view stream, xlmodel::Workbook& book, Globals& glob
     error = "damaged workbook: a record runs past the end of the stream";
     return false;
   }
-  for (std::size_t i = 0; i < book.fonts.size(); ++i) book.fonts[i].color = palette.rgb(fontColors[i]);
+  for (std::size_t i = 0; i < book.fonts.size(); ++i)
+    book.fonts[i].color = palette.rgb(fontColors[i]);
   for (xlmodel::Xf& xf : book.xfs) {
     if (xf.font >= book.fonts.size()) xf.font = 0;
   }

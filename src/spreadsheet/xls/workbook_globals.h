@@ -17,8 +17,8 @@ struct SheetEntry {
 };
 
 struct Globals {
-  std::vector<SheetEntry> sheets;  // in file order, every kind
-  std::uint32_t activeTab = 0;     // index into `sheets`
+  std::vector<SheetEntry> sheets;     // in file order, every kind
+  std::uint32_t activeTab = 0;        // index into `sheets`
   std::size_t sharedStringCount = 0;  // the first entries of Workbook::strings
 };
 

@@ -14,9 +14,9 @@
 
 namespace {
 
+using xlmodel::CellType;
 using xls_test::OracleBook;
 using xls_test::OracleCell;
-using xlmodel::CellType;
 
 const xls_test::OracleTable& oracle() {
   static const xls_test::OracleTable table = xls_test::loadOracleTable(XLS_ORACLE_TABLE);
@@ -32,10 +32,11 @@ bool load(const std::string& relative, xlmodel::Workbook& book, std::string& err
 }
 
 const xlmodel::Cell* findCell(const xlmodel::Sheet& sheet, std::uint32_t row, std::uint32_t col) {
-  auto it = std::lower_bound(sheet.cells.begin(), sheet.cells.end(), std::make_pair(row, col),
-                             [](const xlmodel::Cell& c, const std::pair<std::uint32_t, std::uint32_t>& p) {
-                               return std::make_pair(c.row, c.col) < p;
-                             });
+  auto it = std::lower_bound(
+      sheet.cells.begin(), sheet.cells.end(), std::make_pair(row, col),
+      [](const xlmodel::Cell& c, const std::pair<std::uint32_t, std::uint32_t>& p) {
+        return std::make_pair(c.row, c.col) < p;
+      });
   return it != sheet.cells.end() && it->row == row && it->col == col ? &*it : nullptr;
 }
 
@@ -58,7 +59,7 @@ std::string disagreement(const xlmodel::Workbook& book, const xlmodel::Cell* cel
     case 's':
       if (cell->type != CellType::String) return "string read as another type";
       return book.strings.at(cell->text) == xls_test::fromUtf16Hex(expected.value) ? ""
-                                                                                     : "string text";
+                                                                                   : "string text";
     case 'b':
       if (cell->type != CellType::Boolean) return "Boolean read as another type";
       return cell->number == std::stod(expected.value) ? "" : "Boolean value";
@@ -110,7 +111,8 @@ TEST(XlsCorpus, AgreesWithTheReferenceReaderCellByCell) {
       }
       if (cell != nullptr && expected.fmtId >= 0) {
         ++formats;
-        formatsAgreed += book.xfs.at(cell->xf).numFmtId == static_cast<std::uint32_t>(expected.fmtId);
+        formatsAgreed +=
+            book.xfs.at(cell->xf).numFmtId == static_cast<std::uint32_t>(expected.fmtId);
       }
     }
     for (const xlmodel::Cell& cell : sheet.cells) {
@@ -119,9 +121,10 @@ TEST(XlsCorpus, AgreesWithTheReferenceReaderCellByCell) {
     }
   }
   double rate = cells ? 100.0 * agreed / cells : 0;
-  std::printf("xls agreement: %zu files, %zu of %zu reference cells agree (%.4f%%); number format "
-              "ids %zu of %zu\n",
-              files, agreed, cells, rate, formatsAgreed, formats);
+  std::printf(
+      "xls agreement: %zu files, %zu of %zu reference cells agree (%.4f%%); number format "
+      "ids %zu of %zu\n",
+      files, agreed, cells, rate, formatsAgreed, formats);
   for (const auto& [kind, count] : kinds) {
     std::printf("  %-32s %zu", kind.c_str(), count);
     for (const std::string& example : examples[kind]) std::printf("  [%s]", example.c_str());
