@@ -24,6 +24,10 @@ bool findWorkbookStream(std::string_view bytes, std::string& stream, std::string
   // BIFF8 lives in "Workbook"; BIFF5 and some other writers use "Book". The BOF decides.
   int index = file.findStream(u"Workbook");
   if (index < 0) index = file.findStream(u"Book");
+  if (index < 0 && file.findStream(u"EncryptedPackage") >= 0) {
+    error = "the workbook is encrypted (password protected)";
+    return false;
+  }
   if (index < 0) {
     error = "the file holds no workbook stream";
     return false;
@@ -111,7 +115,12 @@ bool readWorkbook(std::string_view bytes, xlmodel::Workbook& book, std::string& 
   try {
     std::string stream;
     if (!looksLikeCompoundFile(bytes)) {
-      error = "not an .xls workbook (no OLE compound file)";
+      // Excel 4.0 and older wrote bare BIFF records with no container around them.
+      std::uint16_t first = bytes.size() >= 2 ? u16At(bytes, 0) : 0;
+      bool oldBiff =
+          first == record::kBofBiff2 || first == record::kBofBiff3 || first == record::kBofBiff4;
+      error = oldBiff ? "unsupported file: Excel 4.0 or older (BIFF2-BIFF4)"
+                      : "not an .xls workbook (no OLE compound file)";
       return false;
     }
     if (findWorkbookStream(bytes, stream, error) && readBiff8(stream, book, error)) return true;

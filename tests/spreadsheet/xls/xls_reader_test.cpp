@@ -178,6 +178,11 @@ TEST(XlsReader, RefusesEncryptedAndOlderWorkbooksByName) {
   EXPECT_FALSE(encrypted.ok);
   EXPECT_NE(encrypted.error.find("encrypted"), std::string::npos) << encrypted.error;
 
+  // A password-protected .xlsx is a compound file holding the encrypted package.
+  Loaded package = load(compoundFile({{u"EncryptionInfo", "info"}, {u"EncryptedPackage", "zip"}}));
+  EXPECT_FALSE(package.ok);
+  EXPECT_NE(package.error.find("encrypted"), std::string::npos) << package.error;
+
   Loaded biff5 = load(xlsFile("", {{u"S", ""}}, 0x0500, u"Book"));
   EXPECT_FALSE(biff5.ok);
   EXPECT_NE(biff5.error.find("BIFF5"), std::string::npos) << biff5.error;
@@ -186,6 +191,9 @@ TEST(XlsReader, RefusesEncryptedAndOlderWorkbooksByName) {
   Loaded old = load(compoundFile({{u"Book", biff4 + std::string(100, '\0')}}));
   EXPECT_FALSE(old.ok);
   EXPECT_NE(old.error.find("BIFF4"), std::string::npos) << old.error;
+  Loaded bare = load(biff4 + std::string(600, '\0'));
+  EXPECT_FALSE(bare.ok);
+  EXPECT_NE(bare.error.find("BIFF4"), std::string::npos) << bare.error;
 
   // Some writers put BIFF8 into a stream called "Book"; its BOF says what it is.
   EXPECT_TRUE(load(xlsFile("", {{u"S", ""}}, 0x0600, u"BOOK")).ok);
