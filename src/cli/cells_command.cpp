@@ -80,23 +80,19 @@ int runCells(const Context& context) {
   // Like the import: a 1-based sheet number in range, else the first sheet.
   int index = sheetNumber > 0 && sheetNumber <= book.sheetCount() ? sheetNumber - 1 : 0;
   XlSheet sheet = book.getSheet(index);
-  const int lastRow = sheet.lastRow(false), lastCol = sheet.lastCol(false);
-  for (int row = sheet.firstRow(false); row < lastRow; ++row) {
-    for (int col = sheet.firstCol(false); col < lastCol; ++col) {
-      int type = sheet.cellType(row, col);
-      if (type == XlSheet::kEmpty) continue;
-      XlFormatRecord format;
-      std::string text = cp936::toUtf8(sheet.readText(row, col, &format));
-      if (type == XlSheet::kBlank || type == XlSheet::kError) format = sheet.cellFormat(row, col);
-      std::string formatText = cp936::toUtf8(format.numberFormat);
-      if (json) {
-        std::printf("{\"row\":%d,\"col\":%d,\"type\":%d,\"text\":%s,\"format\":%s,\"date\":%s}\n",
-                    row, col, type, jsonString(text).c_str(), jsonString(formatText).c_str(),
-                    sheet.isDate(row, col) ? "true" : "false");
-      } else {
-        std::printf("%d\t%d\t%d\t%s\t%s\n", row, col, type, plainText(text).c_str(),
-                    plainText(formatText).c_str());
-      }
+  for (int row = 0, col = 0; sheet.nextCell(row, col); ++col) {
+    int type = sheet.cellType(row, col);
+    XlFormatRecord format;
+    std::string text = cp936::toUtf8(sheet.readText(row, col, &format));
+    if (type == XlSheet::kBlank || type == XlSheet::kError) format = sheet.cellFormat(row, col);
+    std::string formatText = cp936::toUtf8(format.numberFormat);
+    if (json) {
+      std::printf("{\"row\":%d,\"col\":%d,\"type\":%d,\"text\":%s,\"format\":%s,\"date\":%s}\n",
+                  row, col, type, jsonString(text).c_str(), jsonString(formatText).c_str(),
+                  sheet.isDate(row, col) ? "true" : "false");
+    } else {
+      std::printf("%d\t%d\t%d\t%s\t%s\n", row, col, type, plainText(text).c_str(),
+                  plainText(formatText).c_str());
     }
   }
   return 0;

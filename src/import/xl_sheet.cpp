@@ -140,3 +140,7 @@ int XlSheet::lastCol(bool filled) const {
   if (!sheet_) return 0;
   return filled ? XLCALL(xlSheetLastFilledColW)(sheet_) : XLCALL(xlSheetLastColW)(sheet_);
 }
+
+bool XlSheet::nextCell(int& row, int& col) const {
+  return sheet_ && XLCALL(xlSheetNextCellW)(sheet_, &row, &col) != 0;
+}

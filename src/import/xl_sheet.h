@@ -46,6 +46,10 @@ class XlSheet {
   int firstCol(bool filled = true) const;
   int lastCol(bool filled = true) const;
 
+  // Moves (row, col) to the first cell of a type other than empty at or after it, row by row;
+  // false when there is none.
+  bool nextCell(int& row, int& col) const;
+
  private:
   void giveFormat(FormatHandle handle, XlFormatRecord* format) const;
 

@@ -1,4 +1,5 @@
 // The exported functions: thin, exception-proof wrappers over the book objects.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -267,6 +268,24 @@ int XLAPI xlSheetFirstFilledRowW(SheetHandle sheet) { auto* i = infoOf(sheet); r
 int XLAPI xlSheetLastFilledRowW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->filled.lastRow : 0; }
 int XLAPI xlSheetFirstFilledColW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->filled.firstCol : 0; }
 int XLAPI xlSheetLastFilledColW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->filled.lastCol : 0; }
+
+int XLAPI xlSheetNextCellW(SheetHandle sheet, int* row, int* col) {
+  if (!sheet || !row || !col) return 0;
+  const auto& cells = sheet->book->model.sheets[sheet->index].cells;
+  auto r = static_cast<std::uint32_t>(std::max(*row, 0));
+  auto c = *row < 0 ? 0u : static_cast<std::uint32_t>(std::max(*col, 0));
+  auto found = std::lower_bound(cells.begin(), cells.end(), std::pair{r, c},
+                                [](const xlmodel::Cell& cell,
+                                   const std::pair<std::uint32_t, std::uint32_t>& at) {
+                                  return cell.row != at.first ? cell.row < at.first
+                                                              : cell.col < at.second;
+                                });
+  while (found != cells.end() && found->type == xlmodel::CellType::Empty) ++found;
+  if (found == cells.end()) return 0;
+  *row = static_cast<int>(found->row);
+  *col = static_cast<int>(found->col);
+  return 1;
+}
 
 const XlChar* XLAPI xlSheetNameW(SheetHandle sheet) {
   if (!sheet) return nullptr;

@@ -9,7 +9,10 @@
  * Cell types: 0 empty, 1 number, 2 string, 3 Boolean, 4 blank, 5 error. Rows and columns are
  * 0-based; the last row and column functions give one past the last. Colours are packed by
  * xlBookColorPackW. Number-format ids below 60 are built-in; others are custom codes given by
- * xlBookCustomNumFormatW. */
+ * xlBookCustomNumFormatW.
+ *
+ * xlSheetNextCellW moves (row, col) to the first stored cell at or after it in row order and
+ * gives 1, or gives 0 when there is none: a way to visit sparse sheets without scanning. */
 #pragma once
 
 #ifdef __cplusplus
@@ -75,6 +78,7 @@ typedef char16_t XlChar;
   X(int, xlSheetLastFilledRowW, (SheetHandle sheet))                                            \
   X(int, xlSheetFirstFilledColW, (SheetHandle sheet))                                           \
   X(int, xlSheetLastFilledColW, (SheetHandle sheet))                                            \
+  X(int, xlSheetNextCellW, (SheetHandle sheet, int* row, int* col))                             \
   X(const XlChar*, xlSheetNameW, (SheetHandle sheet))                                           \
   X(int, xlSheetMergeSizeW, (SheetHandle sheet))                                                \
   X(int, xlSheetMergeW,                                                                         \

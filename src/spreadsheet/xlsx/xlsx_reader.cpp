@@ -49,8 +49,10 @@ bool readPackage(std::string_view bytes, xlmodel::Workbook& book, std::string& e
   }
   book.date1904 = workbook.date1904;
 
+  // Damaged workbook relationships are read past: the parts then go by their usual names.
   std::vector<Relationship> relationships;
-  if (!readRelationships(zip, workbookName, relationships, error)) return false;
+  std::string ignored;
+  if (!readRelationships(zip, workbookName, relationships, ignored)) relationships.clear();
   auto partFor = [&](std::string_view kind, std::string_view fallback) -> const ZipEntry* {
     if (auto* relationship = findByType(relationships, kind)) return zip.find(relationship->target);
     return zip.find(resolvePartName(workbookName, fallback));
@@ -61,15 +63,17 @@ bool readPackage(std::string_view bytes, xlmodel::Workbook& book, std::string& e
     if (!readSharedStringsPart(zip, *strings, book, error)) return false;
   const std::size_t sharedCount = book.strings.size();
 
-  for (auto& entry : workbook.sheets) {
+  for (std::size_t i = 0; i < workbook.sheets.size(); ++i) {
     xlmodel::Sheet sheet;
-    sheet.name = std::move(entry.name);
+    sheet.name = std::move(workbook.sheets[i].name);
     // Chart sheets and sheets whose part is missing stay empty, keeping the sheet order.
-    auto* relationship = findById(relationships, entry.relationshipId);
-    if (relationship && isRelationshipType(relationship->type, "worksheet")) {
-      if (auto* part = zip.find(relationship->target))
-        if (!readSheetPart(zip, *part, sharedCount, book, sheet, error)) return false;
+    const ZipEntry* part = nullptr;
+    if (auto* relationship = findById(relationships, workbook.sheets[i].relationshipId)) {
+      if (isRelationshipType(relationship->type, "worksheet")) part = zip.find(relationship->target);
+    } else {
+      part = zip.find(resolvePartName(workbookName, "worksheets/sheet" + std::to_string(i + 1) + ".xml"));
     }
+    if (part && !readSheetPart(zip, *part, sharedCount, book, sheet, error)) return false;
     book.sheets.push_back(std::move(sheet));
   }
   book.activeSheet = workbook.activeTab < book.sheets.size() ? workbook.activeTab : 0;
