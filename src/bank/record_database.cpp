@@ -298,6 +298,16 @@ bool RecordDatabase::isOpen(const std::filesystem::path& path) const {
   return false;
 }
 
+bool RecordDatabase::makeCurrent(const std::filesystem::path& path) {
+  auto full = fullPath(withDefaultExtension(path));
+  for (const auto& db : open_) {
+    if (!samePath(db->path, full)) continue;
+    current_ = db.get();
+    return true;
+  }
+  return fail(kNoCurrentDatabase);
+}
+
 void RecordDatabase::closeDatabase() {
   if (!current_) return;
   closeDatabase(current_->path);

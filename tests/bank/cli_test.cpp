@@ -73,4 +73,21 @@ TEST_F(BankCliTest, FailuresGoToStandardErrorWithTheEngineText) {
   EXPECT_EQ(cli("add").status, 512);  // usage
 }
 
+TEST_F(BankCliTest, SearchPrintsWhatTheFormShows) {
+  ASSERT_EQ(cli("create s").status, 0);
+  ASSERT_EQ(cli("add s.edb '中国的首都是哪里？' '北京'").status, 0);
+  ASSERT_EQ(cli("add s.edb 'Capital of China' 'Beijing'").status, 0);
+  ASSERT_EQ(cli("add s.edb '首都机场' 'PEK'").status, 0);
+  EXPECT_EQ(cli("search s.edb 首都").out,
+            "1\t中国的首都是哪里？\t北京\n3\t首都机场\tPEK\n【当前结果/总结果数】：1/2\n");
+  EXPECT_EQ(cli("search s.edb China --json").out,
+            "{\"record\":2,\"question\":\"Capital of China\",\"answer\":\"Beijing\"}\n"
+            "{\"status\":\"【当前结果/总结果数】：1/1\"}\n");
+  EXPECT_EQ(cli("search s.edb china --json").out, "{\"status\":\"【当前结果/总结果数】：0/0\"}\n");
+  EXPECT_EQ(cli("search s.edb '  ' --json").out, "{\"status\":\"搜索内容为空！\"}\n");
+  CommandRun missing = cli("search gone.edb x");
+  EXPECT_NE(missing.status, 0);
+  EXPECT_EQ(missing.out, "题库打开失败，请重试！\n");
+}
+
 }  // namespace
