@@ -433,6 +433,30 @@ TEST_F(RecordDatabaseTest, LocksKeepOtherHandlesOut) {
   EXPECT_EQ(rival.lastError(), -12);
 }
 
+#ifdef _WIN32
+// Another program holding the bank keeps it from being replaced: the purge fails and leaves
+// the file as it was, still open and usable here.
+TEST_F(RecordDatabaseTest, PurgeFailsWhileAnotherHandleHoldsTheBank) {
+  auto path = makeBank();
+  ASSERT_TRUE(db.openDatabase(path));
+  add("q1", "a1");
+  add("q2", "a2");
+  ASSERT_TRUE(db.goTo(1) && db.markDeleted());
+  std::string marked = fileBytes(path);
+  platform::FileFault fault;
+  auto other = platform::nativeFileSystem().open(path, {}, fault);
+  ASSERT_TRUE(other);
+  EXPECT_FALSE(db.purgeDeleted());
+  EXPECT_TRUE(fileBytes(path) == marked);
+  EXPECT_FALSE(std::filesystem::exists(bank::rewritePath(path)));
+  EXPECT_TRUE(db.isOpen(path));
+  EXPECT_EQ(db.recordCount(), 2);
+  other.reset();
+  EXPECT_TRUE(db.purgeDeleted());
+  EXPECT_EQ(db.recordCount(), 1);
+}
+#endif
+
 TEST_F(RecordDatabaseTest, OracleAgreesBothWays) {
   if (!oracleAvailable()) GTEST_SKIP() << "python3 with the oracle is not reachable";
   // Made by the oracle, read by the engine.
