@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(error.number != 0 || json.GetType("") == json::kJsonMissing);
     return 0;
   }
-  int budget = 64;
+  int budget = 16;
   readAll(json, "", 0, budget);
 
   const std::string text = json.ToText();

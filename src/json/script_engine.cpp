@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "duktape.h"
 #include "json/engine_text.h"
