@@ -107,6 +107,15 @@ TEST(XlsReader, SortsCellsAndKeepsTheLastRecordForAPosition) {
   EXPECT_EQ(cells[2].number, 4);
 }
 
+TEST(XlsReader, PointsEveryCellAtAnExistingStyle) {
+  std::string sheet = record(0x0203, cellHeader(0, 0, 7) + f64le(1));
+  Loaded loaded = load(compoundFile({{u"Workbook", workbookStream("", {{u"S", sheet}})}}));
+  ASSERT_TRUE(loaded.ok) << loaded.error;
+  ASSERT_EQ(loaded.book.xfs.size(), 1u);
+  EXPECT_EQ(loaded.book.fonts.size(), 1u);
+  EXPECT_EQ(loaded.book.sheets[0].cells.at(0).xf, 0u);
+}
+
 TEST(XlsReader, JoinsSharedStringsSplitAcrossContinueRecords) {
   // String 0 starts compressed and goes on wide behind a fresh option byte; string 1 has rich
   // text runs and extended data that spill into the next CONTINUE; string 2 starts there.
