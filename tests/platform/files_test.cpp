@@ -1,30 +1,27 @@
+#include "platform/files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/files.h"
+#include "fresh_folder.h"
 #include "platform/run_directory.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path freshFolder(const fs::path& name) {
-  auto dir = fs::temp_directory_path() / fs::path(u8"quorvix测试") / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
 TEST(Files, AtomicWriteReplacesContentAndLeavesNoTemporary) {
   auto dir = freshFolder("atomic");
-  auto file = dir / fs::path(u8"题库文件.bin");
+  // 한 has no GBK form: the name must never pass through the ANSI code page.
+  auto file = dir / fs::path(u8"题库文件 한.bin");
   ASSERT_TRUE(platform::writeFileAtomic(file, "old"));
   ASSERT_TRUE(platform::writeFileAtomic(file, std::string("new\0bytes", 9)));
   EXPECT_EQ(platform::readFile(file), std::string("new\0bytes", 9));
   EXPECT_FALSE(fs::exists(platform::temporarySibling(file)));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  ASSERT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  EXPECT_EQ(fs::directory_iterator(dir)->path().filename(), file.filename());
 }
 
 TEST(Files, FailedWriteKeepsTheOldFile) {
@@ -36,6 +33,42 @@ TEST(Files, FailedWriteKeepsTheOldFile) {
   EXPECT_FALSE(platform::writeFileAtomic(file, "new"));
   EXPECT_EQ(platform::readFile(file), "old");
 }
+
+TEST(Files, ReadOnlyFileIsNotReplaced) {
+  auto file = freshFolder("readonly") / fs::path(u8"只读.edb");
+  ASSERT_TRUE(platform::writeFileAtomic(file, "old"));
+  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_FALSE(platform::writeFileAtomic(file, "new"));
+  EXPECT_EQ(platform::readFile(file), "old");
+  EXPECT_FALSE(fs::exists(platform::temporarySibling(file)));
+  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_TRUE(platform::writeFileAtomic(file, "new"));
+}
+
+TEST(Files, ReadGivesWholeFilesAndNothingForFolders) {
+  auto dir = freshFolder("read");
+  std::string big(200000, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = char(i * 7 % 251);
+  ASSERT_TRUE(platform::writeFileAtomic(dir / "big.bin", big));
+  EXPECT_EQ(platform::readFile(dir / "big.bin"), big);
+  ASSERT_TRUE(platform::writeFileAtomic(dir / "empty.bin", ""));
+  EXPECT_EQ(platform::readFile(dir / "empty.bin"), "");
+  ASSERT_TRUE(platform::writeFileDurably(dir / "big.bin", "x"));
+  EXPECT_EQ(platform::readFile(dir / "big.bin"), "x");
+  EXPECT_EQ(platform::readFile(dir), std::nullopt);
+  EXPECT_EQ(platform::readFile(dir / "missing.bin"), std::nullopt);
+}
+
+#ifndef _WIN32
+TEST(Files, ReplacementKeepsThePermissions) {
+  auto file = freshFolder("perms") / "private.edb";
+  ASSERT_TRUE(platform::writeFileAtomic(file, "old"));
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_TRUE(platform::writeFileAtomic(file, "new"));
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+#endif
 
 TEST(Files, TemporaryNameDoesNotLookLikeTheOriginalType) {
   auto temp = platform::temporarySibling("dir/bank.edb");
