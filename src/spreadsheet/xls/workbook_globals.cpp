@@ -150,7 +150,7 @@ bool readGlobals(std::string_view stream, xlmodel::Workbook& book, Globals& glob
     return false;
   }
   for (std::size_t i = 0; i < book.fonts.size(); ++i)
-    book.fonts[i].color = palette.rgb(fontColors[i]);
+    book.fonts[i].color = palette.bgr(fontColors[i]);
   // Cells and styles always have something to point to, even in files without styles.
   if (book.fonts.empty()) book.fonts.emplace_back();
   if (book.xfs.empty()) book.xfs.emplace_back();
