@@ -1,6 +1,7 @@
 // Windows entry point. Until the forms land it shows one placeholder window.
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs the types of windows.h first.
+#include <commctrl.h>
 
 namespace {
 
