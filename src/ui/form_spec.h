@@ -1,0 +1,75 @@
+// A form's definition as data: its window and one row per control. Forms keep these tables
+// as constants; the toolkit builds the window from them when the form is loaded.
+//
+// Texts in a spec (captions, contents, titles, font names) are UTF-8, as written in the
+// source. The toolkit converts captions and contents to program text (GBK) once, when it
+// applies them; font names go to the backend as written.
+#pragma once
+#include <span>
+#include <string_view>
+
+#include "ui/types.h"
+
+namespace ui {
+
+struct FontSpec {
+  std::string_view face;  // empty: the backend's default face
+  int pointSize = 9;
+  bool bold = false;
+};
+
+struct ColumnSpec {
+  std::string_view title;
+  int width = 0;
+};
+
+struct SectionSpec {
+  int width = -1;  // pixels; -1 takes the rest of the bar
+  std::string_view text;
+};
+
+struct SliderSpec {
+  int minimum = 0;
+  int maximum = 100;
+  int position = 0;
+  int lineStep = 1;
+  int pageStep = 10;
+};
+
+struct ControlSpec {
+  std::string_view name;  // the member's name in its form class
+  ControlKind kind = ControlKind::Label;
+  Rect place;
+  std::string_view text;  // caption, initial content, or a file dialog's filter
+  FontSpec font;
+  Align align = Align::Left;
+  bool visible = true;
+  bool enabled = true;
+  bool checked = false;  // check boxes and radio buttons
+  // Edit boxes.
+  bool multiLine = false;
+  bool readOnly = false;
+  bool verticalScroll = false;
+  std::span<const ColumnSpec> columns;    // list views
+  std::span<const SectionSpec> sections;  // status bars
+  SliderSpec slider;                      // sliders
+  int group = 0;                          // radio buttons of one group exclude each other
+};
+
+enum class FormStyle {
+  Bordered,    // title bar with caption and close box
+  Borderless,  // no border or title bar (a full-screen overlay)
+};
+
+struct FormSpec {
+  std::string_view name;  // the form class's name, for messages
+  std::string_view caption;
+  Rect place;  // window position and outer size on the screen
+  FormStyle style = FormStyle::Bordered;
+  // Controls in stacking order: a later row lies above an earlier one where they overlap.
+  std::span<const ControlSpec> controls;
+  bool topmost = false;          // starts always on top
+  bool titleKeptActive = false;  // starts with its title bar drawn as active
+};
+
+}  // namespace ui

@@ -1,0 +1,56 @@
+#include "ui/system.h"
+
+#include "ui/toolkit.h"
+#include "ui/toolkit_internal.h"
+
+namespace ui {
+
+const std::string& defaultMessageCaption() {
+  static const std::string caption = detail::programText("信息：");
+  return caption;
+}
+
+int messageBox(const std::string& text, unsigned style) {
+  return backend().messageBox(text, defaultMessageCaption(), style);
+}
+
+int messageBox(const std::string& text, const std::string& caption, unsigned style) {
+  return backend().messageBox(text, caption, style);
+}
+
+int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
+                    unsigned timeoutMs) {
+  return backend().timedMessageBox(text, caption, style, timeoutMs);
+}
+
+std::filesystem::path chooseOpenFile(const OpenFileRequest& request) {
+  assertUiThread("ui::chooseOpenFile");
+  return backend().chooseOpenFile(request);
+}
+
+void openUrl(const std::string& url) {
+  assertUiThread("ui::openUrl");
+  backend().openUrl(url);
+}
+
+Size screenSize() { return backend().screenSize(); }
+Point cursorPosition() { return backend().cursorPosition(); }
+std::optional<std::string> clipboardText() { return backend().clipboardText(); }
+void pressKey(int virtualKey, bool down) { backend().pressKey(virtualKey, down); }
+
+MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) {
+  assertUiThread("ui::installMouseHook");
+  return backend().installMouseHook(std::move(hook));
+}
+
+bool removeMouseHook(MouseHookId hook) {
+  assertUiThread("ui::removeMouseHook");
+  return backend().removeMouseHook(hook);
+}
+
+std::string screenSnapshotBmp() {
+  assertUiThread("ui::screenSnapshotBmp");
+  return backend().screenSnapshotBmp();
+}
+
+}  // namespace ui

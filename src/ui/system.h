@@ -1,0 +1,39 @@
+// System services through the installed backend: message boxes, the open-file dialog, web
+// pages, screen, cursor, clipboard, simulated keys, the global mouse hook and screen snapshots.
+// Texts are program text (GBK). Services marked "any thread" may be called from workers.
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "ui/backend.h"
+#include "ui/types.h"
+
+namespace ui {
+
+// The caption of a message box that names none: "信息：".
+const std::string& defaultMessageCaption();
+
+// Task-modal, without owner; returns mb::kId.... Any thread.
+int messageBox(const std::string& text, unsigned style = mb::kOk);
+int messageBox(const std::string& text, const std::string& caption, unsigned style);
+
+// Closes itself after timeoutMs and then returns mb::kIdTimedOut. Any thread.
+int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
+                    unsigned timeoutMs);
+
+std::filesystem::path chooseOpenFile(const OpenFileRequest& request);
+void openUrl(const std::string& url);
+
+Size screenSize();                           // any thread
+Point cursorPosition();                      // any thread
+std::optional<std::string> clipboardText();  // any thread
+void pressKey(int virtualKey, bool down);    // any thread
+
+MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook);
+bool removeMouseHook(MouseHookId hook);
+
+std::string screenSnapshotBmp();
+
+}  // namespace ui

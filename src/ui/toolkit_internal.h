@@ -1,0 +1,31 @@
+// Bookkeeping shared by the toolkit's own files; not for backends or forms.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace ui {
+class Form;
+
+// The toolkit's side door into a form's life.
+struct FormLifecycle {
+  static void create(Form& form);        // window, controls, start states, onCreated, shown
+  static void forceDestroy(Form& form);  // at uninstall, whatever is running
+};
+}  // namespace ui
+
+namespace ui::detail {
+
+// Events and nested loops in progress; dead forms are freed only when this is zero.
+void enterNesting();
+void leaveNesting();
+
+// A form has finished destroying: it moves to the dead list, and the program ends when it
+// was the last one.
+void formDestroyed(Form& form);
+
+// Spec texts are UTF-8 in the source; the program works in GBK.
+std::string programText(std::string_view utf8);
+
+[[noreturn]] void fatal(std::string_view message);
+
+}  // namespace ui::detail
