@@ -32,7 +32,10 @@ def load_json(path):
 
 
 def gbk_round_trip(text):
-    return text.encode("gbk", errors="replace").decode("gbk", errors="replace")
+    # Windows' code page 936 also has the euro sign, at 0x80; Python's gbk codec lacks it.
+    pieces = text.split("\u20ac")
+    return "\u20ac".join(p.encode("gbk", errors="replace").decode("gbk", errors="replace")
+                          for p in pieces)
 
 
 def date_text(iso):
