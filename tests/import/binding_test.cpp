@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "import/library_file.h"
 #include "import/library_os.h"
@@ -131,6 +132,21 @@ TEST_F(Binding, ReadsCellsAsTheImportShowsThem) {
   EXPECT_EQ(sheet.lastCol(), 4);
 }
 
+TEST_F(Binding, FindsCellsRowByRow) {
+  XlBook book;
+  ASSERT_TRUE(book.load(kQbank / "qbank_small.xlsx"));
+  XlSheet sheet = book.getSheet(0);
+  int row = 0, col = 0;
+  ASSERT_TRUE(sheet.findFirst("TRUE", true, row, col));
+  EXPECT_EQ((std::pair{row, col}), (std::pair{74, 2}));
+  EXPECT_FALSE(sheet.findNext(row, col));
+  EXPECT_EQ((std::pair{row, col}), (std::pair{-1, -1}));
+  ASSERT_TRUE(sheet.findFirst(gbk("2023年1月5日"), false, row, col));
+  EXPECT_EQ(row, 56);
+  ASSERT_TRUE(sheet.findNext(row, col));
+  EXPECT_EQ(row, 57);
+}
+
 TEST_F(Binding, ReportsNumberFormatsLikeExcelWhateverTheWriter) {
   for (const char* file : {"qbank_small.xlsx", "qbank_small.lo.xlsx"}) {
     XlBook book;
@@ -180,6 +196,19 @@ TEST_F(Binding, FailedLoadsLeaveNoBookAndWrappersCheckTheirHandle) {
   EXPECT_EQ(none.cellType(0, 0), XlSheet::kEmpty);
   EXPECT_EQ(none.lastRow(), 0);
   EXPECT_FALSE(book.create(7));
+}
+
+TEST_F(Binding, PacksAndUnpacksDatesAndColours) {
+  XlBook book;
+  ASSERT_TRUE(book.create(XlBook::kXlsx));
+  EXPECT_DOUBLE_EQ(XLCALL(xlBookDatePackW)(book.handle(), 2023, 1, 5, 13, 30, 0, 0), 44931.5625);
+  int y = 0, m = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+  ASSERT_TRUE(XLCALL(xlBookDateUnpackW)(book.handle(), 44931.5625, &y, &m, &d, &h, &mi, &s, &ms));
+  EXPECT_EQ((std::tuple{y, m, d, h, mi, s, ms}), (std::tuple{2023, 1, 5, 13, 30, 0, 0}));
+  int color = XLCALL(xlBookColorPackW)(book.handle(), 0x11, 0x22, 0x33);
+  int r = 0, g = 0, b = 0;
+  XLCALL(xlBookColorUnpackW)(book.handle(), color, &r, &g, &b);
+  EXPECT_EQ((std::tuple{r, g, b}), (std::tuple{0x11, 0x22, 0x33}));
 }
 
 TEST(FormatRecord, StartsEmptied) {

@@ -154,7 +154,7 @@ TEST(XlsxReader, ReadsStylesAndDateSystem) {
   EXPECT_TRUE(book.fonts[0].bold);
   EXPECT_FALSE(book.fonts[0].italic);
   EXPECT_EQ(book.fonts[0].name, u"Arial");
-  EXPECT_EQ(book.fonts[0].color, 0x332211u);
+  EXPECT_EQ(book.fonts[0].color, 0x112233u);
 }
 
 TEST(XlsxReader, FindsPartsThroughRelationshipsWhereverTheyAre) {
