@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "app/shell.h"
+#include "bank/question_bank.h"
+#include "bank/record_database.h"
 #include "platform/cp936.h"
 #include "ui/headless/headless_backend.h"
 
@@ -65,6 +67,62 @@ TEST(Program, AcceptMakesTheBankFolderAndListsItsBanksUntilTheLastFormCloses) {
   });
   EXPECT_EQ(app::runProgram(backend), 0);
   EXPECT_EQ(listed, (std::vector<std::string>{cp936::fromUtf8("乙.edb")}));
+}
+
+}  // namespace
+
+namespace {
+
+// A bank of `questions` records in the run folder's bank folder.
+void makeBank(const fs::path& runDir, const char8_t* name, int questions) {
+  fs::create_directories(runDir / u8"题库");
+  bank::RecordDatabase database;
+  fs::path path = runDir / u8"题库" / name;
+  ASSERT_TRUE(database.createDatabase(path, bank::bankSchema()));
+  ASSERT_TRUE(database.openDatabase(path));
+  for (int i = 0; i < questions; ++i) {
+    ASSERT_TRUE(database.addRecord({"q" + std::to_string(i), "a"}));
+  }
+  database.closeDatabase(path);
+}
+
+TEST(Program, StartOpensTheChosenBankForTheAnswerFormAndBackClosesIt) {
+  RunFolder run;
+  makeBank(run.path(), u8"甲.edb", 2);
+  ui::headless::HeadlessBackend backend;
+  std::string countLine;
+  backend.at(1, [&] { backend.click(ui::find<app::DisclaimerForm>()->按钮_同意); });
+  backend.at(20, [&] { backend.click(ui::find<app::BankChooserForm>()->按钮_开始考试); });
+  backend.at(40, [&] {
+    auto* answer = ui::find<app::AnswerForm>();
+    ASSERT_NE(answer, nullptr);
+    countLine = answer->透明标签1.caption();
+    backend.click(answer->按钮_返回);
+  });
+  backend.at(60, [&] {
+    // Back on the chooser with the bank closed: it can be opened again.
+    bank::RecordDatabase other;
+    EXPECT_TRUE(other.openDatabase(run.path() / u8"题库" / u8"甲.edb"));
+    backend.closeBox(*ui::find<app::BankChooserForm>());
+  });
+  EXPECT_EQ(app::runProgram(backend), 0);
+  EXPECT_EQ(countLine, cp936::fromUtf8("共有2题"));
+  EXPECT_TRUE(backend.messages().empty());
+}
+
+TEST(Program, AnEmptyBankKeepsTheChooserWithItsMessage) {
+  RunFolder run;
+  makeBank(run.path(), u8"空.edb", 0);
+  ui::headless::HeadlessBackend backend;
+  backend.at(1, [&] { backend.click(ui::find<app::DisclaimerForm>()->按钮_同意); });
+  backend.at(20, [&] { backend.click(ui::find<app::BankChooserForm>()->按钮_开始考试); });
+  backend.at(40, [&] {
+    EXPECT_EQ(ui::find<app::AnswerForm>(), nullptr);
+    backend.closeBox(*ui::find<app::BankChooserForm>());
+  });
+  EXPECT_EQ(app::runProgram(backend), 0);
+  ASSERT_EQ(backend.messages().size(), 1u);
+  EXPECT_EQ(backend.messages()[0].text, cp936::fromUtf8("题库为空，请导入题目后再使用！！！"));
 }
 
 }  // namespace
