@@ -81,7 +81,7 @@ void makeBank(const fs::path& runDir, const char8_t* name, int questions) {
   ASSERT_TRUE(database.createDatabase(path, bank::bankSchema()));
   ASSERT_TRUE(database.openDatabase(path));
   for (int i = 0; i < questions; ++i) {
-    ASSERT_TRUE(database.addRecord({"q" + std::to_string(i), "a"}));
+    ASSERT_TRUE(database.addRecord({std::to_string(i), "a"}));
   }
   database.closeDatabase(path);
 }
