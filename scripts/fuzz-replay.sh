@@ -11,6 +11,14 @@ for seed in "$@"; do
   fi
 done
 if [ ${#files[@]} -eq 0 ]; then echo "fuzz-replay: no seeds for $target" >&2; exit 1; fi
-# Batches keep the command line short; -rss_limit_mb bounds a runaway allocation.
-printf '%s\0' "${files[@]}" | xargs -0 -n 200 "$target" -rss_limit_mb=2048 -timeout=25 >/dev/null
+# Batches keep the command line short; -rss_limit_mb bounds a runaway allocation. libFuzzer's
+# chatter is shown only when an input fails.
+log="$(mktemp)"
+trap 'rm -f "$log"' EXIT
+if ! printf '%s\0' "${files[@]}" |
+    xargs -0 -n 200 "$target" -rss_limit_mb=2048 -timeout=25 >"$log" 2>&1; then
+  cat "$log" >&2
+  echo "fuzz-replay: $target failed" >&2
+  exit 1
+fi
 echo "fuzz-replay: ${#files[@]} inputs ran clean"

@@ -1,24 +1,93 @@
 #include "platform/cp936.h"
 
-namespace cp936 {
+#include <array>
+#include <memory>
 
-// Placeholder: ASCII only until the full table lands.
-char16_t decodeSingle(unsigned char byte) { return byte < 0x80 ? char16_t(byte) : 0; }
-char16_t decodePair(unsigned char, unsigned char) { return 0; }
+#include "platform/cp936_table.h"
+#include "platform/utf8.h"
+
+namespace cp936 {
+namespace {
+
+using namespace detail;
+
+constexpr char16_t kEuro = 0x20AC, kByteFF = 0xF8F5;
+
+// Inverse of the decoding table, built once: encoding is then one lookup per unit.
+const std::array<std::uint16_t, 0x10000>& encodeTable() {
+  static const auto table = [] {
+    auto t = std::make_unique<std::array<std::uint16_t, 0x10000>>();
+    t->fill(0);
+    for (unsigned b = 0; b < 0x80; ++b) (*t)[b] = std::uint16_t(b);
+    (*t)[kEuro] = 0x80;
+    (*t)[kByteFF] = 0xFF;
+    for (unsigned lead = 0; lead < kLeadCount; ++lead)
+      for (unsigned trail = 0; trail < kTrailCount; ++trail)
+        if (char16_t unit = kPairs[lead * kTrailCount + trail])
+          (*t)[unit] = std::uint16_t((kFirstLead + lead) << 8 | (kFirstTrail + trail));
+    return t;
+  }();
+  return *table;
+}
+
+}  // namespace
+
+char16_t decodeSingle(unsigned char byte) {
+  if (byte < 0x80) return byte;
+  if (byte == 0x80) return kEuro;
+  if (byte == 0xFF) return kByteFF;
+  return 0;
+}
+
+char16_t decodePair(unsigned char lead, unsigned char trail) {
+  if (!isLeadByte(lead) || trail < kFirstTrail || trail >= kFirstTrail + kTrailCount) return 0;
+  return kPairs[(lead - kFirstLead) * kTrailCount + (trail - kFirstTrail)];
+}
+
+std::uint16_t encodeUnit(char16_t unit) { return encodeTable()[unit]; }
 
 std::u16string toUtf16(std::string_view gbk) {
   std::u16string out;
-  for (unsigned char c : gbk) out.push_back(c < 0x80 ? char16_t(c) : u'?');
+  out.reserve(gbk.size());
+  for (std::size_t i = 0; i < gbk.size(); ++i) {
+    auto byte = static_cast<unsigned char>(gbk[i]);
+    if (!isLeadByte(byte)) {
+      out.push_back(decodeSingle(byte));
+      continue;
+    }
+    // Windows pairs a lead byte with whatever follows except NUL, valid trail or not.
+    auto trail = i + 1 < gbk.size() ? static_cast<unsigned char>(gbk[i + 1]) : 0;
+    if (trail == 0) {
+      out.push_back(u'?');
+      continue;
+    }
+    char16_t unit = decodePair(byte, trail);
+    out.push_back(unit ? unit : u'?');
+    ++i;
+  }
   return out;
 }
 
 std::string fromUtf16(std::u16string_view utf16) {
+  const auto& table = encodeTable();
   std::string out;
-  for (char16_t c : utf16) out.push_back(c < 0x80 ? char(c) : '?');
+  out.reserve(utf16.size() * 2);
+  for (char16_t unit : utf16) {
+    std::uint16_t code = table[unit];
+    if (code >= 0x100) {
+      out.push_back(char(code >> 8));
+      out.push_back(char(code & 0xFF));
+    } else if (code != 0 || unit == 0) {
+      out.push_back(char(code));
+    } else {
+      out.push_back('?');
+    }
+  }
   return out;
 }
 
-std::string toUtf8(std::string_view gbk) { return std::string(gbk); }
-std::string fromUtf8(std::string_view utf8) { return std::string(utf8); }
+std::string toUtf8(std::string_view gbk) { return utf8::fromUtf16(toUtf16(gbk)); }
+
+std::string fromUtf8(std::string_view text) { return fromUtf16(utf8::toUtf16(text)); }
 
 }  // namespace cp936

@@ -1,20 +1,29 @@
 #include "platform/files.h"
 
+#include <exception>
 #include <fstream>
 #include <system_error>
 
 namespace platform {
 
 std::optional<std::string> readFile(const std::filesystem::path& path) {
+  // A folder opens as a stream natively and reports an absurd size: only read regular files,
+  // and read until the end rather than trusting a size taken beforehand.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes;
-  in.seekg(0, std::ios::end);
-  auto size = in.tellg();
-  if (size < 0) return std::nullopt;
-  bytes.resize(static_cast<std::size_t>(size));
-  in.seekg(0);
-  if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
+  try {
+    auto expected = std::filesystem::file_size(path, ec);
+    if (!ec && expected < bytes.max_size()) bytes.reserve(static_cast<std::size_t>(expected));
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+      bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+  } catch (const std::exception&) {  // too big for this process's memory
+    return std::nullopt;
+  }
+  if (in.bad()) return std::nullopt;
   return bytes;
 }
 

@@ -11,11 +11,13 @@ namespace platform {
 std::optional<std::string> readFile(const std::filesystem::path& path);
 
 // Replaces the file's content so that a crash at any point leaves the old or the new bytes:
-// writes a temporary file beside it, then renames it into place. False on any failure, with
-// the old file untouched and the temporary removed.
+// writes a temporary file beside it, then renames it into place. False on any failure (a
+// read-only file included), with the old file untouched and the temporary removed.
 bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 // Renames `from` onto `to`, replacing it (MoveFileEx with MOVEFILE_REPLACE_EXISTING on Windows).
+// Fails when `to` is read-only, as Windows does; the new file keeps the old one's hidden and
+// system attributes (its permissions natively).
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // A name for a temporary file beside `path` that no listing of "*.edb" or similar will match.

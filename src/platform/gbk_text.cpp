@@ -1,16 +1,20 @@
 #include "platform/gbk_text.h"
 
+#include "platform/cp936.h"
+
 namespace gbk {
 namespace {
 
 char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-// Does needle stand at text[pos]? ASCII letters fold when ignoreCase; lead and trail bytes of
-// double-byte characters compare exactly.
+// Does needle stand at text[pos]? Both are stepped by whole characters, so a needle ending in a
+// lone lead byte never matches the first half of a character. ASCII letters fold when
+// ignoreCase; double-byte characters compare exactly.
 bool matchesAt(std::string_view text, std::size_t pos, std::string_view needle, bool ignoreCase) {
   if (text.size() - pos < needle.size()) return false;
   for (std::size_t i = 0; i < needle.size();) {
     std::size_t n = charLength(needle, i);
+    if (charLength(text, pos + i) != n) return false;
     for (std::size_t k = 0; k < n; ++k) {
       char a = text[pos + i + k], b = needle[i + k];
       if (ignoreCase && n == 1) a = foldAscii(a), b = foldAscii(b);
@@ -24,7 +28,10 @@ bool matchesAt(std::string_view text, std::size_t pos, std::string_view needle, 
 }  // namespace
 
 std::size_t charLength(std::string_view text, std::size_t pos) {
-  return (static_cast<unsigned char>(text[pos]) >= 0x80 && pos + 1 < text.size()) ? 2 : 1;
+  // As the system steps ANSI text: 0x80 and 0xFF stand alone, and NUL is never a trail byte.
+  bool pair = cp936::isLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() &&
+              text[pos + 1] != '\0';
+  return pair ? 2 : 1;
 }
 
 std::size_t find(std::string_view text, std::string_view needle, std::size_t from,

@@ -1,4 +1,4 @@
-// Helpers for program text (GBK bytes) that step whole characters: a byte of 0x80 or more
+// Helpers for program text (GBK bytes) that step whole characters: a lead byte (0x81-0xFE)
 // starts a two-byte character, so a trail byte that looks like ASCII ('\', '|', 'A') is never
 // matched, split on or case-folded by itself.
 #pragma once
@@ -11,7 +11,8 @@ namespace gbk {
 
 inline constexpr std::size_t npos = std::string_view::npos;
 
-// Length in bytes of the character starting at text[pos] (1 or 2; 1 at the last byte).
+// Length in bytes of the character starting at text[pos]: 2 for a lead byte followed by any
+// byte but NUL, as the system's code page 936 steps text; otherwise 1.
 std::size_t charLength(std::string_view text, std::size_t pos);
 
 // First occurrence of needle at a character boundary at or after `from`; npos when none.

@@ -1,9 +1,10 @@
+#include "platform/files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/files.h"
 #include "platform/run_directory.h"
 
 namespace fs = std::filesystem;
@@ -36,6 +37,40 @@ TEST(Files, FailedWriteKeepsTheOldFile) {
   EXPECT_FALSE(platform::writeFileAtomic(file, "new"));
   EXPECT_EQ(platform::readFile(file), "old");
 }
+
+TEST(Files, ReadOnlyFileIsNotReplaced) {
+  auto file = freshFolder("readonly") / fs::path(u8"只读.edb");
+  ASSERT_TRUE(platform::writeFileAtomic(file, "old"));
+  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_FALSE(platform::writeFileAtomic(file, "new"));
+  EXPECT_EQ(platform::readFile(file), "old");
+  EXPECT_FALSE(fs::exists(platform::temporarySibling(file)));
+  fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_TRUE(platform::writeFileAtomic(file, "new"));
+}
+
+TEST(Files, ReadGivesWholeFilesAndNothingForFolders) {
+  auto dir = freshFolder("read");
+  std::string big(200000, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = char(i * 7 % 251);
+  ASSERT_TRUE(platform::writeFileAtomic(dir / "big.bin", big));
+  EXPECT_EQ(platform::readFile(dir / "big.bin"), big);
+  ASSERT_TRUE(platform::writeFileAtomic(dir / "empty.bin", ""));
+  EXPECT_EQ(platform::readFile(dir / "empty.bin"), "");
+  EXPECT_EQ(platform::readFile(dir), std::nullopt);
+  EXPECT_EQ(platform::readFile(dir / "missing.bin"), std::nullopt);
+}
+
+#ifndef _WIN32
+TEST(Files, ReplacementKeepsThePermissions) {
+  auto file = freshFolder("perms") / "private.edb";
+  ASSERT_TRUE(platform::writeFileAtomic(file, "old"));
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_TRUE(platform::writeFileAtomic(file, "new"));
+  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+#endif
 
 TEST(Files, TemporaryNameDoesNotLookLikeTheOriginalType) {
   auto temp = platform::temporarySibling("dir/bank.edb");

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/gbk_text.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -40,6 +40,33 @@ TEST(GbkText, FitLengthNeverCutsACharacter) {
   EXPECT_EQ(gbk::fitLength(text, 100), text.size());
   // A lone lead byte at the end counts as one character.
   EXPECT_EQ(gbk::fitLength("a\x81", 2), 2u);
+}
+
+TEST(GbkText, MatchesBeginAndEndOnCharacterBoundaries) {
+  // A needle that ends in a lead byte must not match the first half of a character.
+  EXPECT_EQ(gbk::find(kCheng, "\xD5"), gbk::npos);
+  EXPECT_EQ(gbk::find("A" + kCheng, "A\xD5"), gbk::npos);
+  EXPECT_EQ(gbk::replaceAll("a" + kCheng, "\xD5", "x"), "a" + kCheng);
+  EXPECT_EQ(gbk::split("a" + kCheng + "b", "\xD5").size(), 1u);
+  // ...though a lone lead byte at the very end is a character of its own.
+  EXPECT_EQ(gbk::find("ab\xD5", "\xD5"), 2u);
+}
+
+TEST(GbkText, SingleByteCharactersAboveAscii) {
+  // 0x80 (the euro sign) and 0xFF stand alone, so the byte after them is a character.
+  EXPECT_EQ(gbk::find("\x80\\", "\\"), 1u);
+  EXPECT_EQ(gbk::find("\xFF"
+                      "A",
+                      "a", 0, true),
+            1u);
+  EXPECT_EQ(gbk::toLowerAscii("\x80"
+                              "AB"),
+            "\x80"
+            "ab");
+  EXPECT_EQ(gbk::fitLength("\x80\x80", 1), 1u);
+  // NUL is never a trail byte.
+  EXPECT_EQ(gbk::charLength(std::string("\x81\0A", 3), 0), 1u);
+  EXPECT_EQ(gbk::find(std::string("\x81\0A", 3), "A"), 2u);
 }
 
 }  // namespace

@@ -11,19 +11,61 @@ SYSTEM_DLLS = {
     "winmm.dll", "crypt32.dll", "bcrypt.dll", "rpcrt4.dll", "psapi.dll", "secur32.dll",
 }
 
-# Functions that MinGW's runtime or our code could pick up but that Windows 7 lacks.
+# System DLLs that Windows 7 does not ship (without later updates): flagged as such.
+NEWER_DLLS = {
+    "shcore.dll": "Windows 8.1", "combase.dll": "Windows 8", "ucrtbase.dll": "Windows 10",
+    "vcruntime140.dll": "the Visual C++ 2015 runtime", "dcomp.dll": "Windows 8",
+    "d3d12.dll": "Windows 10", "mincore.dll": "Windows 8", "onecore.dll": "Windows 10",
+}
+
+# Functions that MinGW's runtime or our code could pick up but that Windows 7 lacks, by the DLL
+# that exports them on later Windows and the version that brought them.
 NEWER_THAN_WINDOWS_7 = {
-    "GetSystemTimePreciseAsFileTime", "CreateFile2", "GetOverlappedResultEx",
-    "WaitOnAddress", "WakeByAddressSingle", "WakeByAddressAll", "SetThreadDescription",
-    "GetThreadDescription", "CopyFile2", "PrefetchVirtualMemory",
-    "GetCurrentThreadStackLimits", "GetDpiForWindow",
-    "GetDpiForSystem", "SetProcessDpiAwarenessContext", "SetThreadDpiAwarenessContext",
-    "AdjustWindowRectExForDpi", "GetSystemMetricsForDpi", "EnableNonClientDpiScaling",
-    "SetProcessDpiAwareness", "GetDpiForMonitor", "DiscardVirtualMemory", "OfferVirtualMemory",
-    "ReclaimVirtualMemory", "GetPackageFamilyName", "GetCurrentPackageId", "PathCchCombine",
-    "PathCchAppend", "MapViewOfFileFromApp", "VirtualAlloc2",
-     "InitializeSynchronizationBarrier",
-    "EnterSynchronizationBarrier", "RoInitialize",
+    # kernel32 / kernelbase, Windows 8 and 8.1
+    "GetSystemTimePreciseAsFileTime", "CreateFile2", "CopyFile2", "GetOverlappedResultEx",
+    "WaitOnAddress", "WakeByAddressSingle", "WakeByAddressAll", "GetCurrentThreadStackLimits",
+    "PrefetchVirtualMemory", "DiscardVirtualMemory", "OfferVirtualMemory",
+    "ReclaimVirtualMemory", "CreateFileMappingFromApp", "MapViewOfFileFromApp",
+    "InitializeSynchronizationBarrier", "EnterSynchronizationBarrier",
+    "DeleteSynchronizationBarrier", "GetPackageFamilyName", "GetCurrentPackageId",
+    "GetCurrentPackageFullName", "GetFirmwareType", "GetProcessMitigationPolicy",
+    "SetProcessMitigationPolicy", "SetThreadInformation", "GetThreadInformation",
+    "SetProcessInformation", "GetProcessInformation", "SetThreadpoolTimerEx",
+    "SetThreadpoolWaitEx", "EnumDynamicTimeZoneInformation",
+    "GetDynamicTimeZoneInformationEffectiveYears",
+    # kernel32, Windows 8 (on Windows 7 only with update KB2533623, which may be missing)
+    "SetDefaultDllDirectories", "AddDllDirectory", "RemoveDllDirectory",
+    # kernel32 / kernelbase, Windows 10
+    "SetThreadDescription", "GetThreadDescription", "VirtualAllocFromApp", "VirtualAlloc2",
+    "MapViewOfFile3", "QueryInterruptTime", "QueryInterruptTimePrecise",
+    "QueryUnbiasedInterruptTimePrecise", "GetSystemCpuSetInformation",
+    "SetThreadSelectedCpuSets", "CompareObjectHandles", "GetUserDefaultGeoName",
+    # path API set (api-ms-win-core-path), Windows 8
+    "PathCchCombine", "PathCchCombineEx", "PathCchAppend", "PathCchAppendEx",
+    "PathCchCanonicalize", "PathCchCanonicalizeEx", "PathCchAddBackslash",
+    "PathCchRemoveFileSpec", "PathCchFindExtension", "PathAllocCombine", "PathAllocCanonicalize",
+    # user32, Windows 8 and 8.1
+    "SetCoalescableTimer", "GetPointerType", "GetPointerInfo", "EnableMouseInPointer",
+    "InitializeTouchInjection", "InjectTouchInput", "GetCurrentInputMessageSource",
+    "IsImmersiveProcess", "GetDisplayAutoRotationPreferences", "SetDisplayAutoRotationPreferences",
+    "LogicalToPhysicalPointForPerMonitorDPI", "PhysicalToLogicalPointForPerMonitorDPI",
+    # user32 per-monitor DPI, Windows 10
+    "GetDpiForWindow", "GetDpiForSystem", "SetProcessDpiAwarenessContext",
+    "SetThreadDpiAwarenessContext", "GetThreadDpiAwarenessContext",
+    "GetWindowDpiAwarenessContext", "AreDpiAwarenessContextsEqual",
+    "GetDpiFromDpiAwarenessContext", "AdjustWindowRectExForDpi", "GetSystemMetricsForDpi",
+    "SystemParametersInfoForDpi", "EnableNonClientDpiScaling",
+    # shcore, Windows 8.1
+    "SetProcessDpiAwareness", "GetProcessDpiAwareness", "GetDpiForMonitor",
+    "GetScaleFactorForMonitor",
+    # ws2_32, winhttp, bcrypt, advapi32: Windows 8 and later
+    "GetAddrInfoExCancel", "GetAddrInfoExOverlappedResult", "WinHttpCreateProxyResolver",
+    "WinHttpGetProxyForUrlEx", "WinHttpWebSocketCompleteUpgrade", "WinHttpWebSocketSend",
+    "WinHttpWebSocketReceive", "WinHttpWebSocketClose", "BCryptCreateMultiHash", "BCryptHash",
+    "EventSetInformation",
+    # Windows Runtime (combase), Windows 8
+    "RoInitialize", "RoUninitialize", "RoGetActivationFactory", "WindowsCreateString",
+    "WindowsDeleteString",
 }
 
 
@@ -87,10 +129,12 @@ def main(paths):
     for path in paths:
         table = imports(path)
         for dll, names in sorted(table.items()):
-            if dll not in SYSTEM_DLLS and not dll.startswith("api-ms-win-"):
-                problems.append(f"{path}: imports non-system DLL {dll}")
-            if dll.startswith("api-ms-win-"):
+            if dll.startswith("api-ms-win-") or dll.startswith("ext-ms-"):
                 problems.append(f"{path}: imports API set {dll}, absent on Windows 7")
+            elif dll in NEWER_DLLS:
+                problems.append(f"{path}: imports {dll}, which came with {NEWER_DLLS[dll]}")
+            elif dll not in SYSTEM_DLLS:
+                problems.append(f"{path}: imports non-system DLL {dll}")
             for name in names:
                 if name in NEWER_THAN_WINDOWS_7:
                     problems.append(f"{path}: imports {dll}!{name}, newer than Windows 7")
