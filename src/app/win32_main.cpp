@@ -1,11 +1,12 @@
 // Windows entry point. Until the forms land it shows one placeholder window.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 namespace {
 
-const wchar_t kTitle[] = L"Quorvix\xFF08Nembra\x4E13\x7248\xFF09\x2014\x2014"
-                         L"byDalvenor V2.0";
+const wchar_t kTitle[] =
+    L"Quorvix\xFF08Nembra\x4E13\x7248\xFF09\x2014\x2014"
+    L"byDalvenor V2.0";
 
 LRESULT CALLBACK placeholderProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_DESTROY) {
@@ -29,9 +30,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = L"QuorvixPlaceholder";
   RegisterClassExW(&windowClass);
-  HWND window = CreateWindowExW(0, windowClass.lpszClassName, kTitle, WS_OVERLAPPEDWINDOW,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 540, 207, nullptr, nullptr,
-                                instance, nullptr);
+  HWND window =
+      CreateWindowExW(0, windowClass.lpszClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 540, 207, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
   ShowWindow(window, show);
   MSG message;

@@ -40,6 +40,8 @@ void Form::create() {
     if (control->kind() != ControlKind::FileDialog) control->attach(peer_->createControl(*control));
   }
   peer_->setCaption(detail::programText(spec_.caption));
+  if (spec_.topmost) peer_->setTopmost(true);
+  if (spec_.titleKeptActive) peer_->setTitleKeptActive(true);
   dispatch(onCreated, /*evenWhenLeaving=*/true);
   if (alive()) peer_->setVisible(true);
 }

@@ -62,6 +62,7 @@ class Form {
 
   std::function<void()> onCreated;
   std::function<void()> onDestroying;
+  // A key pressed while the form or one of its controls has the focus.
   std::function<void(int virtualKey)> onKeyDown;
   std::function<void(int id)> onHotkey;
 

@@ -66,7 +66,10 @@ struct FormSpec {
   std::string_view caption;
   Rect place;  // window position and outer size on the screen
   FormStyle style = FormStyle::Bordered;
+  // Controls in stacking order: a later row lies above an earlier one where they overlap.
   std::span<const ControlSpec> controls;
+  bool topmost = false;          // starts always on top
+  bool titleKeptActive = false;  // starts with its title bar drawn as active
 };
 
 }  // namespace ui

@@ -1,0 +1,77 @@
+#include "app/forms/import_form.h"
+
+#include "app/forms/fonts.h"
+
+namespace app {
+namespace {
+
+using ui::ControlKind;
+
+constexpr ui::ColumnSpec kTableColumns[] = {
+    {"序号", 50},
+    {"题目", 380},
+    {"答案", 380},
+    {"结果", 150},
+};
+
+constexpr ui::ControlSpec kControls[] = {
+    {.name = "按钮_打开",
+     .kind = ControlKind::Button,
+     .place = {20, 32, 140, 40},
+     .text = "打开 EXCEL",
+     .font = fonts::kKaiButton},
+    {.name = "通用对话框_导入",
+     .kind = ControlKind::FileDialog,
+     .text = "Excel工作薄（*.xlsx）|*.xlsx|Excel工作薄03-07（*.xls）|*.xls"},
+    {.name = "单选框1",
+     .kind = ControlKind::RadioButton,
+     .place = {191, 19, 120, 24},
+     .text = "导入现有题库",
+     .font = fonts::kKai,
+     .checked = true},
+    {.name = "单选框2",
+     .kind = ControlKind::RadioButton,
+     .place = {352, 16, 120, 24},
+     .text = "导入新建题库",
+     .font = fonts::kKai},
+    // The two target controls share a place; the radio buttons show one at a time.
+    {.name = "组合框1",
+     .kind = ControlKind::ComboBox,
+     .place = {175, 45, 345, 20},
+     .font = fonts::kKai},
+    {.name = "编辑框1",
+     .kind = ControlKind::EditBox,
+     .place = {175, 45, 345, 30},
+     .font = fonts::kKai,
+     .visible = false},
+    {.name = "按钮_导入题库",
+     .kind = ControlKind::Button,
+     .place = {528, 32, 120, 40},
+     .text = "导入题库",
+     .font = fonts::kKaiButton},
+    {.name = "按钮_返回题库选择",
+     .kind = ControlKind::Button,
+     .place = {660, 32, 160, 40},
+     .text = "返回 选择题库",
+     .font = fonts::kKaiButton},
+    {.name = "按钮_清空数据库",
+     .kind = ControlKind::Button,
+     .place = {832, 32, 120, 40},
+     .text = "清空题库",
+     .font = fonts::kKaiButton},
+    {.name = "超级列表框",
+     .kind = ControlKind::ListView,
+     .place = {5, 88, 984, 496},
+     .font = fonts::kKai,
+     .columns = kTableColumns},
+    {.name = "进度条1", .kind = ControlKind::ProgressBar, .place = {1, 1, 992, 14}},
+};
+
+}  // namespace
+
+const ui::FormSpec kImportFormSpec{.name = "ImportForm",
+                                   .caption = "Quorvix--Nembra专版",
+                                   .place = {50, 50, 1000, 622},
+                                   .controls = kControls};
+
+}  // namespace app

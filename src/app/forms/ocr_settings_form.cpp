@@ -1,0 +1,59 @@
+#include "app/forms/ocr_settings_form.h"
+
+#include "app/forms/fonts.h"
+
+namespace app {
+namespace {
+
+using ui::ControlKind;
+
+constexpr ui::ControlSpec kControls[] = {
+    {.name = "标签3",
+     .kind = ControlKind::Label,
+     .place = {67, 16, 240, 32},
+     .text = "百度识别API接口",
+     .font = fonts::kKaiHeading,
+     .align = ui::Align::Center},
+    {.name = "标签1",
+     .kind = ControlKind::Label,
+     .place = {19, 54, 88, 24},
+     .text = "百度API Key",
+     .font = fonts::kKai},
+    {.name = "编辑框1",
+     .kind = ControlKind::EditBox,
+     .place = {117, 54, 232, 24},
+     .font = fonts::kKai},
+    {.name = "标签2",
+     .kind = ControlKind::Label,
+     .place = {19, 86, 88, 24},
+     .text = "Secret Key",
+     .font = fonts::kKai},
+    {.name = "编辑框2",
+     .kind = ControlKind::EditBox,
+     .place = {117, 86, 232, 24},
+     .font = fonts::kKai},
+    {.name = "按钮1",
+     .kind = ControlKind::Button,
+     .place = {12, 128, 104, 32},
+     .text = "接 口 申 请",
+     .font = fonts::kKai},
+    {.name = "按钮3",
+     .kind = ControlKind::Button,
+     .place = {132, 128, 104, 32},
+     .text = "秘 钥 测 试",
+     .font = fonts::kKai},
+    {.name = "按钮2",
+     .kind = ControlKind::Button,
+     .place = {252, 128, 104, 32},
+     .text = "恢 复 默 认",
+     .font = fonts::kKai},
+};
+
+}  // namespace
+
+const ui::FormSpec kOcrSettingsFormSpec{.name = "OcrSettingsForm",
+                                        .caption = "百度在线文字识别OCR",
+                                        .place = {50, 50, 380, 207},
+                                        .controls = kControls};
+
+}  // namespace app

@@ -1,0 +1,22 @@
+// The two keys of the OCR service, with a key test, a reload and the provider's page.
+#pragma once
+#include "ui/toolkit.h"
+
+namespace app {
+
+extern const ui::FormSpec kOcrSettingsFormSpec;
+
+class OcrSettingsForm : public ui::Form {
+ public:
+  OcrSettingsForm() : ui::Form(kOcrSettingsFormSpec) {}
+  ui::Label 标签3{*this, "标签3"};
+  ui::Label 标签1{*this, "标签1"};
+  ui::EditBox 编辑框1{*this, "编辑框1"};
+  ui::Label 标签2{*this, "标签2"};
+  ui::EditBox 编辑框2{*this, "编辑框2"};
+  ui::Button 按钮1{*this, "按钮1"};
+  ui::Button 按钮3{*this, "按钮3"};
+  ui::Button 按钮2{*this, "按钮2"};
+};
+
+}  // namespace app

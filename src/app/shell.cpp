@@ -1,0 +1,147 @@
+#include "app/shell.h"
+
+#include <cmath>
+
+#include "app/date_text.h"
+#include "platform/cp936.h"
+#include "ui/system.h"
+
+namespace app {
+namespace {
+
+std::string& versionTextStore() {
+  static std::string text;
+  return text;
+}
+
+template <class Hook, class... Args>
+void callHook(const Hook& hook, Args&... args) {
+  if (hook) hook(args...);
+}
+
+}  // namespace
+
+const char* const kReleasePageUrl = "https://quorvix.example/releases";
+
+const std::string& versionText() { return versionTextStore(); }
+
+std::string windowTitle() {
+  static const std::string prefix = cp936::fromUtf8("Quorvix（Nembra专版）——byDalvenor ");
+  return prefix + versionText();
+}
+
+Shell::Shell(ShellHooks hooks) : hooks_(std::move(hooks)) {}
+
+void Shell::start() {
+  callHook(hooks_.createCaptureState);
+  loadDisclaimer();
+}
+
+int Shell::run() {
+  start();
+  return ui::run();
+}
+
+void Shell::moveOn(ui::Form& current, const std::function<void()>& loadNext, bool wait) {
+  current.beginLeaving();
+  loadNext();
+  if (wait) ui::processMessages(10);
+  current.destroy();
+}
+
+// ---- DisclaimerForm ----
+
+DisclaimerForm& Shell::loadDisclaimer() {
+  return ui::load<DisclaimerForm>([this](DisclaimerForm& form) {
+    form.onCreated = [this, &form] { startDisclaimer(form); };
+    form.按钮_同意.onClick = [this, &form] { moveOn(form, [this] { loadBankChooser(); }); };
+    // The only form: destroying it ends the program.
+    form.按钮_拒绝.onClick = [&form] { form.destroy(); };
+  });
+}
+
+void Shell::startDisclaimer(DisclaimerForm& form) {
+  callHook(hooks_.applySkin);
+  versionTextStore() = "V2.0";
+  form.setCaption(windowTitle());
+}
+
+// ---- BankChooserForm ----
+
+BankChooserForm& Shell::loadBankChooser() {
+  return ui::load<BankChooserForm>([this](BankChooserForm& form) {
+    form.onCreated = [this, &form] { startBankChooser(form); };
+    form.组合框1.onSelectionChanged = [this, &form] { callHook(hooks_.bankSelected, form); };
+    form.按钮_导入题库.onClick = [this, &form] { moveOn(form, [this] { loadImport(); }); };
+    form.按钮_删除题库.onClick = [this, &form] { callHook(hooks_.deleteBank, form); };
+    form.按钮_开始考试.onClick = [this, &form] {
+      if (!hooks_.openForAnswering || !hooks_.openForAnswering(form)) return;
+      moveOn(form, [this] { loadAnswer(); });
+    };
+  });
+}
+
+void Shell::startBankChooser(BankChooserForm& form) {
+  callHook(hooks_.ensureBankFolder);
+  callHook(hooks_.listBanks, form.组合框1);
+  form.setCaption(windowTitle());
+}
+
+// ---- ImportForm ----
+
+ImportForm& Shell::loadImport() {
+  return ui::load<ImportForm>([this](ImportForm& form) {
+    callHook(hooks_.wireImportForm, form);
+    form.onCreated = [this, &form] { startImport(form); };
+    form.按钮_返回题库选择.onClick = [this, &form] {
+      moveOn(
+          form, [this] { loadBankChooser(); }, /*wait=*/false);
+    };
+  });
+}
+
+void Shell::startImport(ImportForm& form) {
+  callHook(hooks_.listBanks, form.组合框1);
+  form.setCaption(windowTitle());
+}
+
+// ---- AnswerForm ----
+
+AnswerForm& Shell::loadAnswer() {
+  return ui::load<AnswerForm>([this](AnswerForm& form) {
+    callHook(hooks_.wireAnswerForm, form);
+    form.onCreated = [this, &form] { startAnswer(form); };
+    form.onDestroying = [this] {
+      callHook(hooks_.releaseCaptureHook);
+      callHook(hooks_.closeAnswerBank);
+    };
+    form.按钮_返回.onClick = [this, &form] { leaveAnswer(form); };
+    form.按钮_赞助.onClick = [this] { loadOcrSettings(); };
+    form.状态条1.onDoubleClick = [] { ui::openUrl(kReleasePageUrl); };
+  });
+}
+
+void Shell::startAnswer(AnswerForm& form) {
+  ui::Size screen = ui::screenSize();
+  form.move(screen.width - 400, int(std::lround(screen.height / 2.0 - 350)));
+  callHook(hooks_.loadRecordCount, form);
+  double date = hooks_.fetchNetworkDate ? hooks_.fetchNetworkDate() : currentVariantDateUtc8();
+  form.状态条1.setSectionText(1, dateTimeText(fromVariantDate(date)));
+  form.setCaption(windowTitle());
+}
+
+void Shell::leaveAnswer(AnswerForm& form) {
+  callHook(hooks_.closeAnswerBank);
+  // A bank that would not close keeps the form, without a word.
+  if (hooks_.answerBankIsOpen && hooks_.answerBankIsOpen()) return;
+  moveOn(form, [this] { loadBankChooser(); });
+}
+
+// ---- OcrSettingsForm ----
+
+OcrSettingsForm& Shell::loadOcrSettings() {
+  return ui::load<OcrSettingsForm>(
+      [this](OcrSettingsForm& form) { callHook(hooks_.wireOcrSettingsForm, form); });
+}
+
+}  // namespace app
