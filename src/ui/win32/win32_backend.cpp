@@ -50,6 +50,11 @@ Win32Backend::Win32Backend() {
 }
 
 Win32Backend::~Win32Backend() {
+  // Windows of destroyed forms wait in the queue for their destruction; let it happen.
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message != WM_QUIT) DispatchMessageW(&message);
+  }
   SetWindowLongPtrW(messageWindow_, GWLP_USERDATA, 0);
   DestroyWindow(messageWindow_);
 }

@@ -1,5 +1,7 @@
 // Control windows: creation, text, states, combo boxes, status bars, sliders and the events
 // they report. List views are in win32_list_view.cpp, pictures and drawing in win32_canvas.cpp.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <windowsx.h>
 

@@ -1,6 +1,8 @@
 // System services of the Win32 backend: message boxes and the timed notice, the open-file
 // dialog, web pages, screen and cursor, clipboard, simulated keys, the global mouse hook and
 // the screen snapshot.
+#include <windows.h>
+
 #include <commdlg.h>
 #include <shellapi.h>
 
