@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "harness.h"
@@ -25,9 +26,8 @@ class Conformance : public ::testing::Test {
 
 TEST_F(Conformance, StartStateComesFromTheSpecAndTheFormShowsAfterCreated) {
   bool visibleWhenCreated = true;
-  auto& form = ui::load<TestForm>([&](TestForm& f) { f.onCreated = [&] {
-    visibleWhenCreated = f.visible();
-  }; });
+  auto& form = ui::load<TestForm>(
+      [&](TestForm& f) { f.onCreated = [&] { visibleWhenCreated = f.visible(); }; });
   EXPECT_FALSE(visibleWhenCreated);
   EXPECT_TRUE(form.visible());
   EXPECT_EQ(form.caption(), gbk("测试"));

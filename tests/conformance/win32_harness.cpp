@@ -1,7 +1,6 @@
 // The user of real windows: the messages that a person's clicks, choices and keys send.
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include "harness.h"
 #include "ui/win32/win32_backend.h"

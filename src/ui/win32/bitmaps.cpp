@@ -45,8 +45,7 @@ HBITMAP decodeBmp(const std::string& bytes) {
   }
   long long rows = header.biHeight < 0 ? -(long long)header.biHeight : header.biHeight;
   long long stride = ((long long)header.biWidth * header.biBitCount + 31) / 32 * 4;
-  if (header.biCompression == BI_RGB &&
-      file.bfOffBits + stride * rows > (long long)bytes.size()) {
+  if (header.biCompression == BI_RGB && file.bfOffBits + stride * rows > (long long)bytes.size()) {
     return nullptr;
   }
   HDC screen = GetDC(nullptr);

@@ -10,9 +10,9 @@ namespace ui::win32 {
 namespace {
 
 // Tried in order when the named face is missing.
-constexpr const wchar_t* kCjkFallbacks[] = {
-    L"SimSun",        L"\x5B8B\x4F53" /* 宋体 */, L"Microsoft YaHei", L"WenQuanYi Micro Hei",
-    L"Noto Sans CJK SC", L"Droid Sans Fallback"};
+constexpr const wchar_t* kCjkFallbacks[] = {L"SimSun",           L"\x5B8B\x4F53" /* 宋体 */,
+                                            L"Microsoft YaHei",  L"WenQuanYi Micro Hei",
+                                            L"Noto Sans CJK SC", L"Droid Sans Fallback"};
 
 int CALLBACK noteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
   *reinterpret_cast<bool*>(found) = true;

@@ -35,8 +35,7 @@ void dispatchMessage(MSG& message) {
 
 Win32Backend::Win32Backend() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
-                                                      ICC_LISTVIEW_CLASSES |
-                                                      ICC_PROGRESS_CLASS};
+                                                      ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);

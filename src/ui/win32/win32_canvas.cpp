@@ -145,8 +145,8 @@ void Win32ControlPeer::drawRectangle(Point from, Point to) {
     HGDIOBJ oldPen = SelectObject(memory, pen);
     HGDIOBJ oldBrush = SelectObject(memory, GetStockObject(NULL_BRUSH));
     // Both corners are drawn: GDI leaves out the right and bottom edges it is given.
-    Rectangle(memory, std::min(from.x, to.x), std::min(from.y, to.y),
-              std::max(from.x, to.x) + 1, std::max(from.y, to.y) + 1);
+    Rectangle(memory, std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x) + 1,
+              std::max(from.y, to.y) + 1);
     SelectObject(memory, oldBrush);
     SelectObject(memory, oldPen);
     DeleteObject(pen);

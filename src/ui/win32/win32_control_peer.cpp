@@ -1,8 +1,7 @@
 // Control windows: creation, text, states, combo boxes, status bars, sliders and the events
 // they report. List views are in win32_list_view.cpp, pictures and drawing in win32_canvas.cpp.
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 #include <windowsx.h>
 
 #include "ui/win32/fonts.h"
@@ -105,10 +104,10 @@ void Win32ControlPeer::create(HWND form) {
   WindowKind kind = windowKind(spec_);
   Rect place = spec_.place;
   int height = place.height + (spec_.kind == ControlKind::ComboBox ? kComboDropHeight : 0);
-  window_ = CreateWindowExW(kind.exStyle, kind.className, L"",
-                            WS_CHILD | kind.style | alignStyle(spec_), place.left, place.top,
-                            place.width, height, form, reinterpret_cast<HMENU>(nextId++),
-                            GetModuleHandleW(nullptr), nullptr);
+  window_ =
+      CreateWindowExW(kind.exStyle, kind.className, L"", WS_CHILD | kind.style | alignStyle(spec_),
+                      place.left, place.top, place.width, height, form,
+                      reinterpret_cast<HMENU>(nextId++), GetModuleHandleW(nullptr), nullptr);
   if (!window_) return;
   SetPropW(window_, kPeerProperty, this);
   SetWindowSubclass(window_, subclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -276,8 +275,8 @@ bool Win32ControlPeer::checked() const {
 
 int Win32ControlPeer::addItem(const std::string& text, const std::string& data) {
   if (spec_.kind != ControlKind::ComboBox) return -1;
-  int index = int(SendMessageW(window_, CB_ADDSTRING, 0,
-                               reinterpret_cast<LPARAM>(wide(text).c_str())));
+  int index =
+      int(SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text).c_str())));
   if (index < 0) return -1;
   itemData_.insert(itemData_.begin() + index, data);
   return index;
@@ -333,8 +332,8 @@ void Win32ControlPeer::setSectionText(int section, const std::string& text) {
 std::string Win32ControlPeer::sectionText(int section) const {
   if (spec_.kind != ControlKind::StatusBar) return {};
   std::wstring text(LOWORD(SendMessageW(window_, SB_GETTEXTLENGTHW, section, 0)) + 1, L'\0');
-  auto length = LOWORD(SendMessageW(window_, SB_GETTEXTW, section,
-                                    reinterpret_cast<LPARAM>(text.data())));
+  auto length =
+      LOWORD(SendMessageW(window_, SB_GETTEXTW, section, reinterpret_cast<LPARAM>(text.data())));
   text.resize(length);
   return narrow(text);
 }
@@ -358,7 +357,8 @@ void Win32ControlPeer::setSteps(int lineStep, int pageStep) {
 
 void Win32ControlPeer::setPosition(int position) {
   if (spec_.kind == ControlKind::Slider) SendMessageW(window_, TBM_SETPOS, TRUE, position);
-  if (spec_.kind == ControlKind::ProgressBar) SendMessageW(window_, PBM_SETPOS, WPARAM(position), 0);
+  if (spec_.kind == ControlKind::ProgressBar)
+    SendMessageW(window_, PBM_SETPOS, WPARAM(position), 0);
 }
 
 int Win32ControlPeer::position() const {

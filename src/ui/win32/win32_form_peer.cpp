@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_peers.h"
@@ -33,9 +32,9 @@ Win32FormPeer::Win32FormPeer(Form& form) : form_(form) {
   DWORD style = spec.style == FormStyle::Borderless
                     ? WS_POPUP
                     : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  window_ = CreateWindowExW(0, formClassName(), L"", style, spec.place.left, spec.place.top,
-                            spec.place.width, spec.place.height, nullptr, nullptr, instance(),
-                            this);
+  window_ =
+      CreateWindowExW(0, formClassName(), L"", style, spec.place.left, spec.place.top,
+                      spec.place.width, spec.place.height, nullptr, nullptr, instance(), this);
 }
 
 Win32FormPeer::~Win32FormPeer() {

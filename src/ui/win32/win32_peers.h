@@ -89,8 +89,8 @@ class Win32ControlPeer final : public ControlPeer {
   void mouseEvent(EventType type, MouseButton button, LPARAM where);
 
  private:
-  static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM w, LPARAM l,
-                                       UINT_PTR id, DWORD_PTR peer);
+  static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                       DWORD_PTR peer);
   void create(HWND form);
   void applySectionWidths();
   void resizeCanvas();
@@ -100,9 +100,9 @@ class Win32ControlPeer final : public ControlPeer {
   const ControlSpec& spec_;
   HWND window_ = nullptr;
   Cursor cursor_ = Cursor::Arrow;
-  Rect requested_;               // combo boxes report the height they were given
+  Rect requested_;                     // combo boxes report the height they were given
   std::vector<std::string> itemData_;  // combo boxes
-  int quietSelection_ = 0;       // list views: the program is changing the selection
+  int quietSelection_ = 0;             // list views: the program is changing the selection
   std::string picture_;
   HBITMAP background_ = nullptr;  // the decoded picture
   HBITMAP canvas_ = nullptr;      // drawing panels: what the panel shows

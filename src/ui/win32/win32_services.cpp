@@ -1,10 +1,9 @@
 // System services of the Win32 backend: message boxes and the timed notice, the open-file
 // dialog, web pages, screen and cursor, clipboard, simulated keys, the global mouse hook and
 // the screen snapshot.
-#include <windows.h>
-
 #include <commdlg.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <map>
 #include <vector>
@@ -90,8 +89,7 @@ LRESULT CALLBACK lowLevelMouse(int code, WPARAM message, LPARAM data) {
 
 }  // namespace
 
-int Win32Backend::messageBox(const std::string& text, const std::string& caption,
-                             unsigned style) {
+int Win32Backend::messageBox(const std::string& text, const std::string& caption, unsigned style) {
   return MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), style | MB_TASKMODAL);
 }
 
