@@ -3,7 +3,6 @@
 #include "ui/win32/win32_backend.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <atomic>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "platform/cp936.h"
 #include "test_form.h"
 #include "ui/system.h"
+#include "ui/win32/win32_api.h"
 
 namespace {
 

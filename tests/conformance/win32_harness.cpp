@@ -1,8 +1,7 @@
 // The user of real windows: the messages that a person's clicks, choices and keys send.
-#include <commctrl.h>
-#include <windows.h>
 
 #include "harness.h"
+#include "ui/win32/win32_api.h"
 #include "ui/win32/win32_backend.h"
 
 namespace conformance {

@@ -1,9 +1,9 @@
 // Images at the GDI edge: file bytes (BMP, or anything GDI+ reads) to a bitmap, and a bitmap
 // back to BMP file bytes.
 #pragma once
-#include <windows.h>
-
 #include <string>
+
+#include "ui/win32/win32_api.h"
 
 namespace ui::win32 {
 

@@ -2,9 +2,8 @@
 // Chinese Windows, every Windows face under Wine) falls back to an installed CJK face, so
 // Chinese captions never show as boxes.
 #pragma once
-#include <windows.h>
-
 #include "ui/form_spec.h"
+#include "ui/win32/win32_api.h"
 
 namespace ui::win32 {
 

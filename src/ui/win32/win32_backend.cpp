@@ -1,9 +1,8 @@
 // Forms, the message loops and posted work. System services are in win32_services.cpp.
 #include "ui/win32/win32_backend.h"
 
-#include <commctrl.h>
-
 #include "ui/toolkit.h"
+#include "ui/win32/win32_api.h"
 #include "ui/win32/win32_peers.h"
 
 namespace ui::win32 {

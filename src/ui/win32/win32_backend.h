@@ -2,13 +2,12 @@
 // controls (or a canvas window of our own for pictures and drawing panels), and the message
 // loop is the thread's. Construct and install it on the thread that is to be the UI thread.
 #pragma once
-#include <windows.h>
-
 #include <deque>
 #include <functional>
 #include <mutex>
 
 #include "ui/backend.h"
+#include "ui/win32/win32_api.h"
 
 namespace ui::win32 {
 

@@ -2,9 +2,9 @@
 // box shows its picture at the top left; a drawing panel keeps what it shows in an off-screen
 // bitmap (paper, then the background picture, then the drawings), so copies and snapshots read
 // exactly what the user sees.
-#include <windowsx.h>
 
 #include "ui/win32/bitmaps.h"
+#include "ui/win32/win32_api.h"
 #include "ui/win32/win32_peers.h"
 
 namespace ui::win32 {

@@ -1,11 +1,9 @@
 // Control windows: creation, text, states, combo boxes, status bars, sliders and the events
 // they report. List views are in win32_list_view.cpp, pictures and drawing in win32_canvas.cpp.
-#include <commctrl.h>
-#include <windows.h>
-#include <windowsx.h>
 
 #include "ui/win32/fonts.h"
 #include "ui/win32/wide_text.h"
+#include "ui/win32/win32_api.h"
 #include "ui/win32/win32_peers.h"
 
 namespace ui::win32 {

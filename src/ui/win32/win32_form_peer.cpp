@@ -1,7 +1,6 @@
-#include <commctrl.h>
-#include <windows.h>
 
 #include "ui/win32/wide_text.h"
+#include "ui/win32/win32_api.h"
 #include "ui/win32/win32_peers.h"
 
 namespace ui::win32 {

@@ -1,9 +1,8 @@
 // Report-style list views, and the selected item shared with combo boxes. Changes the program
 // makes to a list's selection are kept quiet: only the user's selection reports an event.
-#include <commctrl.h>
-#include <windows.h>
 
 #include "ui/win32/wide_text.h"
+#include "ui/win32/win32_api.h"
 #include "ui/win32/win32_peers.h"
 
 namespace ui::win32 {

@@ -2,8 +2,6 @@
 // so that it can find its peer, report mouse moves and take the cursor its control asks for;
 // the form's window procedure turns the controls' notifications into toolkit events.
 #pragma once
-#include <windows.h>
-
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +9,7 @@
 #include "ui/backend.h"
 #include "ui/control.h"
 #include "ui/form.h"
+#include "ui/win32/win32_api.h"
 
 namespace ui::win32 {
 

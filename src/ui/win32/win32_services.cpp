@@ -1,9 +1,6 @@
 // System services of the Win32 backend: message boxes and the timed notice, the open-file
 // dialog, web pages, screen and cursor, clipboard, simulated keys, the global mouse hook and
 // the screen snapshot.
-#include <commdlg.h>
-#include <shellapi.h>
-#include <windows.h>
 
 #include <map>
 #include <vector>
@@ -11,6 +8,7 @@
 #include "ui/toolkit.h"
 #include "ui/win32/bitmaps.h"
 #include "ui/win32/wide_text.h"
+#include "ui/win32/win32_api.h"
 #include "ui/win32/win32_backend.h"
 
 namespace ui::win32 {
