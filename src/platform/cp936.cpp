@@ -47,42 +47,43 @@ char16_t decodePair(unsigned char lead, unsigned char trail) {
 std::uint16_t encodeUnit(char16_t unit) { return encodeTable()[unit]; }
 
 std::u16string toUtf16(std::string_view gbk) {
-  std::u16string out;
-  out.reserve(gbk.size());
-  for (std::size_t i = 0; i < gbk.size(); ++i) {
-    auto byte = static_cast<unsigned char>(gbk[i]);
+  // Written through a pointer into a buffer of the largest size: one unit per byte at most.
+  std::u16string out(gbk.size(), u'\0');
+  char16_t* next = out.data();
+  const auto* in = reinterpret_cast<const unsigned char*>(gbk.data());
+  const auto* end = in + gbk.size();
+  while (in < end) {
+    unsigned char byte = *in++;
     if (!isLeadByte(byte)) {
-      out.push_back(decodeSingle(byte));
-      continue;
+      *next++ = decodeSingle(byte);
+    } else if (in == end || *in == 0) {
+      // Windows pairs a lead byte with whatever follows except NUL, valid trail or not.
+      *next++ = u'?';
+    } else {
+      char16_t unit = decodePair(byte, *in++);
+      *next++ = unit ? unit : u'?';
     }
-    // Windows pairs a lead byte with whatever follows except NUL, valid trail or not.
-    auto trail = i + 1 < gbk.size() ? static_cast<unsigned char>(gbk[i + 1]) : 0;
-    if (trail == 0) {
-      out.push_back(u'?');
-      continue;
-    }
-    char16_t unit = decodePair(byte, trail);
-    out.push_back(unit ? unit : u'?');
-    ++i;
   }
+  out.resize(std::size_t(next - out.data()));
   return out;
 }
 
 std::string fromUtf16(std::u16string_view utf16) {
   const auto& table = encodeTable();
-  std::string out;
-  out.reserve(utf16.size() * 2);
+  std::string out(utf16.size() * 2, '\0');
+  char* next = out.data();
   for (char16_t unit : utf16) {
     std::uint16_t code = table[unit];
     if (code >= 0x100) {
-      out.push_back(char(code >> 8));
-      out.push_back(char(code & 0xFF));
+      *next++ = char(code >> 8);
+      *next++ = char(code & 0xFF);
     } else if (code != 0 || unit == 0) {
-      out.push_back(char(code));
+      *next++ = char(code);
     } else {
-      out.push_back('?');
+      *next++ = '?';
     }
   }
+  out.resize(std::size_t(next - out.data()));
   return out;
 }
 

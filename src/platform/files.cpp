@@ -36,23 +36,12 @@ std::filesystem::path temporarySibling(const std::filesystem::path& path) {
 
 bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
   auto temp = temporarySibling(path);
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      return false;
-    }
-  }
-  if (!replaceFile(temp, path)) {
-    std::error_code ec;
-    std::filesystem::remove(temp, ec);
-    return false;
-  }
-  return true;
+  // The bytes reach the disk before the rename, or a power cut could leave the new name on an
+  // empty file.
+  if (writeFileDurably(temp, bytes) && replaceFile(temp, path)) return true;
+  std::error_code ec;
+  std::filesystem::remove(temp, ec);
+  return false;
 }
 
 }  // namespace platform

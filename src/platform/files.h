@@ -15,6 +15,10 @@ std::optional<std::string> readFile(const std::filesystem::path& path);
 // read-only file included), with the old file untouched and the temporary removed.
 bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
+// Creates or truncates the file, writes the bytes and flushes them to the disk. Not atomic;
+// fails on a read-only file (and on Windows on a hidden one, as CreateFile does).
+bool writeFileDurably(const std::filesystem::path& path, std::string_view bytes);
+
 // Renames `from` onto `to`, replacing it (MoveFileEx with MOVEFILE_REPLACE_EXISTING on Windows).
 // Fails when `to` is read-only, as Windows does; the new file keeps the old one's hidden and
 // system attributes (its permissions natively).

@@ -5,27 +5,23 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "fresh_folder.h"
 #include "platform/run_directory.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path freshFolder(const fs::path& name) {
-  auto dir = fs::temp_directory_path() / fs::path(u8"quorvix测试") / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
-
 TEST(Files, AtomicWriteReplacesContentAndLeavesNoTemporary) {
   auto dir = freshFolder("atomic");
-  auto file = dir / fs::path(u8"题库文件.bin");
+  // 한 has no GBK form: the name must never pass through the ANSI code page.
+  auto file = dir / fs::path(u8"题库文件 한.bin");
   ASSERT_TRUE(platform::writeFileAtomic(file, "old"));
   ASSERT_TRUE(platform::writeFileAtomic(file, std::string("new\0bytes", 9)));
   EXPECT_EQ(platform::readFile(file), std::string("new\0bytes", 9));
   EXPECT_FALSE(fs::exists(platform::temporarySibling(file)));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  ASSERT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  EXPECT_EQ(fs::directory_iterator(dir)->path().filename(), file.filename());
 }
 
 TEST(Files, FailedWriteKeepsTheOldFile) {
@@ -58,6 +54,8 @@ TEST(Files, ReadGivesWholeFilesAndNothingForFolders) {
   EXPECT_EQ(platform::readFile(dir / "big.bin"), big);
   ASSERT_TRUE(platform::writeFileAtomic(dir / "empty.bin", ""));
   EXPECT_EQ(platform::readFile(dir / "empty.bin"), "");
+  ASSERT_TRUE(platform::writeFileDurably(dir / "big.bin", "x"));
+  EXPECT_EQ(platform::readFile(dir / "big.bin"), "x");
   EXPECT_EQ(platform::readFile(dir), std::nullopt);
   EXPECT_EQ(platform::readFile(dir / "missing.bin"), std::nullopt);
 }

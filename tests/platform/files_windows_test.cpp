@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "fresh_folder.h"
 #include "platform/files.h"
 #include "platform/run_directory.h"
 #include "platform/utf8.h"
@@ -12,13 +13,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path freshFolder(const fs::path& name) {
-  auto dir = fs::temp_directory_path() / fs::path(u8"quorvix测试") / name;
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
-}
 
 DWORD attributes(const fs::path& path) { return GetFileAttributesW(path.c_str()); }
 

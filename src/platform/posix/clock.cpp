@@ -1,7 +1,7 @@
+#include "platform/clock.h"
+
 #include <chrono>
 #include <thread>
-
-#include "platform/clock.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
+#include "platform/run_directory.h"
+
 #include <cstdlib>
 #include <system_error>
-
-#include "platform/run_directory.h"
 
 namespace platform {
 

@@ -1,8 +1,24 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/files.h"
 
 namespace platform {
+
+bool writeFileDurably(const std::filesystem::path& path, std::string_view bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  for (std::size_t done = 0; ok && done < bytes.size();) {
+    DWORD chunk = DWORD(std::min<std::size_t>(bytes.size() - done, 1u << 24)), wrote = 0;
+    ok = WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr) && wrote == chunk;
+    done += wrote;
+  }
+  ok = ok && FlushFileBuffers(file);
+  return CloseHandle(file) && ok;
+}
 
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
   // Windows refuses to replace a read-only file; Wine (as root) would not, so ask first.

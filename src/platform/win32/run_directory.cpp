@@ -1,8 +1,8 @@
+#include "platform/run_directory.h"
+
 #include <windows.h>
 
 #include <string>
-
-#include "platform/run_directory.h"
 
 namespace platform {
 

@@ -1,0 +1,100 @@
+// What the bank and search commands share: naming a bank on the command line, printing texts
+// as UTF-8 and JSON, and reporting the engine's errors.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "bank/error_codes.h"
+#include "bank/question_bank.h"
+#include "cli/commands.h"
+#include "platform/cp936.h"
+
+namespace cli {
+
+inline std::filesystem::path fromUtf8Path(std::string_view utf8) {
+  return std::filesystem::path(
+      std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
+inline std::filesystem::path bankFolderOf(const Context& context) {
+  return context.runDir / fromUtf8Path("题库");
+}
+
+// A path when it holds a separator; otherwise a bank name as the chooser shows it.
+inline std::filesystem::path bankArgument(const Context& context, std::string_view arg) {
+  if (arg.find('/') != std::string_view::npos || arg.find('\\') != std::string_view::npos)
+    return fromUtf8Path(arg);
+  return bankFolderOf(context) / fromUtf8Path(arg);
+}
+
+inline std::string utf8Of(const std::filesystem::path& path) {
+  auto u8 = path.u8string();
+  return std::string(reinterpret_cast<const char*>(u8.data()), u8.size());
+}
+
+// A JSON string literal of UTF-8 text, control characters escaped.
+inline std::string jsonString(std::string_view utf8) {
+  std::string out = "\"";
+  for (char c : utf8) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
+          out += buf;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+// Program text (GBK) on one line of plain output: tabs, line breaks and backslashes escaped.
+inline std::string plainText(std::string_view gbk) {
+  std::string out;
+  for (char c : cp936::toUtf8(gbk)) {
+    if (c == '\t')
+      out += "\\t";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\\')
+      out += "\\\\";
+    else
+      out += c;
+  }
+  return out;
+}
+
+inline int reportEngineError(const char* command, const std::filesystem::path& bank, int code) {
+  std::fprintf(stderr, "quorvix-cli %s: %s: %s\n", command, utf8Of(bank).c_str(),
+               cp936::toUtf8(bank::errorText(code)).c_str());
+  return 1;
+}
+
+inline int usageError(const char* usage) {
+  std::fprintf(stderr, "usage: quorvix-cli [--dir RUNDIR] %s\n", usage);
+  return 2;
+}
+
+}  // namespace cli

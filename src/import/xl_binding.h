@@ -1,0 +1,42 @@
+// Binding of the spreadsheet library's functions by exported name. Each function is resolved
+// on its first call from the library file beside the program (loaded by absolute path) and
+// cached; a missing library or function stops the program with a message.
+//
+//   XLCALL(xlBookLoadW)(book, path)
+#pragma once
+#include <atomic>
+#include <filesystem>
+
+#include "spreadsheet/xl_api.h"
+
+namespace xlbind {
+
+struct LazyFunction {
+  const char* name;
+  std::atomic<void*> address{nullptr};
+};
+
+// Loads the library if needed and finds the function; does not return when either is missing.
+void* resolve(LazyFunction& function);
+
+// The library file the binding loads: the one EnsureLibraryFile last put in place, else the
+// library file name in the run directory.
+std::filesystem::path libraryPath();
+void setLibraryPath(const std::filesystem::path& path);
+
+template <typename Function>
+Function bound(LazyFunction& function) {
+  void* address = function.address.load(std::memory_order_acquire);
+  if (!address) address = resolve(function);
+  return reinterpret_cast<Function>(address);
+}
+
+#define XL_DECLARE_ENTRY(ret, name, params) \
+  extern LazyFunction name##Entry;          \
+  using name##Type = ret(XLAPI*) params;
+XL_API_FUNCTIONS(XL_DECLARE_ENTRY)
+#undef XL_DECLARE_ENTRY
+
+}  // namespace xlbind
+
+#define XLCALL(name) (::xlbind::bound<::xlbind::name##Type>(::xlbind::name##Entry))

@@ -1,0 +1,146 @@
+#include "import/xl_sheet.h"
+
+#include <algorithm>
+
+#include "import/xl_binding.h"
+#include "platform/cp936.h"
+#include "platform/gbk_text.h"
+
+namespace {
+
+constexpr double kEarliestDate = -657434;
+constexpr double kLatestDate = 2958465;
+constexpr int kFirstCustomFormat = 60;
+
+std::string fromLibrary(const XlChar* text) {
+  return text ? cp936::fromUtf16(std::u16string_view(text)) : std::string();
+}
+
+}  // namespace
+
+bool XlSheet::resolveCell(std::string_view address, int& row, int& col) const {
+  if (!sheet_) return false;
+  std::u16string wide = cp936::toUtf16(gbk::toUpperAscii(address));
+  return XLCALL(xlSheetAddrToRowColW)(sheet_, wide.c_str(), &row, &col, nullptr, nullptr) != 0;
+}
+
+int XlSheet::cellType(int row, int col) const {
+  return sheet_ ? XLCALL(xlSheetCellTypeW)(sheet_, row, col) : kEmpty;
+}
+
+bool XlSheet::isDate(int row, int col) const {
+  return sheet_ && XLCALL(xlSheetIsDateW)(sheet_, row, col) != 0;
+}
+
+void XlSheet::giveFormat(FormatHandle handle, XlFormatRecord* format) const {
+  if (format) *format = formatRecord(handle);
+}
+
+std::string XlSheet::readStr(int row, int col, XlFormatRecord* format) const {
+  if (!sheet_) return {};
+  FormatHandle handle = nullptr;
+  std::string text = fromLibrary(XLCALL(xlSheetReadStrW)(sheet_, row, col, &handle));
+  giveFormat(handle, format);
+  return text;
+}
+
+double XlSheet::readNum(int row, int col, XlFormatRecord* format) const {
+  if (!sheet_) return 0;
+  FormatHandle handle = nullptr;
+  double value = XLCALL(xlSheetReadNumW)(sheet_, row, col, &handle);
+  giveFormat(handle, format);
+  return value;
+}
+
+bool XlSheet::readBool(int row, int col, XlFormatRecord* format) const {
+  if (!sheet_) return false;
+  FormatHandle handle = nullptr;
+  bool value = XLCALL(xlSheetReadBoolW)(sheet_, row, col, &handle) != 0;
+  giveFormat(handle, format);
+  return value;
+}
+
+XlDateTime XlSheet::readDate(int row, int col, XlFormatRecord* format) const {
+  XlDateTime date;
+  if (!sheet_) return date;
+  double value = std::clamp(readNum(row, col, format), kEarliestDate, kLatestDate);
+  int millisecond = 0;
+  XLCALL(xlBookDateUnpackW)(book_, value, &date.year, &date.month, &date.day, &date.hour,
+                            &date.minute, &date.second, &millisecond);
+  return date;
+}
+
+std::string XlSheet::readText(int row, int col, XlFormatRecord* format) const {
+  switch (cellType(row, col)) {
+    case kNumber:
+      if (isDate(row, col)) return dateTimeText(readDate(row, col, format));
+      return numberText(readNum(row, col, format));
+    case kString:
+      return readStr(row, col, format);
+    case kBoolean:
+      return readBool(row, col, format) ? "TRUE" : "FALSE";
+    default:
+      return {};
+  }
+}
+
+std::string XlSheet::readText(std::string_view address, XlFormatRecord* format) const {
+  int row, col;
+  return resolveCell(address, row, col) ? readText(row, col, format) : std::string();
+}
+
+XlFormatRecord XlSheet::cellFormat(int row, int col) const {
+  if (!sheet_) return XlFormatRecord();
+  return formatRecord(XLCALL(xlSheetCellFormatW)(sheet_, row, col));
+}
+
+XlFormatRecord XlSheet::formatRecord(FormatHandle format) const {
+  XlFormatRecord record;
+  if (!format || !book_) return record;
+  int id = XLCALL(xlFormatNumFormatW)(format);
+  record.numberFormat = id < kFirstCustomFormat
+                            ? std::to_string(id)
+                            : fromLibrary(XLCALL(xlBookCustomNumFormatW)(book_, id));
+  record.font = fontRecord(XLCALL(xlFormatFontW)(format));
+  return record;
+}
+
+XlFontRecord XlSheet::fontRecord(FontHandle font) const {
+  XlFontRecord record;
+  if (!font || !book_) return record;
+  record.name = fromLibrary(XLCALL(xlFontNameW)(font));
+  record.size = XLCALL(xlFontSizeW)(font);
+  record.italic = XLCALL(xlFontItalicW)(font) != 0;
+  int red = 0, green = 0, blue = 0;
+  XLCALL(xlBookColorUnpackW)(book_, XLCALL(xlFontColorW)(font), &red, &green, &blue);
+  record.color = red + green * 256 + blue * 65536;
+  record.bold = XLCALL(xlFontBoldW)(font) != 0;
+  record.script = XLCALL(xlFontScriptW)(font);
+  record.underline = XLCALL(xlFontUnderlineW)(font);
+  record.strikeOut = XLCALL(xlFontStrikeOutW)(font) != 0;
+  return record;
+}
+
+int XlSheet::firstRow(bool filled) const {
+  if (!sheet_) return 0;
+  return filled ? XLCALL(xlSheetFirstFilledRowW)(sheet_) : XLCALL(xlSheetFirstRowW)(sheet_);
+}
+
+int XlSheet::lastRow(bool filled) const {
+  if (!sheet_) return 0;
+  return filled ? XLCALL(xlSheetLastFilledRowW)(sheet_) : XLCALL(xlSheetLastRowW)(sheet_);
+}
+
+int XlSheet::firstCol(bool filled) const {
+  if (!sheet_) return 0;
+  return filled ? XLCALL(xlSheetFirstFilledColW)(sheet_) : XLCALL(xlSheetFirstColW)(sheet_);
+}
+
+int XlSheet::lastCol(bool filled) const {
+  if (!sheet_) return 0;
+  return filled ? XLCALL(xlSheetLastFilledColW)(sheet_) : XLCALL(xlSheetLastColW)(sheet_);
+}
+
+bool XlSheet::nextCell(int& row, int& col) const {
+  return sheet_ && XLCALL(xlSheetNextCellW)(sheet_, &row, &col) != 0;
+}

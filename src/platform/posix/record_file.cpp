@@ -1,0 +1,175 @@
+#include "platform/record_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+FileFault faultOf(int error) {
+  switch (error) {
+    case ENOENT:
+      return FileFault::notFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EISDIR:
+      return FileFault::badPath;
+    case EMFILE:
+    case ENFILE:
+      return FileFault::tooManyOpen;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return FileFault::accessDenied;
+    case EBADF:
+      return FileFault::invalidHandle;
+    case ESPIPE:
+    case EINVAL:
+      return FileFault::badSeek;
+    case EIO:
+      return FileFault::hardwareIo;
+    case EWOULDBLOCK:
+      return FileFault::sharingViolation;
+    case EDQUOT:
+    case ENOSPC:
+    case EFBIG:
+      return FileFault::diskFull;
+    default:
+      return FileFault::other;
+  }
+}
+
+class PosixRecordFile final : public RecordFile {
+ public:
+  PosixRecordFile(int fd, bool writable) : fd_(fd), writable_(writable) {}
+  ~PosixRecordFile() override { ::close(fd_); }
+
+  std::int64_t readAt(std::uint64_t offset, void* buffer, std::size_t size) override {
+    auto* out = static_cast<char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+      ssize_t n = ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return fail(errno);
+      }
+      if (n == 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+  }
+
+  bool writeAt(std::uint64_t offset, const void* data, std::size_t size) override {
+    const auto* in = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+      ssize_t n = ::pwrite(fd_, in + done, size - done, static_cast<off_t>(offset + done));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return fail(errno) == 0;
+      }
+      if (n == 0) return fail(ENOSPC) == 0;
+      done += static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  std::int64_t length() override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return fail(errno);
+    return static_cast<std::int64_t>(st.st_size);
+  }
+
+  bool truncate(std::uint64_t length) override {
+    if (::ftruncate(fd_, static_cast<off_t>(length)) == 0) return true;
+    return fail(errno) == 0;
+  }
+
+  // Open-file-description locks belong to this handle, as LockFileEx locks do on Windows.
+  bool tryLock(std::uint64_t offset, std::uint64_t size) override {
+    // A read-only descriptor can only take a shared lock, which still keeps writers out.
+    return setLock(writable_ ? F_WRLCK : F_RDLCK, offset, size);
+  }
+  void unlock(std::uint64_t offset, std::uint64_t size) override { setLock(F_UNLCK, offset, size); }
+
+  FileFault lastFault() const override { return fault_; }
+
+ private:
+  bool setLock(short type, std::uint64_t offset, std::uint64_t size) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(offset);
+    lock.l_len = static_cast<off_t>(size);
+    if (::fcntl(fd_, F_OFD_SETLK, &lock) == 0) return true;
+    fault_ = (errno == EAGAIN || errno == EACCES) ? FileFault::lockViolation : faultOf(errno);
+    return false;
+  }
+
+  int fail(int error) {
+    fault_ = faultOf(error);
+    return -1;
+  }
+
+  int fd_;
+  bool writable_;
+  FileFault fault_ = FileFault::none;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<RecordFile> open(const std::filesystem::path& path, const OpenRequest& request,
+                                   FileFault& fault) override {
+    int flags = O_CLOEXEC;
+    switch (request.mode) {
+      case OpenMode::readOnly:
+        flags |= O_RDONLY;
+        break;
+      case OpenMode::readWrite:
+        flags |= O_RDWR;
+        break;
+      case OpenMode::create:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
+    }
+    int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) {
+      fault = faultOf(errno);
+      return nullptr;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      fault = FileFault::badPath;
+      return nullptr;
+    }
+    // Natively there are no share modes; an advisory lock stands in for "exclusive".
+    if (request.exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      fault = FileFault::sharingViolation;
+      return nullptr;
+    }
+    fault = FileFault::none;
+    return std::make_unique<PosixRecordFile>(fd, request.mode != OpenMode::readOnly);
+  }
+
+  bool replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+  }
+
+  bool remove(const std::filesystem::path& path) override { return ::unlink(path.c_str()) == 0; }
+};
+
+}  // namespace
+
+FileSystem& nativeFileSystem() {
+  static PosixFileSystem files;
+  return files;
+}
+
+}  // namespace platform

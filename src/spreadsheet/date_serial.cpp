@@ -1,0 +1,74 @@
+#include "spreadsheet/date_serial.h"
+
+#include <cmath>
+
+namespace xldate {
+namespace {
+
+constexpr long kDays1904 = 1462;  // serial of 1 January 1904 in the 1900 system
+constexpr long kCivil18991230 = -25569;  // days from 1970-01-01 back to 1899-12-30
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+long daysFromCivil(long y, long m, long d) {
+  y -= m <= 2;
+  const long era = (y >= 0 ? y : y - 399) / 400;
+  const long yoe = y - era * 400;
+  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+void civilFromDays(long z, int& year, int& month, int& day) {
+  z += 719468;
+  const long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long doe = z - era * 146097;
+  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long mp = (5 * doy + 2) / 153;
+  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  year = static_cast<int>(yoe + era * 400 + (month <= 2));
+}
+
+}  // namespace
+
+bool unpack(double serial, bool date1904, DateTime& out) {
+  if (!std::isfinite(serial) || serial < -693593.0 || serial >= 2958466.0) return false;
+  // Round to the millisecond first, so 13:05 stored as 0.54513888888888884 stays 13:05:00.
+  double totalMs = std::floor(serial * 86400000.0 + 0.5);
+  double dayPart = std::floor(totalMs / 86400000.0);
+  long msOfDay = static_cast<long>(totalMs - dayPart * 86400000.0);
+  long day = static_cast<long>(dayPart) + (date1904 ? kDays1904 : 0);
+  out.hour = static_cast<int>(msOfDay / 3600000);
+  out.minute = static_cast<int>(msOfDay / 60000 % 60);
+  out.second = static_cast<int>(msOfDay / 1000 % 60);
+  out.millisecond = static_cast<int>(msOfDay % 1000);
+  if (!date1904 && day == 60) {
+    out.year = 1900, out.month = 2, out.day = 29;
+    return true;
+  }
+  if (!date1904 && day == 0) {  // a time of day alone: Excel shows the day as 0 January 1900
+    out.year = 1900, out.month = 1, out.day = 0;
+    return true;
+  }
+  // Before the phantom 29 February 1900, Excel's serials run one day ahead of the calendar.
+  if (!date1904 && day > 0 && day < 60) ++day;
+  civilFromDays(day + kCivil18991230, out.year, out.month, out.day);
+  return true;
+}
+
+double pack(const DateTime& date, bool date1904) {
+  long day;
+  if (!date1904 && date.year == 1900 && date.month == 2 && date.day == 29) {
+    day = 60;
+  } else {
+    day = daysFromCivil(date.year, date.month, date.day) - kCivil18991230;
+    if (!date1904 && day > 0 && day <= 60) --day;
+    if (date1904) day -= kDays1904;
+  }
+  double time = ((date.hour * 60.0 + date.minute) * 60.0 + date.second) * 1000.0 +
+                date.millisecond;
+  return static_cast<double>(day) + time / 86400000.0;
+}
+
+}  // namespace xldate

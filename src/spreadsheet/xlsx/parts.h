@@ -1,0 +1,43 @@
+// Readers of the individual parts of an .xlsx package into the workbook model.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "spreadsheet/workbook_model.h"
+#include "spreadsheet/xlsx/zip_archive.h"
+
+namespace xlsx {
+
+// Excel's own limits; anything beyond them is damage or an attack.
+inline constexpr std::size_t kMaxTextLength = 32767;
+inline constexpr std::uint32_t kMaxRows = 1048576;
+inline constexpr std::uint32_t kMaxCols = 16384;
+inline constexpr std::size_t kMaxCells = 8u << 20;
+
+struct SheetEntry {
+  std::u16string name;
+  std::string relationshipId;
+};
+
+struct WorkbookPart {
+  bool date1904 = false;
+  std::uint32_t activeTab = 0;
+  std::vector<SheetEntry> sheets;
+};
+
+bool readWorkbookPart(const ZipArchive& zip, const ZipEntry& entry, WorkbookPart& out,
+                      std::string& error);
+bool readStylesPart(const ZipArchive& zip, const ZipEntry& entry, xlmodel::Workbook& book,
+                    std::string& error);
+bool readSharedStringsPart(const ZipArchive& zip, const ZipEntry& entry,
+                           xlmodel::Workbook& book, std::string& error);
+// Appends the cells of one worksheet; `sharedCount` is the number of shared strings, which
+// occupy the first entries of book.strings.
+bool readSheetPart(const ZipArchive& zip, const ZipEntry& entry, std::size_t sharedCount,
+                   xlmodel::Workbook& book, xlmodel::Sheet& sheet, std::string& error);
+
+// Replaces the _xHHHH_ escapes OOXML uses for characters XML cannot carry.
+void decodeEscapedCharacters(std::u16string& text);
+
+}  // namespace xlsx
