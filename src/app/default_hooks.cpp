@@ -1,53 +1,59 @@
-// The hooks the program runs with. Steps whose subsystem has not landed yet keep a small
-// stand-in here, named after the step it stands for.
-#include <filesystem>
-#include <system_error>
+// The hooks the program runs with: the bank store behind the choosers and the answer form's
+// bank. Steps whose subsystem has not landed yet keep a small stand-in here, named after the
+// step it stands for.
+#include <memory>
+#include <string>
 
+#include "app/bank_adapters.h"
 #include "app/date_text.h"
 #include "app/shell.h"
+#include "bank/question_bank.h"
+#include "bank/record_database.h"
 #include "platform/cp936.h"
 #include "platform/run_directory.h"
-#include "ui/system.h"
 
 namespace app {
 namespace {
 
-std::filesystem::path bankFolder() { return platform::runDirectory() / u8"题库"; }
+// The program's one record database and the bank store over it, shared by the hooks.
+struct ProgramBank {
+  bank::RecordDatabase database;
+  MessageBoxPrompts prompts;
+  bank::QuestionBank store{database, prompts, platform::runDirectory()};
+};
 
-// ensureBankFolder: the folder beside the program; a failure shows nothing.
-void ensureBankFolderStandIn() {
-  std::error_code ignored;
-  std::filesystem::create_directories(bankFolder(), ignored);
-}
-
-// listBanks: every "*.edb" file of the bank folder in the order the system gives them, the
-// first selected. The shown name is GBK; the item data keeps the real name (UTF-8).
-void listBanksStandIn(ui::ComboBox& chooser) {
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(bankFolder(), error)) {
-    std::error_code typeError;
-    if (!entry.is_regular_file(typeError) || entry.path().extension() != ".edb") continue;
-    std::u8string name = entry.path().filename().u8string();
-    chooser.addItem(cp936::fromUtf16(entry.path().filename().u16string()),
-                    std::string(name.begin(), name.end()));
-    chooser.setSelectedIndex(0);
-  }
-}
-
-// openForAnswering: no bank can be opened until the bank store is in.
-bool openForAnsweringStandIn(BankChooserForm&) {
-  ui::messageBox(cp936::fromUtf8("题库打开失败"));
-  return false;
+// Loading the record count: "共有" + the open bank's record count + "题".
+void loadRecordCountStandIn(bank::RecordDatabase& database, AnswerForm& form) {
+  std::int32_t count = database.recordCount();
+  form.透明标签1.setCaption(cp936::fromUtf8("共有" + std::to_string(count) + "题"));
 }
 
 }  // namespace
 
 ShellHooks defaultShellHooks() {
+  auto bank = std::make_shared<ProgramBank>();
   ShellHooks hooks;
-  hooks.ensureBankFolder = ensureBankFolderStandIn;
-  hooks.listBanks = listBanksStandIn;
-  hooks.openForAnswering = openForAnsweringStandIn;
+  hooks.ensureBankFolder = [bank] { bank->store.ensureBankFolder(); };
+  hooks.listBanks = [bank](ui::ComboBox& combo) {
+    ComboBoxChooser chooser(combo);
+    bank->store.listBanks(chooser);
+  };
+  hooks.bankSelected = [bank](BankChooserForm& form) {
+    bank->store.selectAnswerBank(ComboBoxChooser(form.组合框1));
+  };
+  hooks.deleteBank = [bank](BankChooserForm& form) {
+    ComboBoxChooser chooser(form.组合框1);
+    bank->store.deleteBank(chooser);
+  };
+  hooks.openForAnswering = [bank](BankChooserForm& form) {
+    return bank->store.openForAnswering(ComboBoxChooser(form.组合框1));
+  };
+  hooks.loadRecordCount = [bank](AnswerForm& form) {
+    loadRecordCountStandIn(bank->database, form);
+  };
   hooks.fetchNetworkDate = currentVariantDateUtc8;
+  hooks.closeAnswerBank = [bank] { bank->database.closeDatabase(bank->store.answerBankPath()); };
+  hooks.answerBankIsOpen = [bank] { return bank->database.isOpen(bank->store.answerBankPath()); };
   return hooks;
 }
 

@@ -30,6 +30,17 @@ std::string windowTitle() {
   return prefix + versionText();
 }
 
+int runProgram(ui::Backend& backend) {
+  ui::install(backend);
+  int exitCode = 0;
+  {
+    Shell shell(defaultShellHooks());
+    exitCode = shell.run();
+    ui::uninstall();
+  }
+  return exitCode;
+}
+
 Shell::Shell(ShellHooks hooks) : hooks_(std::move(hooks)) {}
 
 void Shell::start() {

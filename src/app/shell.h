@@ -54,6 +54,10 @@ const std::string& versionText();
 // "Quorvix（Nembra专版）——byDalvenor " + versionText(), the caption of the four main forms.
 std::string windowTitle();
 
+// The whole program over a backend: installs it on this thread, runs the shell with the
+// default hooks until the last form is destroyed, and returns the exit code.
+int runProgram(ui::Backend& backend);
+
 class Shell {
  public:
   explicit Shell(ShellHooks hooks);

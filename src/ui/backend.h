@@ -18,7 +18,7 @@ namespace ui {
 class Control;
 class Form;
 
-// One control's window. Created by FormPeer::createControl in the bare state its spec's style
+// One control's window. Created by FormPeer::createControl in the bare state its definition's style
 // asks for (kind, place, font, alignment, edit box flags); the toolkit then sets its text,
 // visibility, enabled and checked states, columns, sections and slider settings through the
 // setters below. Operations that do not apply to the control's kind are ignored and getters
@@ -69,7 +69,7 @@ class ControlPeer {
   virtual std::string cell(int row, int column) const = 0;
   virtual void repaint() = 0;
 
-  // Status bars: sections as the spec lays them out.
+  // Status bars: sections as the definition lays them out.
   virtual void setSectionText(int section, const std::string& text) = 0;
   virtual std::string sectionText(int section) const = 0;
 
@@ -95,7 +95,7 @@ class ControlPeer {
   virtual void update() = 0;                    // repaint now
 };
 
-// One form's window. Created hidden by Backend::createForm with the spec's place and style;
+// One form's window. Created hidden by Backend::createForm with the definition's place and style;
 // the toolkit then creates the controls, sets the caption and runs the form's created event
 // before it shows the form. Destroying the peer destroys the window (its controls' peers are
 // destroyed before it).

@@ -19,11 +19,11 @@ NullControlPeer& NullControlPeer::instance() {
 
 namespace {
 
-const ControlSpec& findRow(const Form& form, std::string_view name) {
-  for (const ControlSpec& row : form.spec().controls) {
+const ControlDef& findRow(const Form& form, std::string_view name) {
+  for (const ControlDef& row : form.definition().controls) {
     if (row.name == name) return row;
   }
-  detail::fatal(std::string(form.spec().name) + " has no control named " + std::string(name));
+  detail::fatal(std::string(form.definition().name) + " has no control named " + std::string(name));
 }
 
 template <class Handler, class... Args>
@@ -34,7 +34,8 @@ void call(const Handler& handler, Args&&... args) {
 
 }  // namespace
 
-Control::Control(Form& form, std::string_view name) : form_(form), spec_(&findRow(form, name)) {
+Control::Control(Form& form, std::string_view name)
+    : form_(form), definition_(&findRow(form, name)) {
   form.addControl(*this);
 }
 
@@ -53,8 +54,8 @@ void Control::attach(std::unique_ptr<ControlPeer> peer) {
 void Control::detach() { peer_.reset(); }
 
 void Control::applyStartState() {
-  p().setVisible(spec_->visible);
-  p().setEnabled(spec_->enabled);
+  p().setVisible(definition_->visible);
+  p().setEnabled(definition_->enabled);
 }
 
 void Control::deliver(const ControlEvent& event) {
@@ -81,7 +82,7 @@ std::string Label::caption() const { return p().text(); }
 void Label::setCaption(const std::string& caption) { p().setText(caption); }
 void Label::applyStartState() {
   Control::applyStartState();
-  p().setText(detail::programText(spec().text));
+  p().setText(detail::programText(definition().text));
 }
 void Label::handle(const ControlEvent& event) {
   if (event.type == EventType::MouseMove) call(onMouseMove, event.mouse);
@@ -91,7 +92,7 @@ std::string Button::caption() const { return p().text(); }
 void Button::setCaption(const std::string& caption) { p().setText(caption); }
 void Button::applyStartState() {
   Control::applyStartState();
-  p().setText(detail::programText(spec().text));
+  p().setText(detail::programText(definition().text));
 }
 void Button::handle(const ControlEvent& event) {
   if (event.type == EventType::Click) call(onClick);
@@ -101,14 +102,14 @@ bool CheckBox::checked() const { return p().checked(); }
 void CheckBox::setChecked(bool checked) { p().setChecked(checked); }
 void CheckBox::applyStartState() {
   Button::applyStartState();
-  p().setChecked(spec().checked);
+  p().setChecked(definition().checked);
 }
 
 void RadioButton::setChecked(bool checked) {
   if (checked) {
     for (Control* other : form().controls()) {
       if (other != this && other->kind() == ControlKind::RadioButton &&
-          other->spec().group == spec().group) {
+          other->definition().group == definition().group) {
         static_cast<RadioButton*>(other)->CheckBox::setChecked(false);
       }
     }
@@ -143,7 +144,7 @@ std::string EditBox::content() const { return p().text(); }
 void EditBox::setContent(const std::string& content) { p().setText(content); }
 void EditBox::applyStartState() {
   Control::applyStartState();
-  p().setText(detail::programText(spec().text));
+  p().setText(detail::programText(definition().text));
 }
 
 int ListView::columnCount() const { return p().columnCount(); }
@@ -170,7 +171,7 @@ void ListView::selectRow(int row) { p().setSelectedIndex(row >= 0 && row < rowCo
 void ListView::repaint() { p().repaint(); }
 void ListView::applyStartState() {
   Control::applyStartState();
-  for (const ColumnSpec& column : spec().columns) {
+  for (const ColumnDef& column : definition().columns) {
     p().addColumn(detail::programText(column.title), column.width);
   }
 }
@@ -184,8 +185,8 @@ void StatusBar::setSectionText(int section, const std::string& text) {
 }
 void StatusBar::applyStartState() {
   Control::applyStartState();
-  for (std::size_t i = 0; i < spec().sections.size(); ++i) {
-    p().setSectionText(int(i), detail::programText(spec().sections[i].text));
+  for (std::size_t i = 0; i < definition().sections.size(); ++i) {
+    p().setSectionText(int(i), detail::programText(definition().sections[i].text));
   }
 }
 void StatusBar::handle(const ControlEvent& event) {
@@ -229,7 +230,7 @@ void ProgressBar::setPosition(int position) { p().setPosition(position); }
 std::filesystem::path FileDialog::chooseOpenFile(const OpenFileRequest& request) const {
   assertUiThread("FileDialog::chooseOpenFile");
   OpenFileRequest withFilter = request;
-  if (withFilter.filter.empty()) withFilter.filter = detail::programText(spec().text);
+  if (withFilter.filter.empty()) withFilter.filter = detail::programText(definition().text);
   return ui::chooseOpenFile(withFilter);
 }
 
@@ -239,7 +240,7 @@ std::filesystem::path FileDialog::chooseOpenFile() const { return chooseOpenFile
 
 void Slider::applyStartState() {
   Control::applyStartState();
-  const SliderSpec& s = spec().slider;
+  const SliderDef& s = definition().slider;
   minimum_ = s.minimum;
   maximum_ = std::max(s.minimum, s.maximum);
   p().setRange(minimum_, maximum_);

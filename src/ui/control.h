@@ -1,4 +1,4 @@
-// Controls as members of a form class. Each binds by name to a row of its form's spec table
+// Controls as members of a form class. Each binds by name to a row of its form's definition table
 // and talks to the backend's peer once the form is loaded. Before the form is loaded and after
 // it is destroyed, setters do nothing and getters return empty values.
 //
@@ -19,7 +19,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/form_spec.h"
+#include "ui/form_definition.h"
 #include "ui/types.h"
 
 namespace ui {
@@ -45,16 +45,16 @@ struct ControlEvent {
 
 class Control {
  public:
-  // Binds to the row of form.spec() named `name`; a name missing from the table is a
+  // Binds to the row of form.definition() named `name`; a name missing from the table is a
   // programming error and aborts.
   Control(Form& form, std::string_view name);
   virtual ~Control();
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
-  const ControlSpec& spec() const { return *spec_; }
-  std::string_view name() const { return spec_->name; }
-  ControlKind kind() const { return spec_->kind; }
+  const ControlDef& definition() const { return *definition_; }
+  std::string_view name() const { return definition_->name; }
+  ControlKind kind() const { return definition_->kind; }
   Form& form() const { return form_; }
 
   bool visible() const;
@@ -76,7 +76,7 @@ class Control {
   // The live peer, or a stand-in that ignores everything. Asserts the UI thread.
   ControlPeer& p() const;
   virtual void handle(const ControlEvent& event) = 0;
-  // Applies the spec's start state to a freshly created peer.
+  // Applies the definition's start state to a freshly created peer.
   virtual void applyStartState();
 
  private:
@@ -85,7 +85,7 @@ class Control {
   void detach();
 
   Form& form_;
-  const ControlSpec* spec_;
+  const ControlDef* definition_;
   std::unique_ptr<ControlPeer> peer_;
 };
 
@@ -200,11 +200,11 @@ class ProgressBar : public Control {
   void handle(const ControlEvent& event) override {}
 };
 
-// Not visual: shows the system open-file dialog with the filter its spec holds.
+// Not visual: shows the system open-file dialog with the filter its definition holds.
 class FileDialog : public Control {
  public:
   using Control::Control;
-  // The chosen file or an empty path. A request without a filter takes the spec's.
+  // The chosen file or an empty path. A request without a filter takes the definition's.
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) const;
   std::filesystem::path chooseOpenFile() const;
 

@@ -18,7 +18,7 @@ FormHandle nextHandle() {
 
 }  // namespace
 
-Form::Form(const FormSpec& spec) : spec_(spec), handle_(nextHandle()) {}
+Form::Form(const FormDef& definition) : definition_(definition), handle_(nextHandle()) {}
 
 Form::~Form() = default;
 
@@ -26,12 +26,12 @@ void Form::addControl(Control& control) { controls_.push_back(&control); }
 
 void Form::create() {
   // Every row of the table must have exactly one member, or the layout and the class differ.
-  for (const ControlSpec& row : spec_.controls) {
+  for (const ControlDef& row : definition_.controls) {
     int bound = 0;
-    for (Control* c : controls_) bound += (&c->spec() == &row);
+    for (Control* c : controls_) bound += (&c->definition() == &row);
     if (bound != 1) {
-      detail::fatal(std::string(spec_.name) + ": control " + std::string(row.name) + " is bound " +
-                    std::to_string(bound) + " times");
+      detail::fatal(std::string(definition_.name) + ": control " + std::string(row.name) +
+                    " is bound " + std::to_string(bound) + " times");
     }
   }
   peer_ = backend().createForm(*this);
@@ -39,9 +39,9 @@ void Form::create() {
   for (Control* control : controls_) {
     if (control->kind() != ControlKind::FileDialog) control->attach(peer_->createControl(*control));
   }
-  peer_->setCaption(detail::programText(spec_.caption));
-  if (spec_.topmost) peer_->setTopmost(true);
-  if (spec_.titleKeptActive) peer_->setTitleKeptActive(true);
+  peer_->setCaption(detail::programText(definition_.caption));
+  if (definition_.topmost) peer_->setTopmost(true);
+  if (definition_.titleKeptActive) peer_->setTitleKeptActive(true);
   dispatch(onCreated, /*evenWhenLeaving=*/true);
   if (alive()) peer_->setVisible(true);
 }

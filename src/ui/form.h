@@ -1,9 +1,9 @@
-// The base of every form class. A form class names its spec table and declares its controls
+// The base of every form class. A form class names its definition table and declares its controls
 // as members; ui::load and ui::loadModal (toolkit.h) create its window.
 //
 //   class DisclaimerForm : public ui::Form {
 //    public:
-//     DisclaimerForm() : ui::Form(kDisclaimerSpec) {}
+//     DisclaimerForm() : ui::Form(kDisclaimerDef) {}
 //     ui::Button 按钮_同意{*this, "按钮_同意"};
 //   };
 //
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/form_spec.h"
+#include "ui/form_definition.h"
 #include "ui/types.h"
 
 namespace ui {
@@ -27,12 +27,12 @@ class FormPeer;
 
 class Form {
  public:
-  explicit Form(const FormSpec& spec);
+  explicit Form(const FormDef& definition);
   virtual ~Form();
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
-  const FormSpec& spec() const { return spec_; }
+  const FormDef& definition() const { return definition_; }
   FormHandle handle() const { return handle_; }
   bool alive() const { return state_ == State::Alive; }
 
@@ -86,7 +86,7 @@ class Form {
   void create();  // by the toolkit's load
   void finishDestroy();
 
-  const FormSpec& spec_;
+  const FormDef& definition_;
   FormHandle handle_;
   State state_ = State::Constructed;
   int dispatchDepth_ = 0;

@@ -9,7 +9,7 @@
 // ui/win32 (real windows) and ui/headless (in memory, driven by tests).
 //
 // The division of work:
-// - The toolkit (this layer) owns the forms, applies each form's spec table, keeps the rules
+// - The toolkit (this layer) owns the forms, applies each form's definition table, keeps the rules
 //   listed in control.h and form.h (UI-thread asserts, deferred destroy, leaving forms, slider
 //   clamping and change reports, radio groups) and ends the program when the last form is
 //   destroyed, by calling Backend::quit(0).

@@ -23,7 +23,7 @@ void leaveNesting();
 // was the last one.
 void formDestroyed(Form& form);
 
-// Spec texts are UTF-8 in the source; the program works in GBK.
+// Definition texts are UTF-8 in the source; the program works in GBK.
 std::string programText(std::string_view utf8);
 
 [[noreturn]] void fatal(std::string_view message);

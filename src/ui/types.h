@@ -33,7 +33,7 @@ enum class ControlKind {
   CheckBox,
   RadioButton,
   ComboBox,      // drop-down list; the text is the selected item's
-  EditBox,       // single- or multi-line, see ControlSpec
+  EditBox,       // single- or multi-line, see ControlDef
   PictureBox,    // shows an image given as file bytes (BMP, JPEG, ...)
   DrawingPanel,  // a canvas with a background picture; mouse events
   ProgressBar,

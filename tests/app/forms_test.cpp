@@ -47,7 +47,7 @@ TEST_F(Forms, TheDisclaimerHasItsFiveLines) {
 TEST_F(Forms, MainFormsCarryTheDesignedCaptionUntilTheyStart) {
   EXPECT_EQ(ui::load<app::BankChooserForm>().caption(), gbk("Quorvix--Nembra专版"));
   EXPECT_EQ(ui::load<app::ScreenshotForm>().caption(), "");
-  EXPECT_EQ(app::kScreenshotFormSpec.style, ui::FormStyle::Borderless);
+  EXPECT_EQ(app::kScreenshotFormDef.style, ui::FormStyle::Borderless);
 }
 
 TEST_F(Forms, TheAnswerFormStartsAsItsOptionsSay) {
@@ -72,13 +72,14 @@ TEST_F(Forms, TheAnswerFormStartsAsItsOptionsSay) {
 TEST_F(Forms, AnswerTextsScrollAndTheCountLineIsCentredIntoView) {
   auto& form = ui::load<app::AnswerForm>();
   for (const ui::EditBox* box : {&form.编辑框2, &form.编辑框3}) {
-    EXPECT_TRUE(box->spec().multiLine && box->spec().readOnly && box->spec().verticalScroll)
+    EXPECT_TRUE(box->definition().multiLine && box->definition().readOnly &&
+                box->definition().verticalScroll)
         << box->name();
   }
-  EXPECT_FALSE(form.编辑框1.spec().multiLine || form.编辑框1.spec().readOnly);
+  EXPECT_FALSE(form.编辑框1.definition().multiLine || form.编辑框1.definition().readOnly);
   // Centred in a label from x = -93 to 435, the line's middle is at x = 171 of a 348 form.
   EXPECT_EQ(form.透明标签1.bounds(), (ui::Rect{-93, 0, 528, 48}));
-  EXPECT_EQ(form.透明标签1.spec().align, ui::Align::Center);
+  EXPECT_EQ(form.透明标签1.definition().align, ui::Align::Center);
   EXPECT_EQ(form.透明标签1.kind(), ui::ControlKind::TransparentLabel);
 }
 
@@ -116,17 +117,17 @@ TEST_F(Forms, TheImportFormShowsTheBankChooserForItsSelectedRadioButton) {
   EXPECT_FALSE(form.编辑框1.visible());
   EXPECT_EQ(form.组合框1.bounds().left, form.编辑框1.bounds().left);
   EXPECT_EQ(form.组合框1.bounds().top, form.编辑框1.bounds().top);
-  EXPECT_EQ(form.通用对话框_导入.spec().text,
+  EXPECT_EQ(form.通用对话框_导入.definition().text,
             "Excel工作薄（*.xlsx）|*.xlsx|Excel工作薄03-07（*.xls）|*.xls");
 }
 
 TEST_F(Forms, TypefacesFollowTheControlsRole) {
   auto& answer = ui::load<app::AnswerForm>();
-  EXPECT_EQ(answer.状态条1.spec().font.face, "SimSun");
-  EXPECT_EQ(answer.按钮_开始.spec().font.face, "楷体");
-  EXPECT_EQ(answer.编辑框2.spec().font.face, "楷体");
+  EXPECT_EQ(answer.状态条1.definition().font.face, "SimSun");
+  EXPECT_EQ(answer.按钮_开始.definition().font.face, "楷体");
+  EXPECT_EQ(answer.编辑框2.definition().font.face, "楷体");
   auto& overlay = ui::load<app::ScreenshotForm>();
-  EXPECT_EQ(overlay.标签_提示.spec().font.face, "微软雅黑");
+  EXPECT_EQ(overlay.标签_提示.definition().font.face, "微软雅黑");
   auto hint = gbk::split(overlay.标签_提示.caption(), "\r\n");
   ASSERT_EQ(hint.size(), 2u);
   EXPECT_EQ(hint[1], gbk("esc键退出"));

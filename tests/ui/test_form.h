@@ -4,9 +4,9 @@
 
 namespace uitest {
 
-inline constexpr ui::ColumnSpec kColumns[] = {{"序号", 50}, {"题目", 200}};
-inline constexpr ui::SectionSpec kSections[] = {{80, "Dalvenor"}, {-1, ""}};
-inline constexpr ui::ControlSpec kControls[] = {
+inline constexpr ui::ColumnDef kColumns[] = {{"序号", 50}, {"题目", 200}};
+inline constexpr ui::SectionDef kSections[] = {{80, "Dalvenor"}, {-1, ""}};
+inline constexpr ui::ControlDef kControls[] = {
     {.name = "按钮1", .kind = ui::ControlKind::Button, .place = {10, 10, 80, 30}, .text = "开 始"},
     {.name = "选择框1",
      .kind = ui::ControlKind::CheckBox,
@@ -39,12 +39,12 @@ inline constexpr ui::ControlSpec kControls[] = {
     {.name = "画板1", .kind = ui::ControlKind::DrawingPanel, .place = {200, 50, 40, 30}},
     {.name = "画板2", .kind = ui::ControlKind::DrawingPanel, .place = {200, 90, 40, 30}},
 };
-inline constexpr ui::FormSpec kSpec{
+inline constexpr ui::FormDef kDefinition{
     .name = "TestForm", .caption = "测试", .place = {50, 50, 300, 220}, .controls = kControls};
 
 class TestForm : public ui::Form {
  public:
-  TestForm() : ui::Form(kSpec) {}
+  TestForm() : ui::Form(kDefinition) {}
   ui::Button 按钮1{*this, "按钮1"};
   ui::CheckBox 选择框1{*this, "选择框1"};
   ui::RadioButton 单选框1{*this, "单选框1"};

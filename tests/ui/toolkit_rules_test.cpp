@@ -23,7 +23,7 @@ class ToolkitRules : public ::testing::Test {
   ui::headless::HeadlessBackend& backend = session.backend();
 };
 
-TEST_F(ToolkitRules, LoadAppliesTheSpecAndRunsCreatedBeforeShowing) {
+TEST_F(ToolkitRules, LoadAppliesTheDefinitionAndRunsCreatedBeforeShowing) {
   bool visibleWhenCreated = true;
   std::string captionWhenCreated;
   auto& form = ui::load<TestForm>([&](TestForm& f) {

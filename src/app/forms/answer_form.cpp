@@ -7,18 +7,18 @@ namespace {
 
 using ui::ControlKind;
 
-constexpr ui::ColumnSpec kResultColumns[] = {
+constexpr ui::ColumnDef kResultColumns[] = {
     {"序号", 50},
     {"题目", 200},
     {"答案", 500},
 };
 
-constexpr ui::SectionSpec kStatusSections[] = {
+constexpr ui::SectionDef kStatusSections[] = {
     {80, "Dalvenor"},
     {-1, ""},
 };
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {.name = "图片框1", .kind = ControlKind::PictureBox, .place = {4, 4, 40, 40}},
     // Centred, so the count line stays in sight although the label starts at x = -93.
     {.name = "透明标签1",
@@ -126,11 +126,11 @@ constexpr ui::ControlSpec kControls[] = {
 
 }  // namespace
 
-const ui::FormSpec kAnswerFormSpec{.name = "AnswerForm",
-                                   .caption = "Quorvix--Nembra专版",
-                                   .place = {50, 50, 348, 650},
-                                   .controls = kControls,
-                                   .topmost = true,
-                                   .titleKeptActive = true};
+const ui::FormDef kAnswerFormDef{.name = "AnswerForm",
+                                 .caption = "Quorvix--Nembra专版",
+                                 .place = {50, 50, 348, 650},
+                                 .controls = kControls,
+                                 .topmost = true,
+                                 .titleKeptActive = true};
 
 }  // namespace app

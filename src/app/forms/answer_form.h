@@ -6,11 +6,11 @@
 
 namespace app {
 
-extern const ui::FormSpec kAnswerFormSpec;
+extern const ui::FormDef kAnswerFormDef;
 
 class AnswerForm : public ui::Form {
  public:
-  AnswerForm() : ui::Form(kAnswerFormSpec) {}
+  AnswerForm() : ui::Form(kAnswerFormDef) {}
   ui::PictureBox 图片框1{*this, "图片框1"};
   ui::Label 透明标签1{*this, "透明标签1"};
   ui::Label 标签_热键{*this, "标签_热键"};

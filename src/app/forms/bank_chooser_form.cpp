@@ -7,7 +7,7 @@ namespace {
 
 using ui::ControlKind;
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {.name = "透明标签_请选择题库",
      .kind = ControlKind::TransparentLabel,
      .place = {108, 8, 368, 48},
@@ -37,9 +37,9 @@ constexpr ui::ControlSpec kControls[] = {
 
 }  // namespace
 
-const ui::FormSpec kBankChooserFormSpec{.name = "BankChooserForm",
-                                        .caption = "Quorvix--Nembra专版",
-                                        .place = {50, 50, 590, 240},
-                                        .controls = kControls};
+const ui::FormDef kBankChooserFormDef{.name = "BankChooserForm",
+                                      .caption = "Quorvix--Nembra专版",
+                                      .place = {50, 50, 590, 240},
+                                      .controls = kControls};
 
 }  // namespace app

@@ -4,11 +4,11 @@
 
 namespace app {
 
-extern const ui::FormSpec kBankChooserFormSpec;
+extern const ui::FormDef kBankChooserFormDef;
 
 class BankChooserForm : public ui::Form {
  public:
-  BankChooserForm() : ui::Form(kBankChooserFormSpec) {}
+  BankChooserForm() : ui::Form(kBankChooserFormDef) {}
   ui::Label 透明标签_请选择题库{*this, "透明标签_请选择题库"};
   ui::ComboBox 组合框1{*this, "组合框1"};
   ui::Button 按钮_导入题库{*this, "按钮_导入题库"};

@@ -7,7 +7,7 @@ namespace {
 
 using ui::ControlKind;
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {.name = "标签1",
      .kind = ControlKind::Label,
      .place = {18, 8, 502, 32},
@@ -37,9 +37,9 @@ constexpr ui::ControlSpec kControls[] = {
 
 }  // namespace
 
-const ui::FormSpec kDisclaimerFormSpec{.name = "DisclaimerForm",
-                                       .caption = "Quorvix--Nembra专版",
-                                       .place = {50, 50, 540, 207},
-                                       .controls = kControls};
+const ui::FormDef kDisclaimerFormDef{.name = "DisclaimerForm",
+                                     .caption = "Quorvix--Nembra专版",
+                                     .place = {50, 50, 540, 207},
+                                     .controls = kControls};
 
 }  // namespace app

@@ -4,11 +4,11 @@
 
 namespace app {
 
-extern const ui::FormSpec kDisclaimerFormSpec;
+extern const ui::FormDef kDisclaimerFormDef;
 
 class DisclaimerForm : public ui::Form {
  public:
-  DisclaimerForm() : ui::Form(kDisclaimerFormSpec) {}
+  DisclaimerForm() : ui::Form(kDisclaimerFormDef) {}
   ui::Label 标签1{*this, "标签1"};
   ui::Label 标签2{*this, "标签2"};
   ui::Button 按钮_同意{*this, "按钮_同意"};

@@ -7,14 +7,14 @@ namespace {
 
 using ui::ControlKind;
 
-constexpr ui::ColumnSpec kTableColumns[] = {
+constexpr ui::ColumnDef kTableColumns[] = {
     {"序号", 50},
     {"题目", 380},
     {"答案", 380},
     {"结果", 150},
 };
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {.name = "按钮_打开",
      .kind = ControlKind::Button,
      .place = {20, 32, 140, 40},
@@ -69,9 +69,9 @@ constexpr ui::ControlSpec kControls[] = {
 
 }  // namespace
 
-const ui::FormSpec kImportFormSpec{.name = "ImportForm",
-                                   .caption = "Quorvix--Nembra专版",
-                                   .place = {50, 50, 1000, 622},
-                                   .controls = kControls};
+const ui::FormDef kImportFormDef{.name = "ImportForm",
+                                 .caption = "Quorvix--Nembra专版",
+                                 .place = {50, 50, 1000, 622},
+                                 .controls = kControls};
 
 }  // namespace app

@@ -4,11 +4,11 @@
 
 namespace app {
 
-extern const ui::FormSpec kImportFormSpec;
+extern const ui::FormDef kImportFormDef;
 
 class ImportForm : public ui::Form {
  public:
-  ImportForm() : ui::Form(kImportFormSpec) {}
+  ImportForm() : ui::Form(kImportFormDef) {}
   ui::ProgressBar 进度条1{*this, "进度条1"};
   ui::Button 按钮_打开{*this, "按钮_打开"};
   ui::FileDialog 通用对话框_导入{*this, "通用对话框_导入"};

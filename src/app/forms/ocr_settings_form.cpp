@@ -7,7 +7,7 @@ namespace {
 
 using ui::ControlKind;
 
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {.name = "标签3",
      .kind = ControlKind::Label,
      .place = {67, 16, 240, 32},
@@ -51,9 +51,9 @@ constexpr ui::ControlSpec kControls[] = {
 
 }  // namespace
 
-const ui::FormSpec kOcrSettingsFormSpec{.name = "OcrSettingsForm",
-                                        .caption = "百度在线文字识别OCR",
-                                        .place = {50, 50, 380, 207},
-                                        .controls = kControls};
+const ui::FormDef kOcrSettingsFormDef{.name = "OcrSettingsForm",
+                                      .caption = "百度在线文字识别OCR",
+                                      .place = {50, 50, 380, 207},
+                                      .controls = kControls};
 
 }  // namespace app

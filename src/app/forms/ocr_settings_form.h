@@ -4,11 +4,11 @@
 
 namespace app {
 
-extern const ui::FormSpec kOcrSettingsFormSpec;
+extern const ui::FormDef kOcrSettingsFormDef;
 
 class OcrSettingsForm : public ui::Form {
  public:
-  OcrSettingsForm() : ui::Form(kOcrSettingsFormSpec) {}
+  OcrSettingsForm() : ui::Form(kOcrSettingsFormDef) {}
   ui::Label 标签3{*this, "标签3"};
   ui::Label 标签1{*this, "标签1"};
   ui::EditBox 编辑框1{*this, "编辑框1"};

@@ -9,7 +9,7 @@ using ui::ControlKind;
 
 // 画板1 lies at the bottom and is sized to the screen when the overlay opens; the cut-out,
 // the scratch panel and the magnifier show only once the mouse has moved.
-constexpr ui::ControlSpec kControls[] = {
+constexpr ui::ControlDef kControls[] = {
     {.name = "画板1", .kind = ControlKind::DrawingPanel, .place = {0, 0, 144, 120}},
     {.name = "画板2",
      .kind = ControlKind::DrawingPanel,
@@ -32,10 +32,10 @@ constexpr ui::ControlSpec kControls[] = {
 
 }  // namespace
 
-const ui::FormSpec kScreenshotFormSpec{.name = "ScreenshotForm",
-                                       .caption = "",
-                                       .place = {50, 50, 250, 296},
-                                       .style = ui::FormStyle::Borderless,
-                                       .controls = kControls};
+const ui::FormDef kScreenshotFormDef{.name = "ScreenshotForm",
+                                     .caption = "",
+                                     .place = {50, 50, 250, 296},
+                                     .style = ui::FormStyle::Borderless,
+                                     .controls = kControls};
 
 }  // namespace app

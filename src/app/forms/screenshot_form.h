@@ -5,11 +5,11 @@
 
 namespace app {
 
-extern const ui::FormSpec kScreenshotFormSpec;
+extern const ui::FormDef kScreenshotFormDef;
 
 class ScreenshotForm : public ui::Form {
  public:
-  ScreenshotForm() : ui::Form(kScreenshotFormSpec) {}
+  ScreenshotForm() : ui::Form(kScreenshotFormDef) {}
   ui::DrawingPanel 画板1{*this, "画板1"};
   ui::DrawingPanel 画板2{*this, "画板2"};
   ui::DrawingPanel 画板3{*this, "画板3"};

@@ -18,7 +18,7 @@ HeadlessControlPeer& HeadlessBackend::peerOf(const Control& control) {
 }
 
 HeadlessFormPeer& HeadlessBackend::peerOf(const Form& form) {
-  if (!form.peer()) detail::fatal(std::string(form.spec().name) + " has no window");
+  if (!form.peer()) detail::fatal(std::string(form.definition().name) + " has no window");
   return static_cast<HeadlessFormPeer&>(*form.peer());
 }
 
@@ -58,7 +58,7 @@ void HeadlessBackend::selectRow(ListView& list, int row) {
 }
 
 void HeadlessBackend::type(EditBox& edit, const std::string& text) {
-  if (!reachable(edit) || edit.spec().readOnly) return;
+  if (!reachable(edit) || edit.definition().readOnly) return;
   peerOf(edit).setText(text);
 }
 

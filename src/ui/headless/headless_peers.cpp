@@ -4,7 +4,7 @@
 
 #include "ui/control.h"
 #include "ui/form.h"
-#include "ui/form_spec.h"
+#include "ui/form_definition.h"
 #include "ui/headless/headless_backend.h"
 
 namespace ui::headless {
@@ -15,28 +15,29 @@ constexpr std::uint32_t kPen = 0xFF0000;
 
 }  // namespace
 
-HeadlessControlPeer::HeadlessControlPeer(const ControlSpec& spec)
-    : spec_(spec), bounds_(spec.place) {
-  if (spec.kind == ControlKind::StatusBar) {
-    sections_.resize(std::max<std::size_t>(1, spec.sections.size()));
+HeadlessControlPeer::HeadlessControlPeer(const ControlDef& definition)
+    : definition_(definition), bounds_(definition.place) {
+  if (definition.kind == ControlKind::StatusBar) {
+    sections_.resize(std::max<std::size_t>(1, definition.sections.size()));
   }
-  if (spec.kind == ControlKind::DrawingPanel) resizeCanvas();
+  if (definition.kind == ControlKind::DrawingPanel) resizeCanvas();
 }
 
-bool HeadlessControlPeer::isList() const { return spec_.kind == ControlKind::ListView; }
+bool HeadlessControlPeer::isList() const { return definition_.kind == ControlKind::ListView; }
 
 void HeadlessControlPeer::setText(const std::string& text) {
-  if (spec_.kind != ControlKind::ComboBox) text_ = text;
+  if (definition_.kind != ControlKind::ComboBox) text_ = text;
 }
 
 std::string HeadlessControlPeer::text() const {
-  if (spec_.kind == ControlKind::ComboBox) return selected_ >= 0 ? items_[selected_].text : "";
+  if (definition_.kind == ControlKind::ComboBox)
+    return selected_ >= 0 ? items_[selected_].text : "";
   return text_;
 }
 
 void HeadlessControlPeer::setBounds(Rect bounds) {
   bounds_ = bounds;
-  if (spec_.kind == ControlKind::DrawingPanel) resizeCanvas();
+  if (definition_.kind == ControlKind::DrawingPanel) resizeCanvas();
 }
 
 // Combo boxes.
@@ -157,7 +158,7 @@ void HeadlessControlPeer::userSetPosition(int position) {
 
 void HeadlessControlPeer::setPicture(const std::string& imageBytes) {
   picture_ = imageBytes;
-  if (spec_.kind != ControlKind::DrawingPanel) return;
+  if (definition_.kind != ControlKind::DrawingPanel) return;
   background_ = Bitmap::fromBmp(imageBytes).value_or(Bitmap());
   clear();
 }
@@ -186,7 +187,7 @@ std::string HeadlessControlPeer::snapshotBmp() const { return canvas_.toBmp(); }
 // Forms.
 
 HeadlessFormPeer::HeadlessFormPeer(HeadlessBackend& backend, Form& form)
-    : backend_(backend), form_(form), bounds_(form.spec().place) {}
+    : backend_(backend), form_(form), bounds_(form.definition().place) {}
 
 HeadlessFormPeer::~HeadlessFormPeer() {
   // The system drops a window's hotkeys with the window.
@@ -194,7 +195,7 @@ HeadlessFormPeer::~HeadlessFormPeer() {
 }
 
 std::unique_ptr<ControlPeer> HeadlessFormPeer::createControl(Control& control) {
-  return std::make_unique<HeadlessControlPeer>(control.spec());
+  return std::make_unique<HeadlessControlPeer>(control.definition());
 }
 
 bool HeadlessFormPeer::registerHotkey(int id, unsigned modifiers, int virtualKey) {

@@ -10,7 +10,7 @@
 
 namespace ui {
 class Control;
-struct ControlSpec;
+struct ControlDef;
 }  // namespace ui
 
 namespace ui::headless {
@@ -19,9 +19,9 @@ class HeadlessBackend;
 
 class HeadlessControlPeer final : public ControlPeer {
  public:
-  explicit HeadlessControlPeer(const ControlSpec& spec);
+  explicit HeadlessControlPeer(const ControlDef& definition);
 
-  const ControlSpec& spec() const { return spec_; }
+  const ControlDef& definition() const { return definition_; }
 
   void setText(const std::string& text) override;
   std::string text() const override;
@@ -103,7 +103,7 @@ class HeadlessControlPeer final : public ControlPeer {
   bool validRow(int row) const { return row >= 0 && row < int(rows_.size()); }
   void resizeCanvas();
 
-  const ControlSpec& spec_;
+  const ControlDef& definition_;
   std::string text_;
   bool visible_ = true;
   bool enabled_ = true;

@@ -1,7 +1,7 @@
 // A form's definition as data: its window and one row per control. Forms keep these tables
 // as constants; the toolkit builds the window from them when the form is loaded.
 //
-// Texts in a spec (captions, contents, titles, font names) are UTF-8, as written in the
+// Texts in a definition (captions, contents, titles, font names) are UTF-8, as written in the
 // source. The toolkit converts captions and contents to program text (GBK) once, when it
 // applies them; font names go to the backend as written.
 #pragma once
@@ -12,23 +12,23 @@
 
 namespace ui {
 
-struct FontSpec {
+struct FontDef {
   std::string_view face;  // empty: the backend's default face
   int pointSize = 9;
   bool bold = false;
 };
 
-struct ColumnSpec {
+struct ColumnDef {
   std::string_view title;
   int width = 0;
 };
 
-struct SectionSpec {
+struct SectionDef {
   int width = -1;  // pixels; -1 takes the rest of the bar
   std::string_view text;
 };
 
-struct SliderSpec {
+struct SliderDef {
   int minimum = 0;
   int maximum = 100;
   int position = 0;
@@ -36,12 +36,12 @@ struct SliderSpec {
   int pageStep = 10;
 };
 
-struct ControlSpec {
+struct ControlDef {
   std::string_view name;  // the member's name in its form class
   ControlKind kind = ControlKind::Label;
   Rect place;
   std::string_view text;  // caption, initial content, or a file dialog's filter
-  FontSpec font;
+  FontDef font;
   Align align = Align::Left;
   bool visible = true;
   bool enabled = true;
@@ -50,10 +50,10 @@ struct ControlSpec {
   bool multiLine = false;
   bool readOnly = false;
   bool verticalScroll = false;
-  std::span<const ColumnSpec> columns;    // list views
-  std::span<const SectionSpec> sections;  // status bars
-  SliderSpec slider;                      // sliders
-  int group = 0;                          // radio buttons of one group exclude each other
+  std::span<const ColumnDef> columns;    // list views
+  std::span<const SectionDef> sections;  // status bars
+  SliderDef slider;                      // sliders
+  int group = 0;                         // radio buttons of one group exclude each other
 };
 
 enum class FormStyle {
@@ -61,13 +61,13 @@ enum class FormStyle {
   Borderless,  // no border or title bar (a full-screen overlay)
 };
 
-struct FormSpec {
+struct FormDef {
   std::string_view name;  // the form class's name, for messages
   std::string_view caption;
   Rect place;  // window position and outer size on the screen
   FormStyle style = FormStyle::Bordered;
   // Controls in stacking order: a later row lies above an earlier one where they overlap.
-  std::span<const ControlSpec> controls;
+  std::span<const ControlDef> controls;
   bool topmost = false;          // starts always on top
   bool titleKeptActive = false;  // starts with its title bar drawn as active
 };

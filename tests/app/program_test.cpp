@@ -1,0 +1,128 @@
+// The whole program over the headless backend, with its own hooks, in a run folder of its own.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/shell.h"
+#include "bank/question_bank.h"
+#include "bank/record_database.h"
+#include "platform/cp936.h"
+#include "ui/headless/headless_backend.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunFolder {
+ public:
+  RunFolder() : path_(fs::temp_directory_path() / "quorvix-app-program-test") {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+    setVariable(path_.string().c_str());
+  }
+  ~RunFolder() {
+    setVariable("");
+    fs::remove_all(path_);
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  static void setVariable(const char* value) {
+#ifdef _WIN32
+    _putenv_s("QUORVIX_RUN_DIR", value);
+#else
+    setenv("QUORVIX_RUN_DIR", value, 1);
+#endif
+  }
+  fs::path path_;
+};
+
+TEST(Program, AcceptMakesTheBankFolderAndListsItsBanksUntilTheLastFormCloses) {
+  RunFolder run;
+  ui::headless::HeadlessBackend backend;
+  std::vector<std::string> listed;
+  backend.at(1, [&] {
+    // The folder appears only once the chooser starts; a bank put there now is listed.
+    EXPECT_FALSE(fs::exists(run.path() / u8"题库"));
+    fs::create_directories(run.path() / u8"题库" / "folder.edb");
+    auto* disclaimer = ui::find<app::DisclaimerForm>();
+    ASSERT_NE(disclaimer, nullptr);
+    backend.click(disclaimer->按钮_同意);
+  });
+  backend.at(20, [&] {
+    std::ofstream(run.path() / u8"题库" / u8"乙.edb") << "x";
+    auto* chooser = ui::find<app::BankChooserForm>();
+    ASSERT_NE(chooser, nullptr);
+    backend.click(chooser->按钮_导入题库);
+  });
+  backend.at(40, [&] {
+    auto* importForm = ui::find<app::ImportForm>();
+    ASSERT_NE(importForm, nullptr);
+    for (int i = 0; i < importForm->组合框1.count(); ++i) {
+      listed.push_back(importForm->组合框1.itemText(i));
+    }
+    backend.closeBox(*importForm);
+  });
+  EXPECT_EQ(app::runProgram(backend), 0);
+  EXPECT_EQ(listed, (std::vector<std::string>{cp936::fromUtf8("乙.edb")}));
+}
+
+}  // namespace
+
+namespace {
+
+// A bank of `questions` records in the run folder's bank folder.
+void makeBank(const fs::path& runDir, const char8_t* name, int questions) {
+  fs::create_directories(runDir / u8"题库");
+  bank::RecordDatabase database;
+  fs::path path = runDir / u8"题库" / name;
+  ASSERT_TRUE(database.createDatabase(path, bank::bankSchema()));
+  ASSERT_TRUE(database.openDatabase(path));
+  for (int i = 0; i < questions; ++i) {
+    ASSERT_TRUE(database.addRecord({std::to_string(i), "a"}));
+  }
+  database.closeDatabase(path);
+}
+
+TEST(Program, StartOpensTheChosenBankForTheAnswerFormAndBackClosesIt) {
+  RunFolder run;
+  makeBank(run.path(), u8"甲.edb", 2);
+  ui::headless::HeadlessBackend backend;
+  std::string countLine;
+  backend.at(1, [&] { backend.click(ui::find<app::DisclaimerForm>()->按钮_同意); });
+  backend.at(20, [&] { backend.click(ui::find<app::BankChooserForm>()->按钮_开始考试); });
+  backend.at(40, [&] {
+    auto* answer = ui::find<app::AnswerForm>();
+    ASSERT_NE(answer, nullptr);
+    countLine = answer->透明标签1.caption();
+    backend.click(answer->按钮_返回);
+  });
+  backend.at(60, [&] {
+    // Back on the chooser with the bank closed: it can be opened again.
+    bank::RecordDatabase other;
+    EXPECT_TRUE(other.openDatabase(run.path() / u8"题库" / u8"甲.edb"));
+    backend.closeBox(*ui::find<app::BankChooserForm>());
+  });
+  EXPECT_EQ(app::runProgram(backend), 0);
+  EXPECT_EQ(countLine, cp936::fromUtf8("共有2题"));
+  EXPECT_TRUE(backend.messages().empty());
+}
+
+TEST(Program, AnEmptyBankKeepsTheChooserWithItsMessage) {
+  RunFolder run;
+  makeBank(run.path(), u8"空.edb", 0);
+  ui::headless::HeadlessBackend backend;
+  backend.at(1, [&] { backend.click(ui::find<app::DisclaimerForm>()->按钮_同意); });
+  backend.at(20, [&] { backend.click(ui::find<app::BankChooserForm>()->按钮_开始考试); });
+  backend.at(40, [&] {
+    EXPECT_EQ(ui::find<app::AnswerForm>(), nullptr);
+    backend.closeBox(*ui::find<app::BankChooserForm>());
+  });
+  EXPECT_EQ(app::runProgram(backend), 0);
+  ASSERT_EQ(backend.messages().size(), 1u);
+  EXPECT_EQ(backend.messages()[0].text, cp936::fromUtf8("题库为空，请导入题目后再使用！！！"));
+}
+
+}  // namespace
