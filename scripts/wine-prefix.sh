@@ -4,10 +4,19 @@
 set -euo pipefail
 export WINEPREFIX="$1"
 source "$(dirname "$0")/wine-env.sh"
-if [ -f "$WINEPREFIX/.quorvix-ready" ]; then exit 0; fi
-mkdir -p "$WINEPREFIX"
-env -u DISPLAY wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-wineserver -w
-touch "$WINEPREFIX/.quorvix-ready"
-echo "wine-prefix: created $WINEPREFIX"
+if [ ! -f "$WINEPREFIX/.quorvix-ready" ]; then
+  mkdir -p "$WINEPREFIX"
+  env -u DISPLAY wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.quorvix-ready"
+  echo "wine-prefix: created $WINEPREFIX"
+fi
+# Without a window manager (Xvfb) Wine waits up to 2 s for one each time a window that it leaves
+# to the manager is hidden or destroyed. Windows that Wine manages itself close at once and
+# draw their own title bars, so screenshots show the captions.
+if [ ! -f "$WINEPREFIX/.quorvix-unmanaged" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.quorvix-unmanaged"
+fi

@@ -1,0 +1,153 @@
+// Forms, the message loops and posted work. System services are in win32_services.cpp.
+#include "ui/win32/win32_backend.h"
+
+#include "ui/toolkit.h"
+#include "ui/win32/win32_api.h"
+#include "ui/win32/win32_peers.h"
+
+namespace ui::win32 {
+namespace {
+
+// True when the loop should go on; a WM_QUIT met in a nested loop is put back for the
+// outermost one.
+bool pumpOne(MSG& message) {
+  if (message.message == WM_QUIT) {
+    PostQuitMessage(int(message.wParam));
+    return false;
+  }
+  dispatchMessage(message);
+  return true;
+}
+
+}  // namespace
+
+void dispatchMessage(MSG& message) {
+  if (message.message == WM_KEYDOWN) {
+    // Keys go to the focused control; the form hears them first, as its key-down event.
+    if (Win32FormPeer* form = Win32FormPeer::of(GetAncestor(message.hwnd, GA_ROOT))) {
+      form->form().deliverKeyDown(int(message.wParam));
+    }
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
+Win32Backend::Win32Backend() {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
+                                                      ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = postedWorkProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"QuorvixPostedWork";
+  RegisterClassExW(&windowClass);
+  messageWindow_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                   nullptr, windowClass.hInstance, nullptr);
+  SetWindowLongPtrW(messageWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+Win32Backend::~Win32Backend() {
+  // Windows of destroyed forms wait in the queue for their destruction; let it happen.
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message != WM_QUIT) DispatchMessageW(&message);
+  }
+  SetWindowLongPtrW(messageWindow_, GWLP_USERDATA, 0);
+  DestroyWindow(messageWindow_);
+}
+
+HWND Win32Backend::windowOf(const Form& form) {
+  auto* peer = dynamic_cast<Win32FormPeer*>(form.peer());
+  return peer ? peer->window() : nullptr;
+}
+
+HWND Win32Backend::windowOf(const Control& control) {
+  auto* peer = dynamic_cast<Win32ControlPeer*>(control.peer());
+  return peer ? peer->window() : nullptr;
+}
+
+std::unique_ptr<FormPeer> Win32Backend::createForm(Form& form) {
+  return std::make_unique<Win32FormPeer>(form);
+}
+
+int Win32Backend::runMessageLoop() {
+  MSG message{};
+  BOOL got;
+  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+    dispatchMessage(message);
+    detail::collectDeadForms();
+  }
+  return got == -1 ? 1 : int(message.wParam);
+}
+
+void Win32Backend::quit(int exitCode) { PostQuitMessage(exitCode); }
+
+void Win32Backend::runModal(Form& form) {
+  // The other forms wait while the modal one is up, as they do under a dialog.
+  std::vector<HWND> disabled;
+  HWND own = windowOf(form);
+  for (Form* other : liveForms()) {
+    HWND window = windowOf(*other);
+    if (window && window != own && IsWindowEnabled(window)) {
+      EnableWindow(window, FALSE);
+      disabled.push_back(window);
+    }
+  }
+  MSG message;
+  while (form.alive()) {
+    if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+      PostQuitMessage(int(message.wParam));
+      break;
+    }
+    dispatchMessage(message);
+  }
+  for (HWND window : disabled) {
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+  }
+}
+
+void Win32Backend::processMessages(int milliseconds) {
+  DWORD start = GetTickCount();
+  DWORD span = DWORD(std::max(0, milliseconds));
+  MSG message;
+  for (;;) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (!pumpOne(message)) return;
+    }
+    DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= span) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, span - elapsed, QS_ALLINPUT);
+  }
+}
+
+void Win32Backend::post(std::function<void()> work) {
+  {
+    std::lock_guard lock(mutex_);
+    posted_.push_back(std::move(work));
+  }
+  PostMessageW(messageWindow_, kRunPosted, 0, 0);
+}
+
+LRESULT CALLBACK Win32Backend::postedWorkProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == kRunPosted) {
+    auto* backend = reinterpret_cast<Win32Backend*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (backend) backend->runPostedWork();
+    return 0;
+  }
+  return DefWindowProcW(window, message, w, l);
+}
+
+void Win32Backend::runPostedWork() {
+  // One item per message: work that opens a modal loop must not hold up the rest.
+  std::function<void()> work;
+  {
+    std::lock_guard lock(mutex_);
+    if (posted_.empty()) return;
+    work = std::move(posted_.front());
+    posted_.pop_front();
+  }
+  work();
+}
+
+}  // namespace ui::win32

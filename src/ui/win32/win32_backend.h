@@ -1,0 +1,55 @@
+// The toolkit backend of real windows: forms are top-level windows, controls are the system's
+// controls (or a canvas window of our own for pictures and drawing panels), and the message
+// loop is the thread's. Construct and install it on the thread that is to be the UI thread.
+#pragma once
+#include <deque>
+#include <functional>
+#include <mutex>
+
+#include "ui/backend.h"
+#include "ui/win32/win32_api.h"
+
+namespace ui::win32 {
+
+class Win32Backend final : public Backend {
+ public:
+  Win32Backend();
+  ~Win32Backend() override;
+  Win32Backend(const Win32Backend&) = delete;
+  Win32Backend& operator=(const Win32Backend&) = delete;
+
+  // The window behind a live form or control (null otherwise); for tests and the program's
+  // own edges.
+  static HWND windowOf(const Form& form);
+  static HWND windowOf(const Control& control);
+
+  std::unique_ptr<FormPeer> createForm(Form& form) override;
+  int runMessageLoop() override;
+  void quit(int exitCode) override;
+  void runModal(Form& form) override;
+  void processMessages(int milliseconds) override;
+  void post(std::function<void()> work) override;
+
+  int messageBox(const std::string& text, const std::string& caption, unsigned style) override;
+  int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
+                      unsigned timeoutMs) override;
+  std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;
+  void openUrl(const std::string& url) override;
+  Size screenSize() const override;
+  Point cursorPosition() const override;
+  std::optional<std::string> clipboardText() override;
+  void pressKey(int virtualKey, bool down) override;
+  MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) override;
+  bool removeMouseHook(MouseHookId hook) override;
+  std::string screenSnapshotBmp() override;
+
+ private:
+  static LRESULT CALLBACK postedWorkProc(HWND window, UINT message, WPARAM w, LPARAM l);
+  void runPostedWork();
+
+  HWND messageWindow_ = nullptr;
+  std::mutex mutex_;
+  std::deque<std::function<void()>> posted_;
+};
+
+}  // namespace ui::win32

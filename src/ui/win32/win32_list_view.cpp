@@ -1,0 +1,153 @@
+// Report-style list views, and the selected item shared with combo boxes. Changes the program
+// makes to a list's selection are kept quiet: only the user's selection reports an event.
+
+#include "ui/win32/wide_text.h"
+#include "ui/win32/win32_api.h"
+#include "ui/win32/win32_peers.h"
+
+namespace ui::win32 {
+namespace {
+
+constexpr int kTitleLength = 260;
+
+}  // namespace
+
+void Win32ControlPeer::setSelectedIndex(int index) {
+  if (spec_.kind == ControlKind::ComboBox) {
+    SendMessageW(window_, CB_SETCURSEL, WPARAM(index), 0);
+    return;
+  }
+  if (spec_.kind != ControlKind::ListView) return;
+  ++quietSelection_;
+  ListView_SetItemState(window_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (index >= 0 && index < rowCount()) {
+    ListView_SetItemState(window_, index, LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(window_, index, FALSE);
+  }
+  --quietSelection_;
+}
+
+int Win32ControlPeer::selectedIndex() const {
+  if (spec_.kind == ControlKind::ComboBox) return int(SendMessageW(window_, CB_GETCURSEL, 0, 0));
+  if (spec_.kind != ControlKind::ListView) return -1;
+  return ListView_GetNextItem(window_, -1, LVNI_SELECTED);
+}
+
+int Win32ControlPeer::columnCount() const {
+  if (spec_.kind != ControlKind::ListView) return 0;
+  return Header_GetItemCount(ListView_GetHeader(window_));
+}
+
+void Win32ControlPeer::addColumn(const std::string& title, int width) {
+  if (spec_.kind != ControlKind::ListView) return;
+  std::wstring text = wide(title);
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+  column.pszText = text.data();
+  column.cx = width;
+  column.iSubItem = columnCount();
+  SendMessageW(window_, LVM_INSERTCOLUMNW, WPARAM(column.iSubItem),
+               reinterpret_cast<LPARAM>(&column));
+}
+
+void Win32ControlPeer::deleteColumn(int column) {
+  if (spec_.kind == ControlKind::ListView && column >= 0 && column < columnCount()) {
+    ListView_DeleteColumn(window_, column);
+  }
+}
+
+void Win32ControlPeer::setColumnTitle(int column, const std::string& title) {
+  if (spec_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return;
+  std::wstring text = wide(title);
+  LVCOLUMNW entry{};
+  entry.mask = LVCF_TEXT;
+  entry.pszText = text.data();
+  SendMessageW(window_, LVM_SETCOLUMNW, WPARAM(column), reinterpret_cast<LPARAM>(&entry));
+}
+
+std::string Win32ControlPeer::columnTitle(int column) const {
+  if (spec_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return {};
+  wchar_t text[kTitleLength] = {};
+  LVCOLUMNW entry{};
+  entry.mask = LVCF_TEXT;
+  entry.pszText = text;
+  entry.cchTextMax = kTitleLength;
+  SendMessageW(window_, LVM_GETCOLUMNW, WPARAM(column), reinterpret_cast<LPARAM>(&entry));
+  return narrow(entry.pszText);
+}
+
+int Win32ControlPeer::columnWidth(int column) const {
+  if (spec_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return 0;
+  return ListView_GetColumnWidth(window_, column);
+}
+
+int Win32ControlPeer::rowCount() const {
+  if (spec_.kind != ControlKind::ListView) return 0;
+  return ListView_GetItemCount(window_);
+}
+
+int Win32ControlPeer::appendRow() {
+  if (spec_.kind != ControlKind::ListView) return -1;
+  wchar_t empty[] = L"";
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = rowCount();
+  item.pszText = empty;
+  ++quietSelection_;
+  int row = int(SendMessageW(window_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+  --quietSelection_;
+  return row;
+}
+
+void Win32ControlPeer::deleteRow(int row) {
+  if (spec_.kind != ControlKind::ListView || row < 0 || row >= rowCount()) return;
+  ++quietSelection_;
+  ListView_DeleteItem(window_, row);
+  --quietSelection_;
+}
+
+void Win32ControlPeer::deleteAllRows() {
+  if (spec_.kind != ControlKind::ListView) return;
+  ++quietSelection_;
+  ListView_DeleteAllItems(window_);
+  --quietSelection_;
+}
+
+void Win32ControlPeer::setCell(int row, int column, const std::string& text) {
+  if (spec_.kind != ControlKind::ListView || row < 0 || row >= rowCount() || column < 0 ||
+      column >= columnCount()) {
+    return;
+  }
+  std::wstring shown = wide(text);
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = shown.data();
+  SendMessageW(window_, LVM_SETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+}
+
+std::string Win32ControlPeer::cell(int row, int column) const {
+  if (spec_.kind != ControlKind::ListView || row < 0 || row >= rowCount() || column < 0 ||
+      column >= columnCount()) {
+    return {};
+  }
+  // The control copies at most the buffer's size and says how much it copied: grow until the
+  // text fits with room to spare.
+  for (std::size_t size = 256;; size *= 4) {
+    std::wstring text(size, L'\0');
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    item.cchTextMax = int(size);
+    auto length = std::size_t(
+        SendMessageW(window_, LVM_GETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&item)));
+    if (length + 1 < size || size > (1u << 22)) {
+      text.resize(std::min(length, size));
+      return narrow(text);
+    }
+  }
+}
+
+void Win32ControlPeer::repaint() { InvalidateRect(window_, nullptr, TRUE); }
+
+}  // namespace ui::win32

@@ -1,0 +1,157 @@
+// The windows behind forms and controls. Every control window is subclassed (SetWindowSubclass)
+// so that it can find its peer, report mouse moves and take the cursor its control asks for;
+// the form's window procedure turns the controls' notifications into toolkit events.
+#pragma once
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ui/backend.h"
+#include "ui/control.h"
+#include "ui/form.h"
+#include "ui/win32/win32_api.h"
+
+namespace ui::win32 {
+
+class Win32ControlPeer final : public ControlPeer {
+ public:
+  Win32ControlPeer(Control& control, HWND form);
+  ~Win32ControlPeer() override;
+
+  HWND window() const { return window_; }
+  Control& control() const { return control_; }
+  static Win32ControlPeer* of(HWND window);
+
+  // Notifications the form's window procedure hands on; they become events of the control.
+  void onCommand(WORD code);
+  void onNotify(const NMHDR& header);
+  void onScroll();
+  // WM_CTLCOLORSTATIC: a transparent label lets the form show through.
+  HBRUSH colorStatic(HDC dc) const;
+
+  void setText(const std::string& text) override;
+  std::string text() const override;
+  void setVisible(bool visible) override;
+  bool visible() const override;
+  void setEnabled(bool enabled) override;
+  bool enabled() const override;
+  void setBounds(Rect bounds) override;
+  Rect bounds() const override;
+  void setCursor(Cursor cursor) override { cursor_ = cursor; }
+  Cursor cursor() const override { return cursor_; }
+
+  void setChecked(bool checked) override;
+  bool checked() const override;
+
+  int addItem(const std::string& text, const std::string& data) override;
+  void clearItems() override;
+  int itemCount() const override;
+  std::string itemText(int index) const override;
+  std::string itemData(int index) const override;
+  void setSelectedIndex(int index) override;
+  int selectedIndex() const override;
+
+  int columnCount() const override;
+  void addColumn(const std::string& title, int width) override;
+  void deleteColumn(int column) override;
+  void setColumnTitle(int column, const std::string& title) override;
+  std::string columnTitle(int column) const override;
+  int columnWidth(int column) const override;
+  int rowCount() const override;
+  int appendRow() override;
+  void deleteRow(int row) override;
+  void deleteAllRows() override;
+  void setCell(int row, int column, const std::string& text) override;
+  std::string cell(int row, int column) const override;
+  void repaint() override;
+
+  void setSectionText(int section, const std::string& text) override;
+  std::string sectionText(int section) const override;
+
+  void setRange(int minimum, int maximum) override;
+  void setSteps(int lineStep, int pageStep) override;
+  void setPosition(int position) override;
+  int position() const override;
+
+  void setPicture(const std::string& imageBytes) override;
+  std::string picture() const override { return picture_; }
+
+  void clear() override;
+  void drawRectangle(Point from, Point to) override;
+  void drawLine(Point from, Point to) override;
+  void copyFrom(const ControlPeer& source, Rect area, Point to) override;
+  std::string snapshotBmp() const override;
+  void update() override;
+
+  // The canvas window of picture boxes and drawing panels paints from here.
+  void paintCanvas(HDC dc) const;
+  void mouseEvent(EventType type, MouseButton button, LPARAM where);
+
+ private:
+  static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                       DWORD_PTR peer);
+  void create(HWND form);
+  void applySectionWidths();
+  void resizeCanvas();
+  void redrawBehind();
+
+  Control& control_;
+  const ControlSpec& spec_;
+  HWND window_ = nullptr;
+  Cursor cursor_ = Cursor::Arrow;
+  Rect requested_;                     // combo boxes report the height they were given
+  std::vector<std::string> itemData_;  // combo boxes
+  int quietSelection_ = 0;             // list views: the program is changing the selection
+  std::string picture_;
+  HBITMAP background_ = nullptr;  // the decoded picture
+  HBITMAP canvas_ = nullptr;      // drawing panels: what the panel shows
+};
+
+class Win32FormPeer final : public FormPeer {
+ public:
+  explicit Win32FormPeer(Form& form);
+  ~Win32FormPeer() override;
+
+  HWND window() const { return window_; }
+  Form& form() const { return form_; }
+  static Win32FormPeer* of(HWND window);  // null for windows that are not live forms
+
+  std::unique_ptr<ControlPeer> createControl(Control& control) override;
+  void setCaption(const std::string& caption) override;
+  std::string caption() const override;
+  void setBounds(Rect bounds) override;
+  Rect bounds() const override;
+  void setVisible(bool visible) override;
+  bool visible() const override;
+  void setTopmost(bool topmost) override;
+  bool topmost() const override;
+  void setTitleKeptActive(bool kept) override { titleKeptActive_ = kept; }
+  bool titleKeptActive() const override { return titleKeptActive_; }
+  void setAlpha(int alpha) override;
+  int alpha() const override;
+  bool registerHotkey(int id, unsigned modifiers, int virtualKey) override;
+  void unregisterHotkey(int id) override;
+
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
+
+ private:
+  LRESULT handle(UINT message, WPARAM w, LPARAM l);
+
+  Form& form_;
+  HWND window_ = nullptr;
+  bool titleKeptActive_ = false;
+  int alpha_ = -1;
+  std::set<int> hotkeys_;
+};
+
+// Window classes of this backend, registered once.
+const wchar_t* formClassName();
+const wchar_t* canvasClassName();
+// Messages of this backend.
+inline constexpr UINT kDestroyLater = WM_APP + 1;  // lParam: the window to destroy
+inline constexpr UINT kRunPosted = WM_APP + 2;
+
+// Sends key-down messages to the form they belong to, then translates and dispatches.
+void dispatchMessage(MSG& message);
+
+}  // namespace ui::win32

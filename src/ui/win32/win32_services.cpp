@@ -1,0 +1,213 @@
+// System services of the Win32 backend: message boxes and the timed notice, the open-file
+// dialog, web pages, screen and cursor, clipboard, simulated keys, the global mouse hook and
+// the screen snapshot.
+
+#include <map>
+#include <vector>
+
+#include "ui/toolkit.h"
+#include "ui/win32/bitmaps.h"
+#include "ui/win32/wide_text.h"
+#include "ui/win32/win32_api.h"
+#include "ui/win32/win32_backend.h"
+
+namespace ui::win32 {
+namespace {
+
+// ---- The timed notice ----
+// The system's timed message box (MessageBoxTimeout) never closes under Wine, so the box is an
+// ordinary one that a thread timer ends at its deadline. The timer message reaches the box's
+// own modal loop on the same thread.
+
+struct TimedBox {
+  DWORD thread = 0;
+  bool expired = false;
+};
+thread_local TimedBox* currentTimedBox = nullptr;
+
+BOOL CALLBACK endMessageBox(HWND window, LPARAM) {
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (lstrcmpW(className, L"#32770") == 0) EndDialog(window, mb::kIdTimedOut);
+  return TRUE;
+}
+
+void CALLBACK timedBoxExpired(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (!currentTimedBox) return;
+  currentTimedBox->expired = true;
+  EnumThreadWindows(currentTimedBox->thread, endMessageBox, 0);
+}
+
+BOOL CALLBACK findFirstVisibleOwnWindow(HWND window, LPARAM found) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// ---- The global mouse hook ----
+// One system hook serves every callback the program installs; it is removed with the last.
+
+struct MouseHooks {
+  HHOOK system = nullptr;
+  std::map<MouseHookId, std::function<void(const MouseHookEvent&)>> callbacks;
+  MouseHookId next = 1;
+};
+
+MouseHooks& mouseHooks() {
+  static MouseHooks hooks;
+  return hooks;
+}
+
+LRESULT CALLBACK lowLevelMouse(int code, WPARAM message, LPARAM data) {
+  if (code == HC_ACTION) {
+    const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
+    MouseHookEvent event;
+    event.point = {info->pt.x, info->pt.y};
+    switch (message) {
+      case WM_LBUTTONDOWN:
+        event.action = MouseHookAction::LeftDown;
+        break;
+      case WM_LBUTTONUP:
+        event.action = MouseHookAction::LeftUp;
+        break;
+      case WM_MOUSEMOVE:
+        event.action = MouseHookAction::Move;
+        break;
+      default:
+        break;
+    }
+    auto callbacks = mouseHooks().callbacks;  // a callback may remove itself
+    for (auto& [id, callback] : callbacks) callback(event);
+  }
+  return CallNextHookEx(nullptr, code, message, data);
+}
+
+}  // namespace
+
+int Win32Backend::messageBox(const std::string& text, const std::string& caption, unsigned style) {
+  return MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), style | MB_TASKMODAL);
+}
+
+int Win32Backend::timedMessageBox(const std::string& text, const std::string& caption,
+                                  unsigned style, unsigned timeoutMs) {
+  HWND owner = nullptr;
+  EnumWindows(findFirstVisibleOwnWindow, reinterpret_cast<LPARAM>(&owner));
+  TimedBox box{GetCurrentThreadId(), false};
+  TimedBox* outer = currentTimedBox;
+  currentTimedBox = &box;
+  UINT_PTR timer = SetTimer(nullptr, 0, timeoutMs, timedBoxExpired);
+  int result = MessageBoxW(owner, wide(text).c_str(), wide(caption).c_str(), style);
+  if (!box.expired) KillTimer(nullptr, timer);
+  currentTimedBox = outer;
+  return box.expired ? mb::kIdTimedOut : result;
+}
+
+std::filesystem::path Win32Backend::chooseOpenFile(const OpenFileRequest& request) {
+  // "Name|*.ext|..." becomes the dialog's NUL-separated list.
+  std::wstring filter = wide(request.filter);
+  for (wchar_t& c : filter) {
+    if (c == L'|') c = L'\0';
+  }
+  filter.append(2, L'\0');
+  std::wstring title = wide(request.title);
+  std::wstring folder = request.initialFolder.wstring();
+  std::wstring extension = wide(request.defaultExtension);
+  std::vector<wchar_t> file(32768, L'\0');
+  std::wstring initial = wide(request.fileName);
+  initial.copy(file.data(), std::min(initial.size(), file.size() - 1));
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = GetActiveWindow();
+  dialog.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = DWORD(file.size());
+  dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (request.createPrompt) dialog.Flags |= OFN_CREATEPROMPT;
+  if (request.fileMustExist) dialog.Flags |= OFN_FILEMUSTEXIST;
+  if (request.pathMustExist) dialog.Flags |= OFN_PATHMUSTEXIST;
+  if (request.keepCurrentDirectory) dialog.Flags |= OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&dialog)) return {};
+  return std::filesystem::path(std::wstring(file.data()));
+}
+
+void Win32Backend::openUrl(const std::string& url) {
+  ShellExecuteW(nullptr, L"open", wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+Size Win32Backend::screenSize() const {
+  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+Point Win32Backend::cursorPosition() const {
+  POINT point{};
+  GetCursorPos(&point);
+  return {point.x, point.y};
+}
+
+std::optional<std::string> Win32Backend::clipboardText() {
+  // Read as UTF-16 and converted by our own codec, so the text does not depend on the
+  // system's ANSI code page.
+  if (!OpenClipboard(nullptr)) return std::nullopt;
+  std::optional<std::string> text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+      std::size_t limit = GlobalSize(data) / sizeof(wchar_t);
+      std::size_t length = 0;
+      while (length < limit && units[length]) ++length;
+      text = narrow(std::wstring_view(units, length));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void Win32Backend::pressKey(int virtualKey, bool down) {
+  keybd_event(BYTE(virtualKey), 0, down ? 0 : KEYEVENTF_KEYUP, 0);
+}
+
+MouseHookId Win32Backend::installMouseHook(std::function<void(const MouseHookEvent&)> hook) {
+  MouseHooks& hooks = mouseHooks();
+  if (!hook) return 0;
+  if (!hooks.system) {
+    hooks.system = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouse, GetModuleHandleW(nullptr), 0);
+    if (!hooks.system) return 0;
+  }
+  MouseHookId id = hooks.next++;
+  hooks.callbacks[id] = std::move(hook);
+  return id;
+}
+
+bool Win32Backend::removeMouseHook(MouseHookId hook) {
+  MouseHooks& hooks = mouseHooks();
+  if (!hooks.callbacks.erase(hook)) return false;
+  if (hooks.callbacks.empty() && hooks.system) {
+    UnhookWindowsHookEx(hooks.system);
+    hooks.system = nullptr;
+  }
+  return true;
+}
+
+std::string Win32Backend::screenSnapshotBmp() {
+  Size screen = screenSize();
+  HDC screenDc = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screenDc);
+  HBITMAP bitmap = CreateCompatibleBitmap(screenDc, screen.width, screen.height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, screen.width, screen.height, screenDc, 0, 0, SRCCOPY | CAPTUREBLT);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screenDc);
+  std::string bytes = bmpBytes(bitmap);
+  DeleteObject(bitmap);
+  return bytes;
+}
+
+}  // namespace ui::win32

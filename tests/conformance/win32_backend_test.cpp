@@ -1,0 +1,147 @@
+// What only real windows can show: texts as the window holds them, fonts that draw Chinese,
+// the self-closing notice, layered windows, hotkeys, the clipboard and the drawing surface.
+#include "ui/win32/win32_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "platform/cp936.h"
+#include "test_form.h"
+#include "ui/system.h"
+#include "ui/win32/win32_api.h"
+
+namespace {
+
+using ui::win32::Win32Backend;
+using uitest::TestForm;
+
+std::string gbk(std::string_view utf8) { return cp936::fromUtf8(utf8); }
+
+std::wstring windowText(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+class Win32BackendTest : public ::testing::Test {
+ protected:
+  Win32BackendTest() { ui::install(backend); }
+  ~Win32BackendTest() override { ui::uninstall(); }
+  Win32Backend backend;
+};
+
+TEST_F(Win32BackendTest, TextsReachTheWindowsAsUtf16AndEditBoxesBreakLinesAtCrLf) {
+  auto& form = ui::load<TestForm>();
+  EXPECT_EQ(windowText(Win32Backend::windowOf(form)), L"测试");
+  EXPECT_EQ(windowText(Win32Backend::windowOf(form.按钮1)), L"开 始");
+  form.编辑框1.setContent(gbk("一\n二\r\n三\n"));
+  EXPECT_EQ(windowText(Win32Backend::windowOf(form.编辑框1)), L"一\r\n二\r\n三\r\n");
+  EXPECT_EQ(form.编辑框1.content(), gbk("一\r\n二\r\n三\r\n"));
+}
+
+TEST_F(Win32BackendTest, ControlFontsDrawChineseEvenWhenTheNamedFaceIsMissing) {
+  auto& form = ui::load<TestForm>();
+  HWND button = Win32Backend::windowOf(form.按钮1);
+  auto font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  HDC dc = GetDC(button);
+  HGDIOBJ old = SelectObject(dc, font);
+  WORD glyphs[2] = {};
+  GetGlyphIndicesW(dc, L"测试", 2, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+  SelectObject(dc, old);
+  ReleaseDC(button, dc);
+  EXPECT_NE(glyphs[0], 0xFFFF);
+  EXPECT_NE(glyphs[1], 0xFFFF);
+}
+
+TEST_F(Win32BackendTest, TimedNoticeClosesItselfAtItsDeadlineOnAnyThread) {
+  ui::load<TestForm>();
+  DWORD start = GetTickCount();
+  EXPECT_EQ(ui::timedMessageBox(gbk("稍后关闭"), gbk("友情提醒"), ui::mb::kOk, 300),
+            ui::mb::kIdTimedOut);
+  DWORD elapsed = GetTickCount() - start;
+  EXPECT_GE(elapsed, 250u);
+  EXPECT_LT(elapsed, 5000u);
+
+  // The box from a worker is owned by the form, so the UI thread keeps serving messages.
+  std::atomic<int> fromWorker{0};
+  std::thread worker(
+      [&] { fromWorker = ui::timedMessageBox(gbk("线程"), gbk("友情提醒"), ui::mb::kOk, 200); });
+  start = GetTickCount();
+  while (fromWorker == 0 && GetTickCount() - start < 10000) ui::processMessages(10);
+  worker.join();
+  EXPECT_EQ(fromWorker, ui::mb::kIdTimedOut);
+}
+
+TEST_F(Win32BackendTest, AlphaMakesTheFormLayeredWithThatOpacity) {
+  auto& form = ui::load<TestForm>();
+  HWND window = Win32Backend::windowOf(form);
+  EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+  form.setAlpha(200);
+  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED);
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
+  EXPECT_EQ(alpha, 200);
+  EXPECT_TRUE(flags & LWA_ALPHA);
+}
+
+TEST_F(Win32BackendTest, AHotkeyBelongsToOneFormUntilItIsGone) {
+  auto& first = ui::load<TestForm>();
+  auto& second = ui::load<uitest::OtherForm>();
+  EXPECT_TRUE(first.registerHotkey(1, ui::modifier::kAlt, 'Q'));
+  EXPECT_FALSE(second.registerHotkey(1, ui::modifier::kAlt, 'Q'));
+  first.destroy();
+  EXPECT_TRUE(second.registerHotkey(1, ui::modifier::kAlt, 'Q'));
+  second.unregisterHotkey(1);
+}
+
+TEST_F(Win32BackendTest, ClipboardTextComesBackAsGbk) {
+  const wchar_t text[] = L"誠乗丄 abc";
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
+  std::memcpy(GlobalLock(memory), text, sizeof(text));
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+  EXPECT_EQ(ui::clipboardText(), gbk("誠乗丄 abc"));
+}
+
+// The pixel at (x, y) of a 24-bit bottom-up BMP, as 0xRRGGBB.
+std::uint32_t pixelAt(const std::string& bmp, int x, int y) {
+  BITMAPFILEHEADER file;
+  BITMAPINFOHEADER info;
+  std::memcpy(&file, bmp.data(), sizeof(file));
+  std::memcpy(&info, bmp.data() + sizeof(file), sizeof(info));
+  int stride = (info.biWidth * 3 + 3) / 4 * 4;
+  const auto* p = reinterpret_cast<const unsigned char*>(bmp.data()) + file.bfOffBits +
+                  (info.biHeight - 1 - y) * stride + x * 3;
+  return std::uint32_t(p[2]) << 16 | std::uint32_t(p[1]) << 8 | p[0];
+}
+
+TEST_F(Win32BackendTest, DrawingPanelsShowWhatWasDrawnAndCopyBetweenThemselves) {
+  auto& form = ui::load<TestForm>();
+  form.画板1.drawRectangle({2, 3}, {20, 25});
+  std::string shot = form.画板1.snapshotBmp();
+  ASSERT_GT(shot.size(), 54u);
+  BITMAPINFOHEADER info;
+  std::memcpy(&info, shot.data() + sizeof(BITMAPFILEHEADER), sizeof(info));
+  EXPECT_EQ(info.biWidth, 40);
+  EXPECT_EQ(info.biHeight, 30);
+  EXPECT_EQ(pixelAt(shot, 2, 3), 0xFF0000u);
+  EXPECT_EQ(pixelAt(shot, 20, 25), 0xFF0000u);
+  EXPECT_EQ(pixelAt(shot, 10, 10), 0xFFFFFFu);
+
+  form.画板2.copyFrom(form.画板1, {0, 0, 40, 30}, {0, 0});
+  EXPECT_EQ(form.画板2.snapshotBmp(), shot);
+  form.画板1.clear();
+  EXPECT_EQ(pixelAt(form.画板1.snapshotBmp(), 2, 3), 0xFFFFFFu);
+  form.画板1.setPicture(shot);
+  EXPECT_EQ(form.画板1.snapshotBmp(), shot);
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// Quorvix.exe started alone in a fresh folder of its own, as a user starts a copy of it.
+#pragma once
+#include <windows.h>
+
+#include <filesystem>
+
+namespace e2e {
+
+class Program {
+ public:
+  // Copies the program into `folder` (emptied first) and starts it there.
+  explicit Program(const std::filesystem::path& folder);
+  // A program still running at the end of a test is ended.
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  DWORD id() const { return process_.dwProcessId; }
+  const std::filesystem::path& folder() const { return folder_; }
+  bool started() const { return process_.hProcess != nullptr; }
+  // The exit code once the program has ended within the time-out, else -1.
+  long waitForExit(DWORD timeoutMs);
+
+ private:
+  std::filesystem::path folder_;
+  PROCESS_INFORMATION process_{};
+};
+
+// Paths built on Linux ("/work/...") seen from inside Wine.
+std::filesystem::path fromBuildPath(const char* path);
+
+}  // namespace e2e

@@ -1,0 +1,186 @@
+#include "window_driver.h"
+
+#include <objbase.h>
+
+#include <cstring>
+
+namespace e2e {
+namespace {
+
+struct WindowQuery {
+  DWORD process = 0;
+  bool visibleOnly = true;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectTopLevel(HWND window, LPARAM data) {
+  auto& query = *reinterpret_cast<WindowQuery*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == query.process && (!query.visibleOnly || IsWindowVisible(window))) {
+    query.found.push_back(window);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK collectChild(HWND window, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> childrenOf(HWND parent) {
+  std::vector<HWND> children;
+  EnumChildWindows(parent, collectChild, reinterpret_cast<LPARAM>(&children));
+  return children;
+}
+
+std::wstring classOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+// ---- PNG through GDI+ ----
+struct GdiplusStartupInput {
+  UINT32 version = 1;
+  void* debugCallback = nullptr;
+  BOOL suppressBackgroundThread = FALSE;
+  BOOL suppressExternalCodecs = FALSE;
+};
+extern "C" {
+int WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, void* output);
+int WINAPI GdipCreateBitmapFromHBITMAP(HBITMAP bitmap, HPALETTE palette, void** result);
+int WINAPI GdipSaveImageToFile(void* image, const WCHAR* file, const CLSID* encoder,
+                               const void* parameters);
+int WINAPI GdipDisposeImage(void* image);
+}
+const CLSID kPngEncoder = {
+    0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+
+bool savePng(HBITMAP bitmap, const std::filesystem::path& file) {
+  static const bool started = [] {
+    ULONG_PTR token = 0;
+    GdiplusStartupInput input;
+    return GdiplusStartup(&token, &input, nullptr) == 0;
+  }();
+  void* image = nullptr;
+  if (!started || GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) != 0) return false;
+  bool saved = GdipSaveImageToFile(image, file.c_str(), &kPngEncoder, nullptr) == 0;
+  GdipDisposeImage(image);
+  return saved;
+}
+
+// The screen's pixels under the rectangle.
+std::vector<std::uint32_t> grab(const RECT& area, HBITMAP bitmap) {
+  int width = area.right - area.left;
+  int height = area.bottom - area.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  std::vector<std::uint32_t> pixels(std::size_t(width) * std::size_t(height));
+  GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+}  // namespace
+
+std::vector<HWND> topLevelWindows(DWORD process, const std::wstring& title) {
+  WindowQuery query{process, true, {}};
+  EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&query));
+  if (title.empty()) return query.found;
+  std::vector<HWND> titled;
+  for (HWND window : query.found) {
+    if (textOf(window) == title) titled.push_back(window);
+  }
+  return titled;
+}
+
+std::vector<HWND> allWindowsOf(DWORD process) {
+  WindowQuery query{process, false, {}};
+  EnumWindows(collectTopLevel, reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+std::wstring textOf(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+    return {};
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+SIZE sizeOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+HWND childWithText(HWND parent, const std::wstring& text, const std::wstring& className) {
+  for (HWND child : childrenOf(parent)) {
+    if (!IsWindowVisible(child)) continue;
+    if (!className.empty() && lstrcmpiW(classOf(child).c_str(), className.c_str()) != 0) continue;
+    if (textOf(child) == text) return child;
+  }
+  return nullptr;
+}
+
+std::vector<HWND> childrenOfClass(HWND parent, const std::wstring& className) {
+  std::vector<HWND> matching;
+  for (HWND child : childrenOf(parent)) {
+    if (lstrcmpiW(classOf(child).c_str(), className.c_str()) == 0) matching.push_back(child);
+  }
+  return matching;
+}
+
+void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+bool saveScreenshot(HWND window, const std::filesystem::path& file) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  RECT area{};
+  GetWindowRect(window, &area);
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, area.right - area.left, area.bottom - area.top);
+  ReleaseDC(nullptr, screen);
+  // The program paints when its queue is empty: wait until two pictures in a row agree.
+  std::vector<std::uint32_t> last;
+  waitUntil(
+      [&] {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+        auto now = grab(area, bitmap);
+        bool settled = now == last;
+        last = std::move(now);
+        return settled;
+      },
+      5000);
+  std::filesystem::create_directories(file.parent_path());
+  bool saved = savePng(bitmap, file);
+  DeleteObject(bitmap);
+  return saved;
+}
+
+}  // namespace e2e
