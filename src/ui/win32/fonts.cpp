@@ -51,7 +51,7 @@ std::wstring resolveFace(const std::wstring& wanted) {
 
 }  // namespace
 
-HFONT fontFor(const FontSpec& spec) {
+HFONT fontFor(const FontDef& spec) {
   static std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts;
   std::wstring face = resolveFace(wideFromUtf8(spec.face));
   auto key = std::make_tuple(face, spec.pointSize, spec.bold);

@@ -18,7 +18,7 @@ struct WindowKind {
   DWORD exStyle;
 };
 
-DWORD alignStyle(const ControlSpec& spec) {
+DWORD alignStyle(const ControlDef& spec) {
   switch (spec.kind) {
     case ControlKind::EditBox:
       return spec.align == Align::Center ? ES_CENTER : spec.align == Align::Right ? ES_RIGHT : 0;
@@ -32,7 +32,7 @@ DWORD alignStyle(const ControlSpec& spec) {
   }
 }
 
-WindowKind windowKind(const ControlSpec& spec) {
+WindowKind windowKind(const ControlDef& spec) {
   switch (spec.kind) {
     case ControlKind::Label:
     case ControlKind::TransparentLabel:
@@ -93,7 +93,7 @@ std::wstring windowText(HWND window) {
 }  // namespace
 
 Win32ControlPeer::Win32ControlPeer(Control& control, HWND form)
-    : control_(control), spec_(control.spec()), requested_(control.spec().place) {
+    : control_(control), spec_(control.definition()), requested_(control.definition().place) {
   create(form);
 }
 
@@ -109,7 +109,7 @@ void Win32ControlPeer::create(HWND form) {
   if (!window_) return;
   SetPropW(window_, kPeerProperty, this);
   SetWindowSubclass(window_, subclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  FontSpec font = spec_.font;
+  FontDef font = spec_.font;
   if (spec_.kind == ControlKind::StatusBar && font.face.empty()) font.face = "SimSun";
   SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(font)), FALSE);
   switch (spec_.kind) {
@@ -309,7 +309,7 @@ std::string Win32ControlPeer::itemData(int index) const {
 void Win32ControlPeer::applySectionWidths() {
   std::vector<int> rightEdges;
   int edge = 0;
-  for (const SectionSpec& section : spec_.sections) {
+  for (const SectionDef& section : spec_.sections) {
     if (section.width < 0) {
       rightEdges.push_back(-1);
       break;

@@ -27,7 +27,7 @@ const wchar_t* formClassName() {
 }
 
 Win32FormPeer::Win32FormPeer(Form& form) : form_(form) {
-  const FormSpec& spec = form.spec();
+  const FormDef& spec = form.definition();
   DWORD style = spec.style == FormStyle::Borderless
                     ? WS_POPUP
                     : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
