@@ -1,6 +1,8 @@
 // Windows entry point. Until the forms land it shows one placeholder window.
-#include <commctrl.h>
+// windows.h first: commctrl.h builds on its types.
 #include <windows.h>
+
+#include <commctrl.h>
 
 namespace {
 

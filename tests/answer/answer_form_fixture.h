@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "../bank/bank_test_support.h"
 #include "answer/form_options.h"
 #include "answer/search_session.h"
 #include "bank/question_bank.h"
@@ -23,17 +23,8 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;  // UTF-8 questi
 
 class AnswerFormTest : public ::testing::Test {
  protected:
-  AnswerFormTest() {
-    std::random_device seed;
-    dir = std::filesystem::temp_directory_path() /
-          ("quorvix-answer-" + std::to_string(seed()) + std::to_string(seed()));
-    std::filesystem::create_directories(dir);
-    path = dir / "bank.edb";
-  }
   ~AnswerFormTest() override {
     ui::uninstall();  // forms first, while the worker and the bank still exist
-    std::error_code ec;
-    std::filesystem::remove_all(dir, ec);
   }
 
   void makeBank(const Pairs& pairs) {
@@ -86,7 +77,8 @@ class AnswerFormTest : public ::testing::Test {
     return shared.use([this](bank::RecordDatabase& db) { return db.isOpen(path); });
   }
 
-  std::filesystem::path dir, path;
+  banktest::TempDir temp;
+  std::filesystem::path path = temp / "bank.edb";
   bank::RecordDatabase database;
   answer::SharedBank shared{database};
   ui::headless::Session ui;

@@ -232,6 +232,18 @@ TEST_F(AnswerFormTest, HandingTheBankBackClosesItAndRefusesLaterWork) {
   EXPECT_FALSE(bankOpen());
 }
 
+TEST_F(AnswerFormTest, ANewFormDoesNotCountTheResultsOfAnEarlierOne) {
+  openForm(kCapitals);
+  searchFor("首都");
+  form->destroy();
+  backend.runPending();
+  form = &ui::load<app::AnswerForm>([this](app::AnswerForm& f) {
+    session = answer::SearchSession::attach(f, {shared, worker, [this] { return path; }});
+  });
+  backend.click(form->按钮_下一题);
+  EXPECT_EQ(status(), "【当前结果/总结果数】：0/0");
+}
+
 TEST(TimedNoticeTest, DefaultsToOkFiveSecondsAndTheFriendlyCaption) {
   ui::headless::Session ui;
   ui.backend().answerMessageBoxes({ui::mb::kIdOk});

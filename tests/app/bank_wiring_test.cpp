@@ -5,23 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <random>
 
-#include "platform/cp936.h"
-#include "ui/headless/session.h"
+#include "../bank/bank_test_support.h"
+#include "shell_fixture.h"
 
 namespace {
 
-std::string gbk(std::string_view utf8) { return cp936::fromUtf8(utf8); }
+using apptest::gbk;
 
 class BankWiringTest : public ::testing::Test {
  protected:
   BankWiringTest() {
-    std::random_device seed;
-    // A Chinese run directory: bank paths never pass through GBK.
-    runDir = std::filesystem::temp_directory_path() /
-             ("quorvix-wiring-" + std::to_string(seed()) + std::to_string(seed())) /
-             std::filesystem::path(u8"程序");
     std::filesystem::create_directories(runDir);
     wiring = std::make_shared<app::BankWiring>(runDir);
     app::BankWiring::install(hooks, wiring);
@@ -29,8 +23,6 @@ class BankWiringTest : public ::testing::Test {
   }
   ~BankWiringTest() override {
     ui::uninstall();  // forms first, while the bank and its worker exist
-    std::error_code ec;
-    std::filesystem::remove_all(runDir.parent_path(), ec);
   }
 
   std::filesystem::path bankFile(const char* name) {
@@ -60,10 +52,7 @@ class BankWiringTest : public ::testing::Test {
 
   template <class F>
   F& only() {
-    EXPECT_EQ(ui::liveFormCount(), 1u);
-    F* form = ui::find<F>();
-    if (!form) ADD_FAILURE() << "no live form of the expected class";
-    return *form;
+    return apptest::onlyForm<F>();
   }
 
   void settle() {
@@ -85,7 +74,9 @@ class BankWiringTest : public ::testing::Test {
     return texts;
   }
 
-  std::filesystem::path runDir;
+  banktest::TempDir temp;
+  // A Chinese run directory: bank paths never pass through GBK.
+  std::filesystem::path runDir = temp.path() / std::filesystem::path(u8"程序");
   ui::headless::Session ui;
   ui::headless::HeadlessBackend& backend = ui.backend();
   app::ShellHooks hooks;
