@@ -25,8 +25,10 @@ class BankWiringTest : public ::testing::Test {
     ui::uninstall();  // forms first, while the bank and its worker exist
   }
 
+  // `name` is UTF-8, as the sources are.
   std::filesystem::path bankFile(const char* name) {
-    return runDir / std::filesystem::path(u8"题库") / name;
+    return runDir / std::filesystem::path(u8"题库") /
+           std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(name)));
   }
 
   void makeBank(const char* name, int records) {
