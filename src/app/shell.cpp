@@ -142,10 +142,17 @@ void Shell::startAnswer(AnswerForm& form) {
 }
 
 void Shell::leaveAnswer(AnswerForm& form) {
+  auto afterClose = [this, &form](bool stillOpen) {
+    // A bank that would not close keeps the form, without a word.
+    if (stillOpen || form.leaving()) return;
+    moveOn(form, [this] { loadBankChooser(); });
+  };
+  if (hooks_.closeAnswerBankThen) {
+    hooks_.closeAnswerBankThen(form, afterClose);
+    return;
+  }
   callHook(hooks_.closeAnswerBank);
-  // A bank that would not close keeps the form, without a word.
-  if (hooks_.answerBankIsOpen && hooks_.answerBankIsOpen()) return;
-  moveOn(form, [this] { loadBankChooser(); });
+  afterClose(hooks_.answerBankIsOpen && hooks_.answerBankIsOpen());
 }
 
 // ---- OcrSettingsForm ----

@@ -33,6 +33,9 @@ struct ShellHooks {
   // AnswerForm 按钮_返回 and destruction: closeDatabase and isOpen with answerBankPath.
   std::function<void()> closeAnswerBank;
   std::function<bool()> answerBankIsOpen;
+  // AnswerForm 按钮_返回 when the bank is closed on a worker: in place of the two above,
+  // closes it and later calls `closed` on the UI thread with whether it is still open.
+  std::function<void(AnswerForm&, std::function<void(bool stillOpen)> closed)> closeAnswerBankThen;
   // AnswerForm destruction: the capture mode's mouse hook is released.
   std::function<void()> releaseCaptureHook;
 

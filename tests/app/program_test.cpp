@@ -100,6 +100,8 @@ TEST(Program, StartOpensTheChosenBankForTheAnswerFormAndBackClosesIt) {
     backend.click(answer->按钮_返回);
   });
   backend.at(60, [&] {
+    // The answer form leaves once the bank worker has closed its bank.
+    ASSERT_TRUE(backend.runUntil([] { return ui::find<app::BankChooserForm>() != nullptr; }));
     // Back on the chooser with the bank closed: it can be opened again.
     bank::RecordDatabase other;
     EXPECT_TRUE(other.openDatabase(run.path() / u8"题库" / u8"甲.edb"));

@@ -14,6 +14,15 @@ namespace apptest {
 
 inline std::string gbk(std::string_view utf8) { return cp936::fromUtf8(utf8); }
 
+// The one live form, which must be of class F.
+template <class F>
+F& onlyForm() {
+  EXPECT_EQ(ui::liveFormCount(), 1u);
+  F* form = ui::find<F>();
+  if (!form) ADD_FAILURE() << "no live form of the expected class";
+  return *form;
+}
+
 class ShellTest : public ::testing::Test {
  protected:
   ShellTest() {
@@ -56,10 +65,7 @@ class ShellTest : public ::testing::Test {
 
   template <class F>
   F& only() {
-    EXPECT_EQ(ui::liveFormCount(), 1u);
-    F* form = ui::find<F>();
-    if (!form) ADD_FAILURE() << "no live form of the expected class";
-    return *form;
+    return onlyForm<F>();
   }
 
   app::DisclaimerForm& disclaimer() { return only<app::DisclaimerForm>(); }
