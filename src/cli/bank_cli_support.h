@@ -70,19 +70,16 @@ inline std::string jsonString(std::string_view utf8) {
 
 // Program text (GBK) on one line of plain output: tabs, line breaks and backslashes escaped.
 inline std::string plainText(std::string_view gbk) {
+  const std::string utf8 = cp936::toUtf8(gbk);
   std::string out;
-  for (char c : cp936::toUtf8(gbk)) {
-    if (c == '\t')
-      out += "\\t";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else if (c == '\\')
-      out += "\\\\";
-    else
-      out += c;
+  out.reserve(utf8.size() + 8);
+  std::size_t from = 0;
+  for (std::size_t at; (at = utf8.find_first_of("\t\n\r\\", from)) != std::string::npos;
+       from = at + 1) {
+    out.append(utf8, from, at - from);
+    out += utf8[at] == '\t' ? "\\t" : utf8[at] == '\n' ? "\\n" : utf8[at] == '\r' ? "\\r" : "\\\\";
   }
+  out.append(utf8, from);
   return out;
 }
 
