@@ -2,12 +2,12 @@
 // Chinese Windows, every Windows face under Wine) falls back to an installed CJK face, so
 // Chinese captions never show as boxes.
 #pragma once
-#include "ui/form_spec.h"
+#include "ui/form_definition.h"
 #include "ui/win32/win32_api.h"
 
 namespace ui::win32 {
 
 // Shared for the life of the process; never delete the result.
-HFONT fontFor(const FontSpec& spec);
+HFONT fontFor(const FontDef& font);
 
 }  // namespace ui::win32
