@@ -15,7 +15,7 @@ namespace {
 constexpr std::uint64_t kWholeFile = 0x7FFFFFFF;
 constexpr std::uint32_t kPositionLockWaitMs = 2000;
 constexpr std::size_t kPurgeChunkBytes = 163840;
-constexpr std::size_t kScanChunkBytes = 1 << 20;
+constexpr std::size_t kScanChunkBytes = 163840;
 constexpr double kMinDate = -657434;  // 1 January 100
 constexpr double kMaxDate = 2958465;  // 31 December 9999
 
@@ -296,6 +296,16 @@ bool RecordDatabase::isOpen(const std::filesystem::path& path) const {
   for (const auto& db : open_)
     if (samePath(db->path, full)) return true;
   return false;
+}
+
+bool RecordDatabase::makeCurrent(const std::filesystem::path& path) {
+  auto full = fullPath(withDefaultExtension(path));
+  for (const auto& db : open_) {
+    if (!samePath(db->path, full)) continue;
+    current_ = db.get();
+    return true;
+  }
+  return fail(kNoCurrentDatabase);
 }
 
 void RecordDatabase::closeDatabase() {

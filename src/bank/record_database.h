@@ -48,6 +48,8 @@ class RecordDatabase {
   bool createDatabase(const std::filesystem::path& path, const std::vector<FieldDef>& fields);
   bool openDatabase(const std::filesystem::path& path, const OpenOptions& options = {});
   bool isOpen(const std::filesystem::path& path) const;
+  // Makes an open database current again; false when it is not open.
+  bool makeCurrent(const std::filesystem::path& path);
   void closeDatabase();
   void closeDatabase(const std::filesystem::path& path);
 

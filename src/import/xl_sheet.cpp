@@ -144,3 +144,35 @@ int XlSheet::lastCol(bool filled) const {
 bool XlSheet::nextCell(int& row, int& col) const {
   return sheet_ && XLCALL(xlSheetNextCellW)(sheet_, &row, &col) != 0;
 }
+
+bool XlSheet::findFirst(std::string_view text, bool exact, int& row, int& col) {
+  searchText_ = std::string(text);
+  exactMatch_ = exact;
+  cursorRow_ = 0;
+  cursorCol_ = 0;
+  return scanFromCursor(row, col);
+}
+
+bool XlSheet::findNext(int& row, int& col) {
+  if (++cursorCol_ >= lastCol()) {
+    cursorCol_ = 0;
+    ++cursorRow_;
+  }
+  return scanFromCursor(row, col);
+}
+
+bool XlSheet::scanFromCursor(int& row, int& col) {
+  const int rows = lastRow(), cols = lastCol();
+  for (; sheet_ && cursorRow_ < rows; ++cursorRow_, cursorCol_ = 0) {
+    for (; cursorCol_ < cols; ++cursorCol_) {
+      std::string text = readText(cursorRow_, cursorCol_);
+      if (exactMatch_ ? text == searchText_ : gbk::find(text, searchText_) != gbk::npos) {
+        row = cursorRow_;
+        col = cursorCol_;
+        return true;
+      }
+    }
+  }
+  row = col = -1;
+  return false;
+}

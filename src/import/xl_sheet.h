@@ -46,12 +46,19 @@ class XlSheet {
   int firstCol(bool filled = true) const;
   int lastCol(bool filled = true) const;
 
+  // Search over the filled area, row by row, each cell read with readText: a cell matches
+  // when its text equals the search text (exact) or contains it. findNext starts one cell
+  // after the last match. Row and column are -1 when nothing more matches.
+  bool findFirst(std::string_view text, bool exact, int& row, int& col);
+  bool findNext(int& row, int& col);
+
   // Moves (row, col) to the first cell of a type other than empty at or after it, row by row;
   // false when there is none.
   bool nextCell(int& row, int& col) const;
 
  private:
   void giveFormat(FormatHandle handle, XlFormatRecord* format) const;
+  bool scanFromCursor(int& row, int& col);
 
   // In the order the program's sheet object keeps them.
   SheetHandle sheet_ = nullptr;

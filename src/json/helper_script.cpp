@@ -51,9 +51,9 @@ function get__extend(target, source) {
   return target;
 }
 
-// JSON.stringify and JSON.parse come from the engine (every engine we build on has them).
-// Old callers also expect these two on every object; they are enumerable, which is why the
-// functions above skip function values.
+// JSON.stringify and JSON.parse come from the engine, which always has them. Every object also
+// gets toJSONString and parseJSON; they are enumerable, which is why the functions above skip
+// function values.
 if (typeof Object.prototype.toJSONString != 'function') {
   Object.prototype.toJSONString = function (filter) {
     return JSON.stringify(this, filter);

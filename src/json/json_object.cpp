@@ -1,7 +1,6 @@
 #include "json/json_object.h"
 
 #include <climits>
-#include <cmath>
 #include <cstdio>
 
 #include "json/helper_script.h"

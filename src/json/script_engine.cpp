@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "duktape.h"
 #include "json/engine_text.h"
@@ -158,6 +157,16 @@ duk_ret_t describeErrorProtected(duk_context* ctx, void*) {
   return 4;
 }
 
+// Runs the call protected and against the clock. One value is left on the stack: the call's
+// result, or the error when it failed.
+bool callProtected(ScriptHeap& heap, duk_safe_call_function function, void* call,
+                   std::chrono::milliseconds limit) {
+  heap.deadline = Clock::now() + limit;
+  const bool ok = duk_safe_call(heap.context, function, call, 0, 1) == DUK_EXEC_SUCCESS;
+  heap.deadline = Clock::time_point::max();
+  return ok;
+}
+
 std::u16string stringAt(duk_context* ctx, duk_idx_t at) {
   duk_size_t length = 0;
   const char* bytes = duk_get_lstring(ctx, at, &length);
@@ -183,16 +192,14 @@ ScriptEngine::~ScriptEngine() = default;
 
 void ScriptEngine::SetTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
 
-ScriptEngine::Result ScriptEngine::evaluate(std::u16string_view source, ResultKind kind) {
+ScriptEngine::Result ScriptEngine::evaluate(std::u16string_view source, ResultKind kind,
+                                            bool program) {
   lastError_ = {};
   const std::string bytes = toEngineBytes(source);
-  EvalCall call{bytes.data(), bytes.size(), false, int(kind)};
+  EvalCall call{bytes.data(), bytes.size(), program, int(kind)};
   duk_context* ctx = heap_->context;
-  heap_->deadline = Clock::now() + timeLimit_;
-  const duk_int_t status = duk_safe_call(ctx, &evaluateProtected, &call, 0, 1);
-  heap_->deadline = Clock::time_point::max();
   Result result;
-  if (status != DUK_EXEC_SUCCESS) {
+  if (!callProtected(*heap_, &evaluateProtected, &call, timeLimit_)) {
     recordError(source, false);
   } else {
     result.ok = true;
@@ -205,16 +212,7 @@ ScriptEngine::Result ScriptEngine::evaluate(std::u16string_view source, ResultKi
 }
 
 bool ScriptEngine::AddCode(std::u16string_view code) {
-  lastError_ = {};
-  const std::string bytes = toEngineBytes(code);
-  EvalCall call{bytes.data(), bytes.size(), true, kNone};
-  duk_context* ctx = heap_->context;
-  heap_->deadline = Clock::now() + timeLimit_;
-  const duk_int_t status = duk_safe_call(ctx, &evaluateProtected, &call, 0, 1);
-  heap_->deadline = Clock::time_point::max();
-  if (status != DUK_EXEC_SUCCESS) recordError(code, false);
-  duk_pop(ctx);
-  return status == DUK_EXEC_SUCCESS;
+  return evaluate(code, ResultKind::kNone, true).ok;
 }
 
 std::optional<std::u16string> ScriptEngine::EvalText(std::u16string_view expression) {
@@ -238,13 +236,10 @@ bool ScriptEngine::ParseJsonInto(std::string_view variable, std::u16string_view 
   const std::string bytes = toEngineBytes(jsonText);
   const std::string name(variable);
   ParseCall call{bytes.data(), bytes.size(), name.c_str()};
-  duk_context* ctx = heap_->context;
-  heap_->deadline = Clock::now() + timeLimit_;
-  const duk_int_t status = duk_safe_call(ctx, &parseProtected, &call, 0, 1);
-  heap_->deadline = Clock::time_point::max();
-  if (status != DUK_EXEC_SUCCESS) recordError(jsonText, true);
-  duk_pop(ctx);
-  return status == DUK_EXEC_SUCCESS;
+  const bool ok = callProtected(*heap_, &parseProtected, &call, timeLimit_);
+  if (!ok) recordError(jsonText, true);
+  duk_pop(heap_->context);
+  return ok;
 }
 
 void ScriptEngine::recordError(std::u16string_view source, bool sourceIsJson) {

@@ -58,7 +58,7 @@ class ScriptEngine {
     double number = 0;
     bool boolean = false;
   };
-  Result evaluate(std::u16string_view source, ResultKind kind);
+  Result evaluate(std::u16string_view source, ResultKind kind, bool program = false);
   void recordError(std::u16string_view source, bool sourceIsJson);
 
   std::unique_ptr<ScriptHeap> heap_;

@@ -26,7 +26,7 @@ struct Font {
   double size = 11;  // points
   bool bold = false;
   bool italic = false;
-  std::uint32_t color = 0;
+  std::uint32_t color = 0;  // 0xRRGGBB
 };
 
 struct Xf {

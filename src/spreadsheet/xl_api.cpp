@@ -392,9 +392,9 @@ int XLAPI xlFontBoldW(FontHandle font) {
 
 int XLAPI xlFontColorW(FontHandle font) {
   if (!font) return 0;
-  auto bgr = font->book->model.fonts[font->index].color;
-  return packColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                   static_cast<int>((bgr >> 16) & 0xFF));
+  auto rgb = font->book->model.fonts[font->index].color;
+  return packColor(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+                   static_cast<int>(rgb & 0xFF));
 }
 
 int XLAPI xlFontScriptW(FontHandle font) { return 0; }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -39,15 +40,20 @@ inline std::vector<bank::FieldDef> bankSchema() {
   return {{kQuestion, bank::kText, 1000}, {kAnswer, bank::kText, 1000}};
 }
 
+// "q7" and the like; built by appending, which also keeps GCC 12's -Wrestrict quiet.
+inline std::string numbered(const char* prefix, int n) {
+  std::string out(prefix);
+  out += std::to_string(n);
+  return out;
+}
+
 inline std::string fileBytes(const std::filesystem::path& path) {
   return platform::readFile(path).value_or(std::string());
 }
 
 inline void writeBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::FILE* f = std::fopen(path.string().c_str(), "wb");
-  if (!f) return;
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);  // wide path on Windows
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 struct CommandRun {

@@ -22,7 +22,7 @@ class QuestionBankTest : public ::testing::Test {
  protected:
   QuestionBankTest() : bank(db, prompts, dir.path()) {}
 
-  std::filesystem::path addBank(const std::string& name, int records) {
+  std::filesystem::path addBank(const std::filesystem::path& name, int records) {
     auto path = bank.bankFolder() / name;
     EXPECT_TRUE(bank.createBank(path));
     if (records > 0) {
@@ -32,7 +32,7 @@ class QuestionBankTest : public ::testing::Test {
     }
     return path;
   }
-  void touch(const std::string& name) { writeBytes(bank.bankFolder() / name, "x"); }
+  void touch(const char* name) { writeBytes(bank.bankFolder() / name, "x"); }
 
   TempDir dir;
   bank::RecordDatabase db;
@@ -75,7 +75,7 @@ TEST_F(QuestionBankTest, ListingTakesExactlyTheBankFiles) {
 TEST_F(QuestionBankTest, NamesOutsideGbkStillOpenTheirFile) {
   bank.ensureBankFolder();
   auto name = std::filesystem::path(u8"題庫😀.edb");
-  auto path = addBank(reinterpret_cast<const char*>(name.u8string().c_str()), 2);
+  auto path = addBank(name, 2);
   bank.listBanks(chooser);
   ASSERT_EQ(chooser.items.size(), 1u);
   EXPECT_EQ(chooser.items[0].second, name);

@@ -173,7 +173,7 @@ TEST_F(RecordDatabaseTest, PositioningFollowsTheClampingRules) {
   EXPECT_EQ(db.recordNumber(), 1);
   EXPECT_EQ(db.readField(kQuestion), "");  // nothing there yet
 
-  for (int i = 1; i <= 4; ++i) add("q" + std::to_string(i), "a");
+  for (int i = 1; i <= 4; ++i) add(numbered("q", i), "a");
   EXPECT_TRUE(db.goTo(0));
   EXPECT_EQ(db.recordNumber(), 1);
   EXPECT_TRUE(db.goTo(99));
@@ -238,7 +238,7 @@ TEST_F(RecordDatabaseTest, FindRecordMovesOnlyOnAMatch) {
 TEST_F(RecordDatabaseTest, SequentialReadMatchesFieldReadsAcrossChunks) {
   auto path = makeBank();
   ASSERT_TRUE(db.openDatabase(path));
-  for (int i = 1; i <= 700; ++i) add("q" + std::to_string(i), "a" + std::to_string(i * 7));
+  for (int i = 1; i <= 700; ++i) add(numbered("q", i), numbered("a", i * 7));
   ASSERT_TRUE(db.goTo(300));
   ASSERT_TRUE(db.markDeleted());
   int seen = 0;
@@ -246,8 +246,8 @@ TEST_F(RecordDatabaseTest, SequentialReadMatchesFieldReadsAcrossChunks) {
     ++seen;
     EXPECT_EQ(row.recordNumber, seen);
     EXPECT_EQ(row.serial, seen == 300 ? -300 : seen);
-    EXPECT_EQ((*row.texts)[0], "a" + std::to_string(seen * 7));
-    EXPECT_EQ((*row.texts)[1], "q" + std::to_string(seen));
+    EXPECT_EQ((*row.texts)[0], numbered("a", seen * 7));
+    EXPECT_EQ((*row.texts)[1], numbered("q", seen));
     return true;
   }));
   EXPECT_EQ(seen, 700);
@@ -424,11 +424,38 @@ TEST_F(RecordDatabaseTest, LocksKeepOtherHandlesOut) {
   EXPECT_EQ(db.recordCount(), 2);
 
   // An exclusive open keeps out another exclusive one.
+  db.closeDatabase();
+  second.closeDatabase();
+  other.reset();
   RecordDatabase lone, rival;
   ASSERT_TRUE(lone.openDatabase(path, {.exclusive = true}));
   EXPECT_FALSE(rival.openDatabase(path, {.exclusive = true}));
   EXPECT_EQ(rival.lastError(), -12);
 }
+
+#ifdef _WIN32
+// Another program holding the bank keeps it from being replaced: the purge fails and leaves
+// the file as it was, still open and usable here.
+TEST_F(RecordDatabaseTest, PurgeFailsWhileAnotherHandleHoldsTheBank) {
+  auto path = makeBank();
+  ASSERT_TRUE(db.openDatabase(path));
+  add("q1", "a1");
+  add("q2", "a2");
+  ASSERT_TRUE(db.goTo(1) && db.markDeleted());
+  std::string marked = fileBytes(path);
+  platform::FileFault fault;
+  auto other = platform::nativeFileSystem().open(path, {}, fault);
+  ASSERT_TRUE(other);
+  EXPECT_FALSE(db.purgeDeleted());
+  EXPECT_TRUE(fileBytes(path) == marked);
+  EXPECT_FALSE(std::filesystem::exists(bank::rewritePath(path)));
+  EXPECT_TRUE(db.isOpen(path));
+  EXPECT_EQ(db.recordCount(), 2);
+  other.reset();
+  EXPECT_TRUE(db.purgeDeleted());
+  EXPECT_EQ(db.recordCount(), 1);
+}
+#endif
 
 TEST_F(RecordDatabaseTest, OracleAgreesBothWays) {
   if (!oracleAvailable()) GTEST_SKIP() << "python3 with the oracle is not reachable";

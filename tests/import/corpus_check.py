@@ -14,6 +14,7 @@ import gzip
 import json
 import lzma
 import os
+import shutil
 import subprocess
 import sys
 
@@ -31,7 +32,10 @@ def load_json(path):
 
 
 def gbk_round_trip(text):
-    return text.encode("gbk", errors="replace").decode("gbk", errors="replace")
+    # Windows' code page 936 also has the euro sign, at 0x80; Python's gbk codec lacks it.
+    pieces = text.split("\u20ac")
+    return "\u20ac".join(p.encode("gbk", errors="replace").decode("gbk", errors="replace")
+                          for p in pieces)
 
 
 def date_text(iso):
@@ -89,6 +93,9 @@ def main():
     cli, fixtures, rundir = sys.argv[1:4]
     report_path = sys.argv[4] if len(sys.argv) > 4 else None
     root = os.path.join(fixtures, "workbooks")
+    # A fresh run directory, so the library written there is the one just built.
+    shutil.rmtree(rundir, ignore_errors=True)
+    os.makedirs(rundir)
     rows = []
     with open(os.path.join(root, "oracle", "INDEX.tsv"), encoding="utf-8") as f:
         header = f.readline().rstrip("\n").split("\t")
@@ -166,7 +173,9 @@ def main():
     for key, count in kinds.most_common():
         lines.append("disagreements %s: %d" % (key, count))
         lines.extend("  " + example for example in examples[key])
-    lines.extend("PROBLEM " + problem for problem in problems)
+    lines.extend("PROBLEM " + problem for problem in problems[:40])
+    if len(problems) > 40:
+        lines.append("... and %d more problems" % (len(problems) - 40))
     text = "\n".join(lines)
     print(text)
     if report_path:

@@ -8,7 +8,7 @@
 namespace xls {
 namespace {
 
-// Entries 8 to 63 of the built-in palette.
+// Entries 8 to 63 of the built-in palette, as 0xRRGGBB.
 constexpr std::uint32_t kDefaultColors[56] = {
     0x000000, 0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF,
     0x800000, 0x008000, 0x000080, 0x808000, 0x800080, 0x008080, 0xC0C0C0, 0x808080,
@@ -35,11 +35,16 @@ void Palette::load(std::string_view record) {
   }
 }
 
-std::uint32_t Palette::rgb(std::uint16_t index) const {
-  if (index < kFirstPaletteIndex) return kDefaultColors[index];  // the eight fixed colours
-  if (index < kFirstPaletteIndex + 56) return colors_[index - kFirstPaletteIndex];
-  if (index == kSystemBackground) return 0xFFFFFF;
-  return 0x000000;
+std::uint32_t Palette::bgr(std::uint16_t index) const {
+  std::uint32_t rgb = 0x000000;
+  if (index < kFirstPaletteIndex) {
+    rgb = kDefaultColors[index];  // the eight fixed colours
+  } else if (index < kFirstPaletteIndex + 56) {
+    rgb = colors_[index - kFirstPaletteIndex];
+  } else if (index == kSystemBackground) {
+    rgb = 0xFFFFFF;
+  }
+  return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | (rgb >> 16);
 }
 
 }  // namespace xls

@@ -10,8 +10,9 @@ class Palette {
   Palette();
   // Replaces entries 8 onward with the colours of a PALETTE record body.
   void load(std::string_view record);
-  // 0xRRGGBB of a colour index; black for automatic and unknown indexes.
-  std::uint32_t rgb(std::uint16_t index) const;
+  // The colour of an index as 0xBBGGRR, the library's colour layout; black for automatic and
+  // unknown indexes.
+  std::uint32_t bgr(std::uint16_t index) const;
 
  private:
   std::uint32_t colors_[56];

@@ -80,6 +80,7 @@ bool readGlobals(std::string_view stream, xlmodel::Workbook& book, Globals& glob
   Palette palette;
   std::vector<std::uint16_t> fontColors;
   bool sawEof = false;
+  bool sawSst = false;
   while (!sawEof && reader.next(rec)) {
     std::string_view data = rec.data;
     switch (rec.id) {
@@ -135,6 +136,9 @@ bool readGlobals(std::string_view stream, xlmodel::Workbook& book, Globals& glob
         break;
       }
       case record::kSst:
+        // Cells index the first table; a second one is ignored.
+        if (sawSst) break;
+        sawSst = true;
         if (!readSharedStrings(rec, reader, book, globals, error)) return false;
         break;
       default:
@@ -146,7 +150,10 @@ bool readGlobals(std::string_view stream, xlmodel::Workbook& book, Globals& glob
     return false;
   }
   for (std::size_t i = 0; i < book.fonts.size(); ++i)
-    book.fonts[i].color = palette.rgb(fontColors[i]);
+    book.fonts[i].color = palette.bgr(fontColors[i]);
+  // Cells and styles always have something to point to, even in files without styles.
+  if (book.fonts.empty()) book.fonts.emplace_back();
+  if (book.xfs.empty()) book.xfs.emplace_back();
   for (xlmodel::Xf& xf : book.xfs) {
     if (xf.font >= book.fonts.size()) xf.font = 0;
   }

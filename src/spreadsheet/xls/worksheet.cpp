@@ -34,15 +34,18 @@ class SheetBuilder {
   void finish();
 
  private:
-  Cell& add(std::string_view data, std::size_t xfPos, CellType type) {
+  Cell& place(std::uint32_t row, std::uint32_t col, std::uint16_t xf, CellType type) {
     Cell cell;
-    cell.row = u16At(data, 0);
-    cell.col = u16At(data, 2);
+    cell.row = row;
+    cell.col = col;
     cell.type = type;
-    cell.xf = u16At(data, xfPos);
-    if (cell.xf >= book_.xfs.size()) cell.xf = 0;
+    cell.xf = xf < book_.xfs.size() ? xf : 0;
     sheet_.cells.push_back(cell);
     return sheet_.cells.back();
+  }
+  // Most cell records start with row, column and cell style.
+  Cell& add(std::string_view data, CellType type) {
+    return place(u16At(data, 0), u16At(data, 2), u16At(data, 4), type);
   }
   void setText(Cell& cell, std::u16string text) {
     cell.text = static_cast<std::uint32_t>(book_.strings.size());
@@ -68,14 +71,14 @@ bool SheetBuilder::readTextCell(const Record& rec, RecordReader& reader) {
   SegmentedReader body(std::move(segments));
   std::u16string text;
   if (!body.readUnicodeString(text)) return false;
-  setText(add(rec.data, 4, CellType::String), std::move(text));
+  setText(add(rec.data, CellType::String), std::move(text));
   return true;
 }
 
 void SheetBuilder::readFormula(std::string_view data) {
   // The cached result: a double, unless its top two bytes are FFFF and the first byte names the
   // kind of result.
-  Cell& cell = add(data, 4, CellType::Number);
+  Cell& cell = add(data, CellType::Number);
   cell.isFormula = true;
   if (u16At(data, 12) != 0xFFFF) {
     cell.number = f64At(data, 6);
@@ -102,20 +105,15 @@ void SheetBuilder::readFormula(std::string_view data) {
   }
 }
 
+// MULRK and MULBLANK: row, first column, one entry per column, last column.
 void SheetBuilder::readMulRk(std::string_view data) {
   std::uint16_t row = u16At(data, 0);
   std::uint16_t firstCol = u16At(data, 2);
   std::size_t count = (data.size() - 6) / 6;
   for (std::size_t i = 0; i < count; ++i) {
     std::size_t pos = 4 + 6 * i;
-    Cell cell;
-    cell.row = row;
-    cell.col = static_cast<std::uint32_t>(firstCol + i);
-    cell.type = CellType::Number;
-    cell.xf = u16At(data, pos);
-    if (cell.xf >= book_.xfs.size()) cell.xf = 0;
-    cell.number = decodeRk(u32At(data, pos + 2));
-    sheet_.cells.push_back(cell);
+    place(row, static_cast<std::uint32_t>(firstCol + i), u16At(data, pos), CellType::Number)
+        .number = decodeRk(u32At(data, pos + 2));
   }
 }
 
@@ -124,13 +122,7 @@ void SheetBuilder::readMulBlank(std::string_view data) {
   std::uint16_t firstCol = u16At(data, 2);
   std::size_t count = (data.size() - 6) / 2;
   for (std::size_t i = 0; i < count; ++i) {
-    Cell cell;
-    cell.row = row;
-    cell.col = static_cast<std::uint32_t>(firstCol + i);
-    cell.type = CellType::Blank;
-    cell.xf = u16At(data, 4 + 2 * i);
-    if (cell.xf >= book_.xfs.size()) cell.xf = 0;
-    sheet_.cells.push_back(cell);
+    place(row, static_cast<std::uint32_t>(firstCol + i), u16At(data, 4 + 2 * i), CellType::Blank);
   }
 }
 
@@ -154,11 +146,11 @@ bool SheetBuilder::handle(const Record& rec, RecordReader& reader, std::string& 
   switch (rec.id) {
     case record::kNumber:
       if (!needs(14, "NUMBER")) return false;
-      add(data, 4, CellType::Number).number = f64At(data, 6);
+      add(data, CellType::Number).number = f64At(data, 6);
       break;
     case record::kRk:
       if (!needs(10, "RK")) return false;
-      add(data, 4, CellType::Number).number = decodeRk(u32At(data, 6));
+      add(data, CellType::Number).number = decodeRk(u32At(data, 6));
       break;
     case record::kMulRk:
       if (!needs(6, "MULRK")) return false;
@@ -171,7 +163,7 @@ bool SheetBuilder::handle(const Record& rec, RecordReader& reader, std::string& 
         error = "damaged workbook: shared string " + std::to_string(index) + " does not exist";
         return false;
       }
-      add(data, 4, CellType::String).text = index;
+      add(data, CellType::String).text = index;
       break;
     }
     case record::kLabel:
@@ -185,13 +177,13 @@ bool SheetBuilder::handle(const Record& rec, RecordReader& reader, std::string& 
       if (!needs(8, "BOOLERR")) return false;
       bool isError = byteAt(data, 7) != 0;
       std::uint8_t value = byteAt(data, 6);
-      add(data, 4, isError ? CellType::Error : CellType::Boolean).number =
+      add(data, isError ? CellType::Error : CellType::Boolean).number =
           isError ? value : (value != 0);
       break;
     }
     case record::kBlank:
       if (!needs(6, "BLANK")) return false;
-      add(data, 4, CellType::Blank);
+      add(data, CellType::Blank);
       break;
     case record::kMulBlank:
       if (!needs(6, "MULBLANK")) return false;

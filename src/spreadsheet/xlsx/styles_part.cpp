@@ -70,8 +70,7 @@ class StylesHandler : public XmlHandler {
       if (auto* rgb = findAttribute(attributes, "rgb")) {
         std::uint32_t argb = 0;
         std::from_chars(rgb->value.data(), rgb->value.data() + rgb->value.size(), argb, 16);
-        // The model keeps colours as 0xBBGGRR, like the rest of the program.
-        font.color = ((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF);
+        font.color = argb & 0xFFFFFF;  // the model keeps 0xRRGGBB
       }
     }
   }

@@ -5,7 +5,7 @@ table that the C++ tests read without a JSON parser.
 Lines:
   F  path  group  reference-status        one per workbook
   M  date1904  sheet-count  names...       sheet names as UTF-16 hex
-  C  row  col  kind  value  fmt-id  fmt    kind n/s/b/e; strings and formats as UTF-16 hex
+  C  row  col  kind  value  fmt-id  fmt    kind n/s/b/e/k (blank); strings and formats as UTF-16 hex
   Q  path  row  col  kind  value  fmt-kind  fmt-value   expected question-bank cells
 """
 import csv
@@ -39,6 +39,8 @@ def cell_line(cell):
         text = ("b", "1" if value else "0")
     elif kind == "error":
         text = ("e", str(value if isinstance(value, int) else ERROR_CODES.get(value, -1)))
+    elif kind == "blank":
+        text = ("k", "-")
     else:
         return None
     fmt_id = cell.get("fmt_id")

@@ -15,6 +15,8 @@
 namespace {
 
 using xlmodel::CellType;
+
+constexpr long kFirstCustomFormat = 164;
 using xls_test::OracleBook;
 using xls_test::OracleCell;
 
@@ -77,6 +79,7 @@ std::string disagreement(const xlmodel::Workbook& book, const xlmodel::Cell* cel
 
 TEST(XlsCorpus, AgreesWithTheReferenceReaderCellByCell) {
   std::size_t files = 0, cells = 0, agreed = 0, formats = 0, formatsAgreed = 0;
+  std::size_t blanks = 0, blanksAgreed = 0, codes = 0, codesAgreed = 0;
   std::map<std::string, std::size_t> kinds;
   std::map<std::string, std::vector<std::string>> examples;
   for (const OracleBook& reference : oracle().books) {
@@ -98,6 +101,11 @@ TEST(XlsCorpus, AgreesWithTheReferenceReaderCellByCell) {
     for (const OracleCell& expected : reference.cells) {
       referenced.insert({expected.row, expected.col});
       const xlmodel::Cell* cell = findCell(sheet, expected.row, expected.col);
+      if (expected.kind == 'k') {  // styled empty cells, counted apart from the values
+        ++blanks;
+        blanksAgreed += cell != nullptr && cell->type == CellType::Blank;
+        continue;
+      }
       std::string kind = disagreement(book, cell, expected);
       ++cells;
       if (kind.empty()) {
@@ -109,6 +117,11 @@ TEST(XlsCorpus, AgreesWithTheReferenceReaderCellByCell) {
                                    std::to_string(expected.col));
         }
       }
+      if (cell != nullptr && expected.fmtId >= kFirstCustomFormat) {
+        auto custom = book.numFormats.find(static_cast<std::uint32_t>(expected.fmtId));
+        ++codes;
+        codesAgreed += custom != book.numFormats.end() && custom->second == expected.fmt;
+      }
       if (cell != nullptr && expected.fmtId >= 0) {
         ++formats;
         formatsAgreed +=
@@ -116,15 +129,14 @@ TEST(XlsCorpus, AgreesWithTheReferenceReaderCellByCell) {
       }
     }
     for (const xlmodel::Cell& cell : sheet.cells) {
-      bool valued = cell.type != CellType::Blank;
-      if (valued && !referenced.count({cell.row, cell.col})) ++kinds["cell the reference lacks"];
+      if (!referenced.count({cell.row, cell.col})) ++kinds["cell the reference lacks"];
     }
   }
   double rate = cells ? 100.0 * agreed / cells : 0;
   std::printf(
-      "xls agreement: %zu files, %zu of %zu reference cells agree (%.4f%%); number format "
-      "ids %zu of %zu\n",
-      files, agreed, cells, rate, formatsAgreed, formats);
+      "xls agreement: %zu files, %zu of %zu reference cells agree (%.4f%%); blank cells "
+      "%zu of %zu; number format ids %zu of %zu, custom codes %zu of %zu\n",
+      files, agreed, cells, rate, blanksAgreed, blanks, formatsAgreed, formats, codesAgreed, codes);
   for (const auto& [kind, count] : kinds) {
     std::printf("  %-32s %zu", kind.c_str(), count);
     for (const std::string& example : examples[kind]) std::printf("  [%s]", example.c_str());
@@ -132,6 +144,9 @@ TEST(XlsCorpus, AgreesWithTheReferenceReaderCellByCell) {
   }
   EXPECT_GT(files, 100u);
   EXPECT_GE(rate, 99.9);
+  EXPECT_GE(blanksAgreed, blanks * 999 / 1000);
+  EXPECT_GE(formatsAgreed, formats * 999 / 1000);
+  EXPECT_GE(codesAgreed, codes * 999 / 1000);
 }
 
 TEST(XlsCorpus, LoadsOrRefusesFilesTheReferenceReaderRefused) {

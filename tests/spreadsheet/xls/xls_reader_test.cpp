@@ -107,6 +107,15 @@ TEST(XlsReader, SortsCellsAndKeepsTheLastRecordForAPosition) {
   EXPECT_EQ(cells[2].number, 4);
 }
 
+TEST(XlsReader, PointsEveryCellAtAnExistingStyle) {
+  std::string sheet = record(0x0203, cellHeader(0, 0, 7) + f64le(1));
+  Loaded loaded = load(compoundFile({{u"Workbook", workbookStream("", {{u"S", sheet}})}}));
+  ASSERT_TRUE(loaded.ok) << loaded.error;
+  ASSERT_EQ(loaded.book.xfs.size(), 1u);
+  EXPECT_EQ(loaded.book.fonts.size(), 1u);
+  EXPECT_EQ(loaded.book.sheets[0].cells.at(0).xf, 0u);
+}
+
 TEST(XlsReader, JoinsSharedStringsSplitAcrossContinueRecords) {
   // String 0 starts compressed and goes on wide behind a fresh option byte; string 1 has rich
   // text runs and extended data that spill into the next CONTINUE; string 2 starts there.
@@ -134,9 +143,11 @@ TEST(XlsReader, ReadsWorkbookSettingsFormatsFontsAndSheets) {
       record(0x0022, u16le(1)) +                                               // 1904 dates
       record(0x041E, u16le(164) + wideString(u"yyyy\"\u5E74\"m\"\u6708\"")) +  // FORMAT
       record(0x0031, font) + record(0x0031, font) + record(0x0031, font) +
-      record(0x0031, font) +                                                    // fonts 1..4
-      record(0x00E0, u16le(5) + u16le(164) + std::string(16, '\0')) +           // font 5 = 4th
-      record(0x003D, std::string(10, '\0') + u16le(2) + std::string(6, '\0'));  // active tab
+      record(0x0031, font) +                                                     // fonts 1..4
+      record(0x00E0, u16le(5) + u16le(164) + std::string(16, '\0')) +            // font 5 = 4th
+      record(0x003D, std::string(10, '\0') + u16le(2) + std::string(6, '\0')) +  // active tab
+      record(0x0092,
+             u16le(3) + std::string(8, '\0') + std::string("\x12\x34\x56\x00", 4));  // colour 10
   std::string merged = record(0x00E5, u16le(1) + u16le(1) + u16le(2) + u16le(0) + u16le(3));
   Loaded loaded =
       load(xlsFile(globals, {{u"One", merged + record(0x0203, cellHeader(0, 0, 1) + f64le(1))},
@@ -154,8 +165,9 @@ TEST(XlsReader, ReadsWorkbookSettingsFormatsFontsAndSheets) {
   EXPECT_EQ(used.size, 14);
   EXPECT_TRUE(used.bold);
   EXPECT_TRUE(used.italic);
-  EXPECT_EQ(used.color, 0xFF0000u);
-  ASSERT_EQ(book.sheets.size(), 2u);  // the chart sheet holds no cells
+  EXPECT_EQ(used.color, 0x563412u);    // as 0xBBGGRR
+  EXPECT_EQ(book.fonts[0].color, 0u);  // automatic
+  ASSERT_EQ(book.sheets.size(), 2u);   // the chart sheet holds no cells
   EXPECT_EQ(book.sheets[1].name, u"\u4E8C");
   EXPECT_EQ(book.activeSheet, 1u);
   EXPECT_EQ(book.sheets[0].mergedRanges, (std::vector<std::uint32_t>{1, 2, 0, 3}));
