@@ -6,7 +6,7 @@ struct XlFontRecord {
   std::string name;  // GBK; empty: not set
   int size = 0;      // points; 0 or less: not set
   bool italic = false;
-  int color = -1;    // 0xBBGGRR; -1: not set
+  int color = -1;  // 0xBBGGRR; -1: not set
   bool bold = false;
   int script = -1;
   int underline = -1;

@@ -65,8 +65,9 @@ XlDateTime XlSheet::readDate(int row, int col, XlFormatRecord* format) const {
   if (!sheet_) return date;
   double value = std::clamp(readNum(row, col, format), kEarliestDate, kLatestDate);
   int millisecond = 0;
-  XLCALL(xlBookDateUnpackW)(book_, value, &date.year, &date.month, &date.day, &date.hour,
-                            &date.minute, &date.second, &millisecond);
+  XLCALL(xlBookDateUnpackW)
+  (book_, value, &date.year, &date.month, &date.day, &date.hour, &date.minute, &date.second,
+   &millisecond);
   return date;
 }
 

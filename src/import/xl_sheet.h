@@ -12,8 +12,7 @@
 class XlSheet {
  public:
   // Cell types as the library reports them.
-  static constexpr int kEmpty = 0, kNumber = 1, kString = 2, kBoolean = 3, kBlank = 4,
-                       kError = 5;
+  static constexpr int kEmpty = 0, kNumber = 1, kString = 2, kBoolean = 3, kBlank = 4, kError = 5;
 
   XlSheet() = default;
   XlSheet(SheetHandle sheet, BookHandle book) : sheet_(sheet), book_(book) {}

@@ -159,11 +159,11 @@ const xlmodel::Cell* XlBookObject::cell(std::uint32_t sheet, int row, int col) c
   if (sheet >= model.sheets.size() || row < 0 || col < 0) return nullptr;
   const auto& cells = model.sheets[sheet].cells;
   auto r = static_cast<std::uint32_t>(row), c = static_cast<std::uint32_t>(col);
-  auto found = std::lower_bound(cells.begin(), cells.end(), std::pair{r, c},
-                                [](const xlmodel::Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& at) {
-                                  return cell.row != at.first ? cell.row < at.first
-                                                              : cell.col < at.second;
-                                });
+  auto found = std::lower_bound(
+      cells.begin(), cells.end(), std::pair{r, c},
+      [](const xlmodel::Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& at) {
+        return cell.row != at.first ? cell.row < at.first : cell.col < at.second;
+      });
   if (found == cells.end() || found->row != r || found->col != c ||
       found->type == xlmodel::CellType::Empty)
     return nullptr;

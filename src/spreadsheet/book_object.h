@@ -54,8 +54,8 @@ struct XlBookObject {
   xlbook::Kind kind;
   bool rgbMode = false;
   xlmodel::Workbook model;
-  std::vector<xlbook::FormatInfo> formats;        // one per xf
-  std::map<int, std::u16string> customFormats;    // reported custom id -> code
+  std::vector<xlbook::FormatInfo> formats;      // one per xf
+  std::map<int, std::u16string> customFormats;  // reported custom id -> code
   std::vector<xlbook::SheetInfo> sheetInfo;
   std::vector<std::unique_ptr<XlSheetObject>> sheets;
   std::vector<std::unique_ptr<XlFormatObject>> formatObjects;

@@ -5,7 +5,7 @@
 namespace xldate {
 namespace {
 
-constexpr long kDays1904 = 1462;  // serial of 1 January 1904 in the 1900 system
+constexpr long kDays1904 = 1462;         // serial of 1 January 1904 in the 1900 system
 constexpr long kCivil18991230 = -25569;  // days from 1970-01-01 back to 1899-12-30
 
 // Days since 1970-01-01 of a proleptic Gregorian date, and back.
@@ -66,8 +66,7 @@ double pack(const DateTime& date, bool date1904) {
     if (!date1904 && day > 0 && day <= 60) --day;
     if (date1904) day -= kDays1904;
   }
-  double time = ((date.hour * 60.0 + date.minute) * 60.0 + date.second) * 1000.0 +
-                date.millisecond;
+  double time = ((date.hour * 60.0 + date.minute) * 60.0 + date.second) * 1000.0 + date.millisecond;
   return static_cast<double>(day) + time / 86400000.0;
 }
 

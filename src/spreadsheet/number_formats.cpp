@@ -61,11 +61,15 @@ constexpr KnownCode kKnownCodes[] = {
     {"mmss.0", 47},
     {"##0.0e+0", 48},
     {"@", 49},
-    {"yyyy\xE5\xB9\xB4m\xE6\x9C\x88", 27},                          // yyyy年m月
-    {"m\xE6\x9C\x88" "d\xE6\x97\xA5", 28},                           // m月d日
-    {"yyyy\xE5\xB9\xB4m\xE6\x9C\x88" "d\xE6\x97\xA5", 31},           // yyyy年m月d日
-    {"h\xE6\x97\xB6mm\xE5\x88\x86", 32},                             // h时mm分
-    {"h\xE6\x97\xB6mm\xE5\x88\x86ss\xE7\xA7\x92", 33},               // h时mm分ss秒
+    {"yyyy\xE5\xB9\xB4m\xE6\x9C\x88", 27},  // yyyy年m月
+    {"m\xE6\x9C\x88"
+     "d\xE6\x97\xA5",
+     28},  // m月d日
+    {"yyyy\xE5\xB9\xB4m\xE6\x9C\x88"
+     "d\xE6\x97\xA5",
+     31},                                               // yyyy年m月d日
+    {"h\xE6\x97\xB6mm\xE5\x88\x86", 32},                // h时mm分
+    {"h\xE6\x97\xB6mm\xE5\x88\x86ss\xE7\xA7\x92", 33},  // h时mm分ss秒
     {"\xE4\xB8\x8A\xE5\x8D\x88/\xE4\xB8\x8B\xE5\x8D\x88h\xE6\x97\xB6mm\xE5\x88\x86", 34},
     {"\xE4\xB8\x8A\xE5\x8D\x88/\xE4\xB8\x8B\xE5\x8D\x88h\xE6\x97\xB6mm\xE5\x88\x86ss\xE7\xA7\x92",
      35},
@@ -97,8 +101,7 @@ bool isDateCode(std::string_view code) {
       i = close;
     } else {
       char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-      if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 's')
-        return true;
+      if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 's') return true;
     }
   }
   return false;

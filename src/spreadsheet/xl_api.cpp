@@ -129,9 +129,8 @@ void XLAPI xlBookSetActiveSheetW(BookHandle book, int index) {
 
 const XlChar* XLAPI xlBookErrorMessageW(BookHandle book) {
   if (!book) return kEmptyText;
-  return guarded<const XlChar*>(kEmptyText, [&] {
-    return book->hand(book->error.empty() ? u"ok" : book->error);
-  });
+  return guarded<const XlChar*>(
+      kEmptyText, [&] { return book->hand(book->error.empty() ? u"ok" : book->error); });
 }
 
 int XLAPI xlBookRgbModeW(BookHandle book) { return book && book->rgbMode ? 1 : 0; }
@@ -227,8 +226,8 @@ const XlChar* XLAPI xlSheetReadStrW(SheetHandle sheet, int row, int col, FormatH
       cell->text >= sheet->book->model.strings.size())
     return nullptr;
   giveFormat(sheet, *cell, format);
-  return guarded<const XlChar*>(nullptr,
-                                [&] { return sheet->book->hand(sheet->book->model.strings[cell->text]); });
+  return guarded<const XlChar*>(
+      nullptr, [&] { return sheet->book->hand(sheet->book->model.strings[cell->text]); });
 }
 
 double XLAPI xlSheetReadNumW(SheetHandle sheet, int row, int col, FormatHandle* format) {
@@ -260,26 +259,49 @@ int XLAPI xlSheetReadErrorW(SheetHandle sheet, int row, int col) {
   return static_cast<int>(cell->number);
 }
 
-int XLAPI xlSheetFirstRowW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->all.firstRow : 0; }
-int XLAPI xlSheetLastRowW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->all.lastRow : 0; }
-int XLAPI xlSheetFirstColW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->all.firstCol : 0; }
-int XLAPI xlSheetLastColW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->all.lastCol : 0; }
-int XLAPI xlSheetFirstFilledRowW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->filled.firstRow : 0; }
-int XLAPI xlSheetLastFilledRowW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->filled.lastRow : 0; }
-int XLAPI xlSheetFirstFilledColW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->filled.firstCol : 0; }
-int XLAPI xlSheetLastFilledColW(SheetHandle sheet) { auto* i = infoOf(sheet); return i ? i->filled.lastCol : 0; }
+int XLAPI xlSheetFirstRowW(SheetHandle sheet) {
+  auto* i = infoOf(sheet);
+  return i ? i->all.firstRow : 0;
+}
+int XLAPI xlSheetLastRowW(SheetHandle sheet) {
+  auto* i = infoOf(sheet);
+  return i ? i->all.lastRow : 0;
+}
+int XLAPI xlSheetFirstColW(SheetHandle sheet) {
+  auto* i = infoOf(sheet);
+  return i ? i->all.firstCol : 0;
+}
+int XLAPI xlSheetLastColW(SheetHandle sheet) {
+  auto* i = infoOf(sheet);
+  return i ? i->all.lastCol : 0;
+}
+int XLAPI xlSheetFirstFilledRowW(SheetHandle sheet) {
+  auto* i = infoOf(sheet);
+  return i ? i->filled.firstRow : 0;
+}
+int XLAPI xlSheetLastFilledRowW(SheetHandle sheet) {
+  auto* i = infoOf(sheet);
+  return i ? i->filled.lastRow : 0;
+}
+int XLAPI xlSheetFirstFilledColW(SheetHandle sheet) {
+  auto* i = infoOf(sheet);
+  return i ? i->filled.firstCol : 0;
+}
+int XLAPI xlSheetLastFilledColW(SheetHandle sheet) {
+  auto* i = infoOf(sheet);
+  return i ? i->filled.lastCol : 0;
+}
 
 int XLAPI xlSheetNextCellW(SheetHandle sheet, int* row, int* col) {
   if (!sheet || !row || !col) return 0;
   const auto& cells = sheet->book->model.sheets[sheet->index].cells;
   auto r = static_cast<std::uint32_t>(std::max(*row, 0));
   auto c = *row < 0 ? 0u : static_cast<std::uint32_t>(std::max(*col, 0));
-  auto found = std::lower_bound(cells.begin(), cells.end(), std::pair{r, c},
-                                [](const xlmodel::Cell& cell,
-                                   const std::pair<std::uint32_t, std::uint32_t>& at) {
-                                  return cell.row != at.first ? cell.row < at.first
-                                                              : cell.col < at.second;
-                                });
+  auto found = std::lower_bound(
+      cells.begin(), cells.end(), std::pair{r, c},
+      [](const xlmodel::Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& at) {
+        return cell.row != at.first ? cell.row < at.first : cell.col < at.second;
+      });
   while (found != cells.end() && found->type == xlmodel::CellType::Empty) ++found;
   if (found == cells.end()) return 0;
   *row = static_cast<int>(found->row);
@@ -298,8 +320,8 @@ int XLAPI xlSheetMergeSizeW(SheetHandle sheet) {
                : 0;
 }
 
-int XLAPI xlSheetMergeW(SheetHandle sheet, int index, int* rowFirst, int* rowLast,
-                        int* colFirst, int* colLast) {
+int XLAPI xlSheetMergeW(SheetHandle sheet, int index, int* rowFirst, int* rowLast, int* colFirst,
+                        int* colLast) {
   if (!sheet || index < 0) return 0;
   const auto& ranges = sheet->book->model.sheets[sheet->index].mergedRanges;
   auto at = static_cast<std::size_t>(index) * 4;

@@ -31,6 +31,7 @@ typedef char16_t XlChar;
 #define XLAPI
 #endif
 
+/* clang-format off */
 /* One line per exported function: X(return type, name, parameter list). The library
  * declares them from this list and the program's binding makes its function types from it. */
 #define XL_API_FUNCTIONS(X)                                                                     \
@@ -102,6 +103,7 @@ typedef char16_t XlChar;
   X(int, xlFontUnderlineW, (FontHandle font))                                                   \
   X(int, xlFontStrikeOutW, (FontHandle font))
 
+/* clang-format on */
 #define XL_DECLARE_FUNCTION(ret, name, params) ret XLAPI name params;
 XL_API_FUNCTIONS(XL_DECLARE_FUNCTION)
 #undef XL_DECLARE_FUNCTION

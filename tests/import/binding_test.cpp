@@ -47,7 +47,7 @@ std::string imageWithVersion(const std::string& version) {
     return out;
   };
   replaceAll("FileVersion=4.0.0.0", "FileVersion=" + version);  // the native block
-  replaceAll(utf16("4.0.0.0"), utf16(version));                  // the Windows resource
+  replaceAll(utf16("4.0.0.0"), utf16(version));                 // the Windows resource
   return image;
 }
 
@@ -185,7 +185,8 @@ TEST_F(Binding, LoadsWhateverTheExtensionSays) {
 
 TEST_F(Binding, FailedLoadsLeaveNoBookAndWrappersCheckTheirHandle) {
   XlBook book;
-  EXPECT_FALSE(book.load(fs::path(QUORVIX_FIXTURES) / "workbooks/mustfail/poi/poc-shared-strings.xlsx"));
+  EXPECT_FALSE(
+      book.load(fs::path(QUORVIX_FIXTURES) / "workbooks/mustfail/poi/poc-shared-strings.xlsx"));
   EXPECT_EQ(book.handle(), nullptr);
   EXPECT_FALSE(book.loadFailure().empty());
   EXPECT_EQ(book.sheetCount(), 0);

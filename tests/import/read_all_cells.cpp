@@ -10,6 +10,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// psapi.h needs the types windows.h defines.
 #include <psapi.h>
 #endif
 
@@ -29,8 +30,9 @@ int main(int argc, char** argv) {
   long cells = 0, bytes = 0;
   for (int row = 0, col = 0; sheet.nextCell(row, col); ++col, ++cells)
     bytes += static_cast<long>(sheet.readText(row, col).size());
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now() - start).count();
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                  start)
+                .count();
   std::printf("cells %ld text_bytes %ld ms %lld", cells, bytes, static_cast<long long>(ms));
 #ifdef _WIN32
   PROCESS_MEMORY_COUNTERS counters{};

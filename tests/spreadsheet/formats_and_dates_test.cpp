@@ -9,8 +9,8 @@ TEST(NumberFormats, DateCodesAreRecognisedOutsideLiteralsAndBrackets) {
   for (const char* code : {"yyyy-mm-dd", "h:mm;@", "[$-F800]dddd, mmmm dd, yyyy", "[hh]:mm:ss",
                            "[mm]:ss", "yyyy\"年\"m\"月\"d\"日\"", "mm:ss.0", "h:mm AM/PM"})
     EXPECT_TRUE(xlformat::isDateCode(code)) << code;
-  for (const char* code : {"General", "0.00%", "0.00_ ", "#,##0;[Red]-#,##0", "\"day\" 0",
-                           "0.0\\d", "@", "[DBNum2]G/通用格式", "_(* #,##0_)", "0.00E+00"})
+  for (const char* code : {"General", "0.00%", "0.00_ ", "#,##0;[Red]-#,##0", "\"day\" 0", "0.0\\d",
+                           "@", "[DBNum2]G/通用格式", "_(* #,##0_)", "0.00E+00"})
     EXPECT_FALSE(xlformat::isDateCode(code)) << code;
 }
 

@@ -11,8 +11,8 @@ const char* kMain = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const char* kRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 
 std::string packageRels(const std::string& workbookTarget, const std::string& ns = kRel) {
-  return "<Relationships><Relationship Id=\"rId1\" Type=\"" + ns +
-         "/officeDocument\" Target=\"" + workbookTarget + "\"/></Relationships>";
+  return "<Relationships><Relationship Id=\"rId1\" Type=\"" + ns + "/officeDocument\" Target=\"" +
+         workbookTarget + "\"/></Relationships>";
 }
 
 std::string workbookXml(const std::string& extra = "") {
@@ -74,12 +74,13 @@ std::u16string textAt(const xlmodel::Workbook& book, std::uint32_t row, std::uin
 }
 
 TEST(XlsxReader, ReadsEveryCellKind) {
-  auto book = read(package(
-      "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" t=\"str\"><f>A1</f><v>a&amp;b</v></c>"
-      "<c r=\"C1\" t=\"inlineStr\"><is><t>in</t></is></c><c r=\"D1\" t=\"b\"><v>1</v></c>"
-      "<c r=\"E1\" t=\"e\"><v>#DIV/0!</v></c><c r=\"F1\"><v>0.30000000000000004</v></c>"
-      "<c r=\"G1\" t=\"d\"><v>2023-01-05T13:30:00</v></c><c r=\"H1\" s=\"0\"/></row>",
-      "<si><t>shared</t></si>"));
+  auto book = read(
+      package("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\" "
+              "t=\"str\"><f>A1</f><v>a&amp;b</v></c>"
+              "<c r=\"C1\" t=\"inlineStr\"><is><t>in</t></is></c><c r=\"D1\" t=\"b\"><v>1</v></c>"
+              "<c r=\"E1\" t=\"e\"><v>#DIV/0!</v></c><c r=\"F1\"><v>0.30000000000000004</v></c>"
+              "<c r=\"G1\" t=\"d\"><v>2023-01-05T13:30:00</v></c><c r=\"H1\" s=\"0\"/></row>",
+              "<si><t>shared</t></si>"));
   EXPECT_EQ(textAt(book, 0, 0), u"shared");
   EXPECT_EQ(textAt(book, 0, 1), u"a&b");
   EXPECT_TRUE(at(book, 0, 1)->isFormula);
@@ -94,9 +95,9 @@ TEST(XlsxReader, ReadsEveryCellKind) {
 }
 
 TEST(XlsxReader, PlacesCellsWithoutOrWithLowerCaseReferences) {
-  auto book = read(package(
-      "<row><c><v>1</v></c><c><v>2</v></c></row><row r=\"5\"><c r=\"c5\"><v>3</v></c>"
-      "<c><v>4</v></c></row><row><c r=\"B6\"><v>5</v></c></row>"));
+  auto book =
+      read(package("<row><c><v>1</v></c><c><v>2</v></c></row><row r=\"5\"><c r=\"c5\"><v>3</v></c>"
+                   "<c><v>4</v></c></row><row><c r=\"B6\"><v>5</v></c></row>"));
   EXPECT_EQ(at(book, 0, 0)->number, 1);
   EXPECT_EQ(at(book, 0, 1)->number, 2);
   EXPECT_EQ(at(book, 4, 2)->number, 3);
@@ -105,8 +106,9 @@ TEST(XlsxReader, PlacesCellsWithoutOrWithLowerCaseReferences) {
 }
 
 TEST(XlsxReader, KeepsCellsSortedAndLastWriteWins) {
-  auto book = read(package("<row r=\"3\"><c r=\"B3\"><v>1</v></c></row>"
-                           "<row r=\"1\"><c r=\"A1\"><v>2</v></c><c r=\"A1\"><v>3</v></c></row>"));
+  auto book =
+      read(package("<row r=\"3\"><c r=\"B3\"><v>1</v></c></row>"
+                   "<row r=\"1\"><c r=\"A1\"><v>2</v></c><c r=\"A1\"><v>3</v></c></row>"));
   const auto& cells = book.sheets[0].cells;
   ASSERT_EQ(cells.size(), 2u);
   EXPECT_EQ(cells[0].row, 0u);
@@ -115,12 +117,13 @@ TEST(XlsxReader, KeepsCellsSortedAndLastWriteWins) {
 }
 
 TEST(XlsxReader, SharedStringsJoinRunsSkipPhoneticsAndDecodeEscapes) {
-  auto book = read(package("<row><c t=\"s\"><v>0</v></c><c t=\"s\"><v>1</v></c>"
-                           "<c t=\"s\"><v>2</v></c><c t=\"s\"><v>7</v></c></row>",
-                           "<si><r><rPr><b/></rPr><t>ri</t></r><r><t>ch</t></r>"
-                           "<rPh><t>ignored</t></rPh></si>"
-                           "<si><t>a_x000D_b_x005F_x0041_</t></si>"
-                           "<si><t><![CDATA[<x>]]></t></si>"));
+  auto book =
+      read(package("<row><c t=\"s\"><v>0</v></c><c t=\"s\"><v>1</v></c>"
+                   "<c t=\"s\"><v>2</v></c><c t=\"s\"><v>7</v></c></row>",
+                   "<si><r><rPr><b/></rPr><t>ri</t></r><r><t>ch</t></r>"
+                   "<rPh><t>ignored</t></rPh></si>"
+                   "<si><t>a_x000D_b_x005F_x0041_</t></si>"
+                   "<si><t><![CDATA[<x>]]></t></si>"));
   EXPECT_EQ(textAt(book, 0, 0), u"rich");
   EXPECT_EQ(textAt(book, 0, 1), u"a\rb_x0041_");
   EXPECT_EQ(textAt(book, 0, 2), u"<x>");
@@ -135,11 +138,13 @@ TEST(XlsxReader, ReadsStylesAndDateSystem) {
       .add("xl/_rels/workbook.xml.rels",
            std::string("<Relationships><Relationship Id=\"rId1\" Type=\"") + kRel +
                "/worksheet\" Target=\"/xl/worksheets/sheet1.xml\"/><Relationship Id=\"rId3\" "
-               "Type=\"" + kRel + "/styles\" Target=\"styles.xml\"/></Relationships>")
+               "Type=\"" +
+               kRel + "/styles\" Target=\"styles.xml\"/></Relationships>")
       .add("xl/worksheets/sheet1.xml", sheetXml("<row><c s=\"1\"><v>1</v></c></row>"))
       .add("xl/styles.xml",
            "<styleSheet><numFmts><numFmt numFmtId=\"164\" formatCode=\"yyyy&quot;年&quot;\"/>"
-           "</numFmts><fonts><font><b/><sz val=\"12\"/><color rgb=\"FF112233\"/><name val=\"Arial\"/>"
+           "</numFmts><fonts><font><b/><sz val=\"12\"/><color rgb=\"FF112233\"/><name "
+           "val=\"Arial\"/>"
            "</font></fonts><cellStyleXfs><xf numFmtId=\"3\"/></cellStyleXfs>"
            "<cellXfs><xf numFmtId=\"0\" fontId=\"0\"/><xf numFmtId=\"164\" fontId=\"0\"/></cellXfs>"
            "<dxfs><dxf><font><i/></font><numFmt numFmtId=\"170\" formatCode=\"x\"/></dxf></dxfs>"
@@ -168,8 +173,9 @@ TEST(XlsxReader, FindsPartsThroughRelationshipsWhereverTheyAre) {
       .add("book/_rels/main.xml.rels",
            "<Relationships><Relationship Id=\"rId7\" Type=\"" + strict +
                "/worksheet\" Target=\"../data/one.xml\"/></Relationships>")
-      .add("data/one.xml", "<x:worksheet xmlns:x=\"s\"><x:sheetData><x:row><x:c t=\"inlineStr\">"
-                           "<x:is><x:t>found</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>");
+      .add("data/one.xml",
+           "<x:worksheet xmlns:x=\"s\"><x:sheetData><x:row><x:c t=\"inlineStr\">"
+           "<x:is><x:t>found</x:t></x:is></x:c></x:row></x:sheetData></x:worksheet>");
   auto book = read(zip.build());
   ASSERT_EQ(book.sheets.size(), 1u);
   EXPECT_EQ(book.sheets[0].name, u"S");
@@ -193,9 +199,9 @@ TEST(XlsxReader, RefusesDamagedAndHostilePackages) {
                 .find("document type"),
             std::string::npos);
   // A shared string longer than any cell holds (the shared-strings bomb).
-  EXPECT_NE(refusal(package("<row/>", "<si><t>" + std::string(40000, 'x') + "</t></si>"))
-                .find("longer"),
-            std::string::npos);
+  EXPECT_NE(
+      refusal(package("<row/>", "<si><t>" + std::string(40000, 'x') + "</t></si>")).find("longer"),
+      std::string::npos);
   refusal(package("<row><c><v>1</v></c></row><row><c r=\"A2\""));  // ends inside a tag
 }
 

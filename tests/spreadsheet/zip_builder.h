@@ -72,7 +72,8 @@ class ZipBuilder {
     out += static_cast<char>(v & 0xFF), out += static_cast<char>(v >> 8);
   }
   static void put32(std::string& out, std::uint32_t v) {
-    put16(out, static_cast<std::uint16_t>(v & 0xFFFF)), put16(out, static_cast<std::uint16_t>(v >> 16));
+    put16(out, static_cast<std::uint16_t>(v & 0xFFFF)),
+        put16(out, static_cast<std::uint16_t>(v >> 16));
   }
   std::vector<Entry> entries_;
 };

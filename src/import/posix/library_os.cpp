@@ -1,9 +1,10 @@
+#include "import/library_os.h"
+
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "import/library_os.h"
 #include "platform/cp936.h"
 
 namespace xlbind {

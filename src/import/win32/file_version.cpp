@@ -29,8 +29,7 @@ std::string GetFileVersionText(const std::filesystem::path& path, std::string& e
   std::string query = xlversion::fileVersionQuery(translation[0], translation[1]);
   std::wstring wideQuery(query.begin(), query.end());
   wchar_t* value = nullptr;
-  if (!VerQueryValueW(block.data(), wideQuery.c_str(), reinterpret_cast<void**>(&value),
-                      &length) ||
+  if (!VerQueryValueW(block.data(), wideQuery.c_str(), reinterpret_cast<void**>(&value), &length) ||
       !value)
     return {};
   std::u16string text(reinterpret_cast<const char16_t*>(value));

@@ -1,8 +1,9 @@
+#include "import/library_os.h"
+
 #include <windows.h>
 
 #include <cstdlib>
 
-#include "import/library_os.h"
 #include "platform/cp936.h"
 
 namespace xlbind {

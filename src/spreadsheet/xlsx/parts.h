@@ -30,8 +30,8 @@ bool readWorkbookPart(const ZipArchive& zip, const ZipEntry& entry, WorkbookPart
                       std::string& error);
 bool readStylesPart(const ZipArchive& zip, const ZipEntry& entry, xlmodel::Workbook& book,
                     std::string& error);
-bool readSharedStringsPart(const ZipArchive& zip, const ZipEntry& entry,
-                           xlmodel::Workbook& book, std::string& error);
+bool readSharedStringsPart(const ZipArchive& zip, const ZipEntry& entry, xlmodel::Workbook& book,
+                           std::string& error);
 // Appends the cells of one worksheet; `sharedCount` is the number of shared strings, which
 // occupy the first entries of book.strings.
 bool readSheetPart(const ZipArchive& zip, const ZipEntry& entry, std::size_t sharedCount,

@@ -44,8 +44,10 @@ class SharedStringsHandler : public XmlHandler {
   }
   void text(std::string_view raw, bool cdata) override {
     if (!inText_) return;
-    if (cdata) appendUtf8(raw, current_);
-    else appendXmlText(raw, current_);
+    if (cdata)
+      appendUtf8(raw, current_);
+    else
+      appendXmlText(raw, current_);
     // Escapes shrink six units to one, so allow for them before refusing.
     if (current_.size() > 6 * kMaxTextLength) fail("shared string longer than a cell holds");
   }
@@ -84,8 +86,8 @@ void decodeEscapedCharacters(std::u16string& text) {
   text = std::move(out);
 }
 
-bool readSharedStringsPart(const ZipArchive& zip, const ZipEntry& entry,
-                           xlmodel::Workbook& book, std::string& error) {
+bool readSharedStringsPart(const ZipArchive& zip, const ZipEntry& entry, xlmodel::Workbook& book,
+                           std::string& error) {
   SharedStringsHandler handler(book);
   return parseXmlPart(zip, entry, kMaxSharedStringsPart, handler, error);
 }

@@ -16,8 +16,8 @@ std::string_view trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\n' || text.front() == '\r' ||
                            text.front() == '\t'))
     text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' ||
-                           text.back() == '\t'))
+  while (!text.empty() &&
+         (text.back() == ' ' || text.back() == '\n' || text.back() == '\r' || text.back() == '\t'))
     text.remove_suffix(1);
   return text;
 }
@@ -79,9 +79,11 @@ bool parseIsoDate(std::string_view text, bool date1904, double& serial) {
   } else if (!hasDate) {
     return false;
   }
-  serial = hasDate ? xldate::pack(date, date1904)
-                   : ((date.hour * 60.0 + date.minute) * 60.0 + date.second +
-                      date.millisecond / 1000.0) / 86400.0;
+  serial =
+      hasDate
+          ? xldate::pack(date, date1904)
+          : ((date.hour * 60.0 + date.minute) * 60.0 + date.second + date.millisecond / 1000.0) /
+                86400.0;
   return true;
 }
 
@@ -110,8 +112,10 @@ class SheetHandler : public XmlHandler {
     } else if (name == "row") {
       auto* r = findAttribute(attributes, "r");
       std::uint32_t row = 0;
-      if (r && std::from_chars(r->value.data(), r->value.data() + r->value.size(), row).ec ==
-                   std::errc() && row >= 1 && row <= kMaxRows)
+      if (r &&
+          std::from_chars(r->value.data(), r->value.data() + r->value.size(), row).ec ==
+              std::errc() &&
+          row >= 1 && row <= kMaxRows)
         row_ = row - 1;
       else
         row_ = row_ == kNoRow ? 0 : row_ + 1;
@@ -139,8 +143,10 @@ class SheetHandler : public XmlHandler {
     if (inValue_) {
       value_.append(raw);  // raw: entities are decoded when the value turns out to be text
     } else if (inInlineText_) {
-      if (cdata) appendUtf8(raw, inlineText_);
-      else appendXmlText(raw, inlineText_);
+      if (cdata)
+        appendUtf8(raw, inlineText_);
+      else
+        appendXmlText(raw, inlineText_);
     }
     if (value_.size() > 6 * kMaxTextLength * 3 || inlineText_.size() > 6 * kMaxTextLength)
       fail("cell text longer than a cell holds");
@@ -250,9 +256,8 @@ class SheetHandler : public XmlHandler {
     if (!parseCellReference(ref->value.substr(0, colon), r1, c1) ||
         !parseCellReference(ref->value.substr(colon + 1), r2, c2))
       return;
-    sheet_.mergedRanges.insert(sheet_.mergedRanges.end(),
-                               {std::min(r1, r2), std::max(r1, r2), std::min(c1, c2),
-                                std::max(c1, c2)});
+    sheet_.mergedRanges.insert(sheet_.mergedRanges.end(), {std::min(r1, r2), std::max(r1, r2),
+                                                           std::min(c1, c2), std::max(c1, c2)});
   }
 
   std::size_t sharedCount_;

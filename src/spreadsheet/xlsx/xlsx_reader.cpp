@@ -15,8 +15,7 @@ const Relationship* findByType(const std::vector<Relationship>& relationships,
   return nullptr;
 }
 
-const Relationship* findById(const std::vector<Relationship>& relationships,
-                             std::string_view id) {
+const Relationship* findById(const std::vector<Relationship>& relationships, std::string_view id) {
   for (const auto& relationship : relationships)
     if (relationship.id == id) return &relationship;
   return nullptr;
@@ -69,9 +68,11 @@ bool readPackage(std::string_view bytes, xlmodel::Workbook& book, std::string& e
     // Chart sheets and sheets whose part is missing stay empty, keeping the sheet order.
     const ZipEntry* part = nullptr;
     if (auto* relationship = findById(relationships, workbook.sheets[i].relationshipId)) {
-      if (isRelationshipType(relationship->type, "worksheet")) part = zip.find(relationship->target);
+      if (isRelationshipType(relationship->type, "worksheet"))
+        part = zip.find(relationship->target);
     } else {
-      part = zip.find(resolvePartName(workbookName, "worksheets/sheet" + std::to_string(i + 1) + ".xml"));
+      part = zip.find(
+          resolvePartName(workbookName, "worksheets/sheet" + std::to_string(i + 1) + ".xml"));
     }
     if (part && !readSheetPart(zip, *part, sharedCount, book, sheet, error)) return false;
     book.sheets.push_back(std::move(sheet));

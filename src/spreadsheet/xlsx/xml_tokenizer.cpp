@@ -60,10 +60,14 @@ char32_t entityValue(std::string_view body) {
   for (; i < body.size(); ++i) {
     char c = body[i];
     int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return 0;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (hex && c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (hex && c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      return 0;
     value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
     if (value > 0x10FFFF) return 0;
   }
@@ -76,10 +80,17 @@ char32_t nextUtf8(std::string_view text, std::size_t& i) {
   if (byte < 0x80) return byte;
   int extra;
   char32_t cp;
-  if ((byte & 0xE0) == 0xC0) { extra = 1; cp = byte & 0x1F; }
-  else if ((byte & 0xF0) == 0xE0) { extra = 2; cp = byte & 0x0F; }
-  else if ((byte & 0xF8) == 0xF0) { extra = 3; cp = byte & 0x07; }
-  else return 0xFFFD;
+  if ((byte & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = byte & 0x1F;
+  } else if ((byte & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = byte & 0x0F;
+  } else if ((byte & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = byte & 0x07;
+  } else
+    return 0xFFFD;
   for (int k = 0; k < extra; ++k) {
     if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 0xFFFD;
     cp = (cp << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);

@@ -100,8 +100,8 @@ bool ZipArchive::open(std::string_view bytes, std::string& error) {
   return readCentralDirectory(offset, size, count, error);
 }
 
-bool ZipArchive::readCentralDirectory(std::uint64_t offset, std::uint64_t size,
-                                      std::uint64_t count, std::string& error) {
+bool ZipArchive::readCentralDirectory(std::uint64_t offset, std::uint64_t size, std::uint64_t count,
+                                      std::string& error) {
   if (offset > bytes_.size() || size > bytes_.size() - offset) {
     error = "damaged ZIP package (central directory out of bounds)";
     return false;
@@ -199,8 +199,7 @@ bool ZipArchive::read(const ZipEntry& entry, std::uint64_t maxBytes, const Sink&
   for (;;) {
     if (stream.avail_in == 0 && offered < data.size()) {
       std::size_t piece = std::min<std::size_t>(data.size() - offered, 1u << 30);
-      stream.next_in =
-          reinterpret_cast<Bytef*>(const_cast<char*>(data.data() + offered));
+      stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data() + offered));
       stream.avail_in = static_cast<uInt>(piece);
       offered += piece;
     }
@@ -217,8 +216,7 @@ bool ZipArchive::read(const ZipEntry& entry, std::uint64_t maxBytes, const Sink&
       error = "part " + entry.name + " is too large";
       return false;
     }
-    if (got > 0 &&
-        !sink(std::string_view(reinterpret_cast<const char*>(buffer.get()), got)))
+    if (got > 0 && !sink(std::string_view(reinterpret_cast<const char*>(buffer.get()), got)))
       return true;
     if (status == Z_STREAM_END) return true;
     if (got == 0 && stream.avail_in == 0 && offered >= data.size()) {
