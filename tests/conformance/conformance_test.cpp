@@ -24,7 +24,7 @@ class Conformance : public ::testing::Test {
   conformance::Harness& user = *harness;
 };
 
-TEST_F(Conformance, StartStateComesFromTheSpecAndTheFormShowsAfterCreated) {
+TEST_F(Conformance, StartStateComesFromTheDefinitionAndTheFormShowsAfterCreated) {
   bool visibleWhenCreated = true;
   auto& form = ui::load<TestForm>(
       [&](TestForm& f) { f.onCreated = [&] { visibleWhenCreated = f.visible(); }; });

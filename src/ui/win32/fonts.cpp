@@ -51,16 +51,16 @@ std::wstring resolveFace(const std::wstring& wanted) {
 
 }  // namespace
 
-HFONT fontFor(const FontDef& spec) {
+HFONT fontFor(const FontDef& wanted) {
   static std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts;
-  std::wstring face = resolveFace(wideFromUtf8(spec.face));
-  auto key = std::make_tuple(face, spec.pointSize, spec.bold);
+  std::wstring face = resolveFace(wideFromUtf8(wanted.face));
+  auto key = std::make_tuple(face, wanted.pointSize, wanted.bold);
   if (auto it = fonts.find(key); it != fonts.end()) return it->second;
   LOGFONTW font{};
   HDC screen = GetDC(nullptr);
-  font.lfHeight = -MulDiv(spec.pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  font.lfHeight = -MulDiv(wanted.pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
   ReleaseDC(nullptr, screen);
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
   face.copy(font.lfFaceName, std::min<std::size_t>(face.size(), LF_FACESIZE - 1));

@@ -8,6 +8,6 @@
 namespace ui::win32 {
 
 // Shared for the life of the process; never delete the result.
-HFONT fontFor(const FontDef& spec);
+HFONT fontFor(const FontDef& font);
 
 }  // namespace ui::win32

@@ -82,15 +82,15 @@ const wchar_t* canvasClassName() {
 }
 
 void Win32ControlPeer::mouseEvent(EventType type, MouseButton button, LPARAM where) {
-  if (spec_.kind != ControlKind::DrawingPanel) return;
+  if (definition_.kind != ControlKind::DrawingPanel) return;
   control_.deliver({type, {button, {GET_X_LPARAM(where), GET_Y_LPARAM(where)}}});
 }
 
 void Win32ControlPeer::paintCanvas(HDC dc) const {
   RECT client{};
   GetClientRect(window_, &client);
-  HBITMAP shown = spec_.kind == ControlKind::DrawingPanel ? canvas_ : background_;
-  if (spec_.kind != ControlKind::DrawingPanel || !shown) {
+  HBITMAP shown = definition_.kind == ControlKind::DrawingPanel ? canvas_ : background_;
+  if (definition_.kind != ControlKind::DrawingPanel || !shown) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   }
   if (!shown) return;
@@ -99,11 +99,12 @@ void Win32ControlPeer::paintCanvas(HDC dc) const {
 }
 
 void Win32ControlPeer::setPicture(const std::string& imageBytes) {
-  if (spec_.kind != ControlKind::PictureBox && spec_.kind != ControlKind::DrawingPanel) return;
+  if (definition_.kind != ControlKind::PictureBox && definition_.kind != ControlKind::DrawingPanel)
+    return;
   picture_ = imageBytes;
   if (background_) DeleteObject(background_);
   background_ = decodePicture(imageBytes);
-  if (spec_.kind == ControlKind::DrawingPanel) {
+  if (definition_.kind == ControlKind::DrawingPanel) {
     clear();
   } else {
     InvalidateRect(window_, nullptr, FALSE);
@@ -122,7 +123,7 @@ void Win32ControlPeer::resizeCanvas() {
 }
 
 void Win32ControlPeer::clear() {
-  if (spec_.kind != ControlKind::DrawingPanel || !canvas_) return;
+  if (definition_.kind != ControlKind::DrawingPanel || !canvas_) return;
   SIZE size = bitmapSize(canvas_);
   drawOn(canvas_, [&](HDC memory) {
     RECT all{0, 0, size.cx, size.cy};
@@ -139,7 +140,7 @@ void Win32ControlPeer::clear() {
 }
 
 void Win32ControlPeer::drawRectangle(Point from, Point to) {
-  if (spec_.kind != ControlKind::DrawingPanel || !canvas_) return;
+  if (definition_.kind != ControlKind::DrawingPanel || !canvas_) return;
   drawOn(canvas_, [&](HDC memory) {
     HPEN pen = CreatePen(PS_SOLID, 1, kPen);
     HGDIOBJ oldPen = SelectObject(memory, pen);
@@ -155,7 +156,7 @@ void Win32ControlPeer::drawRectangle(Point from, Point to) {
 }
 
 void Win32ControlPeer::drawLine(Point from, Point to) {
-  if (spec_.kind != ControlKind::DrawingPanel || !canvas_) return;
+  if (definition_.kind != ControlKind::DrawingPanel || !canvas_) return;
   drawOn(canvas_, [&](HDC memory) {
     HPEN pen = CreatePen(PS_SOLID, 1, kPen);
     HGDIOBJ oldPen = SelectObject(memory, pen);
@@ -170,7 +171,8 @@ void Win32ControlPeer::drawLine(Point from, Point to) {
 
 void Win32ControlPeer::copyFrom(const ControlPeer& source, Rect area, Point to) {
   auto* panel = dynamic_cast<const Win32ControlPeer*>(&source);
-  if (spec_.kind != ControlKind::DrawingPanel || !canvas_ || !panel || !panel->canvas_) return;
+  if (definition_.kind != ControlKind::DrawingPanel || !canvas_ || !panel || !panel->canvas_)
+    return;
   drawOn(canvas_, [&](HDC memory) {
     drawOn(panel->canvas_, [&](HDC from) {
       BitBlt(memory, to.x, to.y, area.width, area.height, from, area.left, area.top, SRCCOPY);
@@ -180,7 +182,7 @@ void Win32ControlPeer::copyFrom(const ControlPeer& source, Rect area, Point to) 
 }
 
 std::string Win32ControlPeer::snapshotBmp() const {
-  return spec_.kind == ControlKind::DrawingPanel ? bmpBytes(canvas_) : std::string();
+  return definition_.kind == ControlKind::DrawingPanel ? bmpBytes(canvas_) : std::string();
 }
 
 void Win32ControlPeer::update() { UpdateWindow(window_); }

@@ -18,22 +18,24 @@ struct WindowKind {
   DWORD exStyle;
 };
 
-DWORD alignStyle(const ControlDef& spec) {
-  switch (spec.kind) {
+DWORD alignStyle(const ControlDef& definition) {
+  switch (definition.kind) {
     case ControlKind::EditBox:
-      return spec.align == Align::Center ? ES_CENTER : spec.align == Align::Right ? ES_RIGHT : 0;
+      return definition.align == Align::Center  ? ES_CENTER
+             : definition.align == Align::Right ? ES_RIGHT
+                                                : 0;
     case ControlKind::Label:
     case ControlKind::TransparentLabel:
-      return spec.align == Align::Center  ? SS_CENTER
-             : spec.align == Align::Right ? SS_RIGHT
-                                          : SS_LEFT;
+      return definition.align == Align::Center  ? SS_CENTER
+             : definition.align == Align::Right ? SS_RIGHT
+                                                : SS_LEFT;
     default:
       return 0;
   }
 }
 
-WindowKind windowKind(const ControlDef& spec) {
-  switch (spec.kind) {
+WindowKind windowKind(const ControlDef& definition) {
+  switch (definition.kind) {
     case ControlKind::Label:
     case ControlKind::TransparentLabel:
       return {L"STATIC", SS_NOTIFY, 0};  // SS_NOTIFY: labels see the mouse
@@ -47,9 +49,10 @@ WindowKind windowKind(const ControlDef& spec) {
       return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
     case ControlKind::EditBox: {
       DWORD style = WS_TABSTOP;
-      style |= spec.multiLine ? ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN : ES_AUTOHSCROLL;
-      if (spec.readOnly) style |= ES_READONLY;
-      if (spec.verticalScroll) style |= WS_VSCROLL;
+      style |=
+          definition.multiLine ? ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN : ES_AUTOHSCROLL;
+      if (definition.readOnly) style |= ES_READONLY;
+      if (definition.verticalScroll) style |= WS_VSCROLL;
       return {L"EDIT", style, WS_EX_CLIENTEDGE};
     }
     case ControlKind::PictureBox:
@@ -93,26 +96,26 @@ std::wstring windowText(HWND window) {
 }  // namespace
 
 Win32ControlPeer::Win32ControlPeer(Control& control, HWND form)
-    : control_(control), spec_(control.definition()), requested_(control.definition().place) {
+    : control_(control), definition_(control.definition()), requested_(control.definition().place) {
   create(form);
 }
 
 void Win32ControlPeer::create(HWND form) {
   static int nextId = 1000;
-  WindowKind kind = windowKind(spec_);
-  Rect place = spec_.place;
-  int height = place.height + (spec_.kind == ControlKind::ComboBox ? kComboDropHeight : 0);
-  window_ =
-      CreateWindowExW(kind.exStyle, kind.className, L"", WS_CHILD | kind.style | alignStyle(spec_),
-                      place.left, place.top, place.width, height, form,
-                      reinterpret_cast<HMENU>(nextId++), GetModuleHandleW(nullptr), nullptr);
+  WindowKind kind = windowKind(definition_);
+  Rect place = definition_.place;
+  int height = place.height + (definition_.kind == ControlKind::ComboBox ? kComboDropHeight : 0);
+  window_ = CreateWindowExW(kind.exStyle, kind.className, L"",
+                            WS_CHILD | kind.style | alignStyle(definition_), place.left, place.top,
+                            place.width, height, form, reinterpret_cast<HMENU>(nextId++),
+                            GetModuleHandleW(nullptr), nullptr);
   if (!window_) return;
   SetPropW(window_, kPeerProperty, this);
   SetWindowSubclass(window_, subclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  FontDef font = spec_.font;
-  if (spec_.kind == ControlKind::StatusBar && font.face.empty()) font.face = "SimSun";
+  FontDef font = definition_.font;
+  if (definition_.kind == ControlKind::StatusBar && font.face.empty()) font.face = "SimSun";
   SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(font)), FALSE);
-  switch (spec_.kind) {
+  switch (definition_.kind) {
     case ControlKind::ListView:
       ListView_SetExtendedListViewStyle(window_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
       break;
@@ -153,8 +156,8 @@ LRESULT CALLBACK Win32ControlPeer::subclassProc(HWND window, UINT message, WPARA
       }
       break;
     case WM_MOUSEMOVE:
-      if (peer->spec_.kind == ControlKind::Label ||
-          peer->spec_.kind == ControlKind::TransparentLabel) {
+      if (peer->definition_.kind == ControlKind::Label ||
+          peer->definition_.kind == ControlKind::TransparentLabel) {
         peer->control_.deliver(
             {EventType::MouseMove, {MouseButton::None, {GET_X_LPARAM(l), GET_Y_LPARAM(l)}}});
         return 0;  // the peer may be gone now
@@ -169,7 +172,7 @@ LRESULT CALLBACK Win32ControlPeer::subclassProc(HWND window, UINT message, WPARA
 // ---- Events ----
 
 void Win32ControlPeer::onCommand(WORD code) {
-  switch (spec_.kind) {
+  switch (definition_.kind) {
     case ControlKind::Button:
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
@@ -184,9 +187,9 @@ void Win32ControlPeer::onCommand(WORD code) {
 }
 
 void Win32ControlPeer::onNotify(const NMHDR& header) {
-  if (spec_.kind == ControlKind::StatusBar && header.code == UINT(NM_DBLCLK)) {
+  if (definition_.kind == ControlKind::StatusBar && header.code == UINT(NM_DBLCLK)) {
     control_.deliver({EventType::DoubleClick, {}});
-  } else if (spec_.kind == ControlKind::ListView && header.code == UINT(LVN_ITEMCHANGED)) {
+  } else if (definition_.kind == ControlKind::ListView && header.code == UINT(LVN_ITEMCHANGED)) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     bool nowSelected = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
                        !(change.uOldState & LVIS_SELECTED);
@@ -197,11 +200,11 @@ void Win32ControlPeer::onNotify(const NMHDR& header) {
 }
 
 void Win32ControlPeer::onScroll() {
-  if (spec_.kind == ControlKind::Slider) control_.deliver({EventType::PositionChanged, {}});
+  if (definition_.kind == ControlKind::Slider) control_.deliver({EventType::PositionChanged, {}});
 }
 
 HBRUSH Win32ControlPeer::colorStatic(HDC dc) const {
-  if (spec_.kind != ControlKind::TransparentLabel) return nullptr;
+  if (definition_.kind != ControlKind::TransparentLabel) return nullptr;
   SetBkMode(dc, TRANSPARENT);
   return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
@@ -218,15 +221,15 @@ void Win32ControlPeer::redrawBehind() {
 // ---- Common properties ----
 
 void Win32ControlPeer::setText(const std::string& text) {
-  if (!hasCaption(spec_.kind)) return;
-  std::string shown = spec_.kind == ControlKind::EditBox ? withCrLf(text) : text;
+  if (!hasCaption(definition_.kind)) return;
+  std::string shown = definition_.kind == ControlKind::EditBox ? withCrLf(text) : text;
   SetWindowTextW(window_, wide(shown).c_str());
-  if (spec_.kind == ControlKind::TransparentLabel) redrawBehind();
+  if (definition_.kind == ControlKind::TransparentLabel) redrawBehind();
 }
 
 std::string Win32ControlPeer::text() const {
-  if (spec_.kind == ControlKind::ComboBox) return itemText(selectedIndex());
-  if (!hasCaption(spec_.kind)) return {};
+  if (definition_.kind == ControlKind::ComboBox) return itemText(selectedIndex());
+  if (!hasCaption(definition_.kind)) return {};
   return narrow(windowText(window_));
 }
 
@@ -245,16 +248,17 @@ bool Win32ControlPeer::enabled() const { return IsWindowEnabled(window_); }
 
 void Win32ControlPeer::setBounds(Rect bounds) {
   requested_ = bounds;
-  int height = bounds.height + (spec_.kind == ControlKind::ComboBox ? kComboDropHeight : 0);
+  int height = bounds.height + (definition_.kind == ControlKind::ComboBox ? kComboDropHeight : 0);
   MoveWindow(window_, bounds.left, bounds.top, bounds.width, height, TRUE);
-  if (spec_.kind == ControlKind::DrawingPanel) resizeCanvas();
+  if (definition_.kind == ControlKind::DrawingPanel) resizeCanvas();
 }
 
 Rect Win32ControlPeer::bounds() const {
   RECT r{};
   GetWindowRect(window_, &r);
   MapWindowPoints(nullptr, GetParent(window_), reinterpret_cast<POINT*>(&r), 2);
-  int height = spec_.kind == ControlKind::ComboBox ? requested_.height : int(r.bottom - r.top);
+  int height =
+      definition_.kind == ControlKind::ComboBox ? requested_.height : int(r.bottom - r.top);
   return {r.left, r.top, r.right - r.left, height};
 }
 
@@ -265,14 +269,15 @@ void Win32ControlPeer::setChecked(bool checked) {
 }
 
 bool Win32ControlPeer::checked() const {
-  if (spec_.kind != ControlKind::CheckBox && spec_.kind != ControlKind::RadioButton) return false;
+  if (definition_.kind != ControlKind::CheckBox && definition_.kind != ControlKind::RadioButton)
+    return false;
   return SendMessageW(window_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // ---- Combo boxes ----
 
 int Win32ControlPeer::addItem(const std::string& text, const std::string& data) {
-  if (spec_.kind != ControlKind::ComboBox) return -1;
+  if (definition_.kind != ControlKind::ComboBox) return -1;
   int index =
       int(SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text).c_str())));
   if (index < 0) return -1;
@@ -281,18 +286,18 @@ int Win32ControlPeer::addItem(const std::string& text, const std::string& data) 
 }
 
 void Win32ControlPeer::clearItems() {
-  if (spec_.kind != ControlKind::ComboBox) return;
+  if (definition_.kind != ControlKind::ComboBox) return;
   SendMessageW(window_, CB_RESETCONTENT, 0, 0);
   itemData_.clear();
 }
 
 int Win32ControlPeer::itemCount() const {
-  if (spec_.kind != ControlKind::ComboBox) return 0;
+  if (definition_.kind != ControlKind::ComboBox) return 0;
   return int(SendMessageW(window_, CB_GETCOUNT, 0, 0));
 }
 
 std::string Win32ControlPeer::itemText(int index) const {
-  if (spec_.kind != ControlKind::ComboBox || index < 0 || index >= itemCount()) return {};
+  if (definition_.kind != ControlKind::ComboBox || index < 0 || index >= itemCount()) return {};
   std::wstring text(SendMessageW(window_, CB_GETLBTEXTLEN, index, 0) + 1, L'\0');
   auto length = SendMessageW(window_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
   text.resize(length < 0 ? 0 : std::size_t(length));
@@ -309,7 +314,7 @@ std::string Win32ControlPeer::itemData(int index) const {
 void Win32ControlPeer::applySectionWidths() {
   std::vector<int> rightEdges;
   int edge = 0;
-  for (const SectionDef& section : spec_.sections) {
+  for (const SectionDef& section : definition_.sections) {
     if (section.width < 0) {
       rightEdges.push_back(-1);
       break;
@@ -323,12 +328,12 @@ void Win32ControlPeer::applySectionWidths() {
 }
 
 void Win32ControlPeer::setSectionText(int section, const std::string& text) {
-  if (spec_.kind != ControlKind::StatusBar) return;
+  if (definition_.kind != ControlKind::StatusBar) return;
   SendMessageW(window_, SB_SETTEXTW, WPARAM(section), reinterpret_cast<LPARAM>(wide(text).c_str()));
 }
 
 std::string Win32ControlPeer::sectionText(int section) const {
-  if (spec_.kind != ControlKind::StatusBar) return {};
+  if (definition_.kind != ControlKind::StatusBar) return {};
   std::wstring text(LOWORD(SendMessageW(window_, SB_GETTEXTLENGTHW, section, 0)) + 1, L'\0');
   auto length =
       LOWORD(SendMessageW(window_, SB_GETTEXTW, section, reinterpret_cast<LPARAM>(text.data())));
@@ -339,29 +344,30 @@ std::string Win32ControlPeer::sectionText(int section) const {
 // ---- Sliders and progress bars ----
 
 void Win32ControlPeer::setRange(int minimum, int maximum) {
-  if (spec_.kind == ControlKind::Slider) {
+  if (definition_.kind == ControlKind::Slider) {
     SendMessageW(window_, TBM_SETRANGEMIN, FALSE, minimum);
     SendMessageW(window_, TBM_SETRANGEMAX, TRUE, maximum);
-  } else if (spec_.kind == ControlKind::ProgressBar) {
+  } else if (definition_.kind == ControlKind::ProgressBar) {
     SendMessageW(window_, PBM_SETRANGE32, WPARAM(minimum), LPARAM(maximum));
   }
 }
 
 void Win32ControlPeer::setSteps(int lineStep, int pageStep) {
-  if (spec_.kind != ControlKind::Slider) return;
+  if (definition_.kind != ControlKind::Slider) return;
   SendMessageW(window_, TBM_SETLINESIZE, 0, lineStep);
   SendMessageW(window_, TBM_SETPAGESIZE, 0, pageStep);
 }
 
 void Win32ControlPeer::setPosition(int position) {
-  if (spec_.kind == ControlKind::Slider) SendMessageW(window_, TBM_SETPOS, TRUE, position);
-  if (spec_.kind == ControlKind::ProgressBar)
+  if (definition_.kind == ControlKind::Slider) SendMessageW(window_, TBM_SETPOS, TRUE, position);
+  if (definition_.kind == ControlKind::ProgressBar)
     SendMessageW(window_, PBM_SETPOS, WPARAM(position), 0);
 }
 
 int Win32ControlPeer::position() const {
-  if (spec_.kind == ControlKind::Slider) return int(SendMessageW(window_, TBM_GETPOS, 0, 0));
-  if (spec_.kind == ControlKind::ProgressBar) return int(SendMessageW(window_, PBM_GETPOS, 0, 0));
+  if (definition_.kind == ControlKind::Slider) return int(SendMessageW(window_, TBM_GETPOS, 0, 0));
+  if (definition_.kind == ControlKind::ProgressBar)
+    return int(SendMessageW(window_, PBM_GETPOS, 0, 0));
   return 0;
 }
 

@@ -27,13 +27,13 @@ const wchar_t* formClassName() {
 }
 
 Win32FormPeer::Win32FormPeer(Form& form) : form_(form) {
-  const FormDef& spec = form.definition();
-  DWORD style = spec.style == FormStyle::Borderless
+  const FormDef& definition = form.definition();
+  DWORD style = definition.style == FormStyle::Borderless
                     ? WS_POPUP
                     : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  window_ =
-      CreateWindowExW(0, formClassName(), L"", style, spec.place.left, spec.place.top,
-                      spec.place.width, spec.place.height, nullptr, nullptr, instance(), this);
+  window_ = CreateWindowExW(0, formClassName(), L"", style, definition.place.left,
+                            definition.place.top, definition.place.width, definition.place.height,
+                            nullptr, nullptr, instance(), this);
 }
 
 Win32FormPeer::~Win32FormPeer() {

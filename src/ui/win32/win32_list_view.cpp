@@ -13,11 +13,11 @@ constexpr int kTitleLength = 260;
 }  // namespace
 
 void Win32ControlPeer::setSelectedIndex(int index) {
-  if (spec_.kind == ControlKind::ComboBox) {
+  if (definition_.kind == ControlKind::ComboBox) {
     SendMessageW(window_, CB_SETCURSEL, WPARAM(index), 0);
     return;
   }
-  if (spec_.kind != ControlKind::ListView) return;
+  if (definition_.kind != ControlKind::ListView) return;
   ++quietSelection_;
   ListView_SetItemState(window_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   if (index >= 0 && index < rowCount()) {
@@ -29,18 +29,19 @@ void Win32ControlPeer::setSelectedIndex(int index) {
 }
 
 int Win32ControlPeer::selectedIndex() const {
-  if (spec_.kind == ControlKind::ComboBox) return int(SendMessageW(window_, CB_GETCURSEL, 0, 0));
-  if (spec_.kind != ControlKind::ListView) return -1;
+  if (definition_.kind == ControlKind::ComboBox)
+    return int(SendMessageW(window_, CB_GETCURSEL, 0, 0));
+  if (definition_.kind != ControlKind::ListView) return -1;
   return ListView_GetNextItem(window_, -1, LVNI_SELECTED);
 }
 
 int Win32ControlPeer::columnCount() const {
-  if (spec_.kind != ControlKind::ListView) return 0;
+  if (definition_.kind != ControlKind::ListView) return 0;
   return Header_GetItemCount(ListView_GetHeader(window_));
 }
 
 void Win32ControlPeer::addColumn(const std::string& title, int width) {
-  if (spec_.kind != ControlKind::ListView) return;
+  if (definition_.kind != ControlKind::ListView) return;
   std::wstring text = wide(title);
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -52,13 +53,13 @@ void Win32ControlPeer::addColumn(const std::string& title, int width) {
 }
 
 void Win32ControlPeer::deleteColumn(int column) {
-  if (spec_.kind == ControlKind::ListView && column >= 0 && column < columnCount()) {
+  if (definition_.kind == ControlKind::ListView && column >= 0 && column < columnCount()) {
     ListView_DeleteColumn(window_, column);
   }
 }
 
 void Win32ControlPeer::setColumnTitle(int column, const std::string& title) {
-  if (spec_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return;
+  if (definition_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return;
   std::wstring text = wide(title);
   LVCOLUMNW entry{};
   entry.mask = LVCF_TEXT;
@@ -67,7 +68,7 @@ void Win32ControlPeer::setColumnTitle(int column, const std::string& title) {
 }
 
 std::string Win32ControlPeer::columnTitle(int column) const {
-  if (spec_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return {};
+  if (definition_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return {};
   wchar_t text[kTitleLength] = {};
   LVCOLUMNW entry{};
   entry.mask = LVCF_TEXT;
@@ -78,17 +79,17 @@ std::string Win32ControlPeer::columnTitle(int column) const {
 }
 
 int Win32ControlPeer::columnWidth(int column) const {
-  if (spec_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return 0;
+  if (definition_.kind != ControlKind::ListView || column < 0 || column >= columnCount()) return 0;
   return ListView_GetColumnWidth(window_, column);
 }
 
 int Win32ControlPeer::rowCount() const {
-  if (spec_.kind != ControlKind::ListView) return 0;
+  if (definition_.kind != ControlKind::ListView) return 0;
   return ListView_GetItemCount(window_);
 }
 
 int Win32ControlPeer::appendRow() {
-  if (spec_.kind != ControlKind::ListView) return -1;
+  if (definition_.kind != ControlKind::ListView) return -1;
   wchar_t empty[] = L"";
   LVITEMW item{};
   item.mask = LVIF_TEXT;
@@ -101,21 +102,21 @@ int Win32ControlPeer::appendRow() {
 }
 
 void Win32ControlPeer::deleteRow(int row) {
-  if (spec_.kind != ControlKind::ListView || row < 0 || row >= rowCount()) return;
+  if (definition_.kind != ControlKind::ListView || row < 0 || row >= rowCount()) return;
   ++quietSelection_;
   ListView_DeleteItem(window_, row);
   --quietSelection_;
 }
 
 void Win32ControlPeer::deleteAllRows() {
-  if (spec_.kind != ControlKind::ListView) return;
+  if (definition_.kind != ControlKind::ListView) return;
   ++quietSelection_;
   ListView_DeleteAllItems(window_);
   --quietSelection_;
 }
 
 void Win32ControlPeer::setCell(int row, int column, const std::string& text) {
-  if (spec_.kind != ControlKind::ListView || row < 0 || row >= rowCount() || column < 0 ||
+  if (definition_.kind != ControlKind::ListView || row < 0 || row >= rowCount() || column < 0 ||
       column >= columnCount()) {
     return;
   }
@@ -127,7 +128,7 @@ void Win32ControlPeer::setCell(int row, int column, const std::string& text) {
 }
 
 std::string Win32ControlPeer::cell(int row, int column) const {
-  if (spec_.kind != ControlKind::ListView || row < 0 || row >= rowCount() || column < 0 ||
+  if (definition_.kind != ControlKind::ListView || row < 0 || row >= rowCount() || column < 0 ||
       column >= columnCount()) {
     return {};
   }

@@ -96,7 +96,7 @@ class Win32ControlPeer final : public ControlPeer {
   void redrawBehind();
 
   Control& control_;
-  const ControlDef& spec_;
+  const ControlDef& definition_;
   HWND window_ = nullptr;
   Cursor cursor_ = Cursor::Arrow;
   Rect requested_;                     // combo boxes report the height they were given
