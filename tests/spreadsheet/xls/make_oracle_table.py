@@ -50,10 +50,10 @@ def cell_line(cell):
                       "-" if fmt is None else utf16_hex(fmt)])
 
 
-def expected_line(path, row, col, spec):
-    kind = spec["k"]
+def expected_line(path, row, col, intended):
+    kind = intended["k"]
     if kind == "formula":
-        cached = spec["cached"]
+        cached = intended["cached"]
         if isinstance(cached, bool):
             kind, value = "b", "1" if cached else "0"
         elif isinstance(cached, (int, float)):
@@ -63,14 +63,14 @@ def expected_line(path, row, col, spec):
         else:
             kind, value = "s", utf16_hex(cached)
     elif kind == "num":
-        kind, value = "n", repr(float(spec["v"]))
+        kind, value = "n", repr(float(intended["v"]))
     elif kind == "str":
-        kind, value = "s", utf16_hex(spec["v"])
+        kind, value = "s", utf16_hex(intended["v"])
     elif kind == "bool":
-        kind, value = "b", "1" if spec["v"] else "0"
+        kind, value = "b", "1" if intended["v"] else "0"
     else:
         kind, value = "k", "-"
-    fmt = spec.get("fmt") or {}
+    fmt = intended.get("fmt") or {}
     if "id" in fmt:
         fmt_kind, fmt_value = "id", str(fmt["id"])
     elif "code" in fmt:
@@ -106,14 +106,14 @@ def main():
             for line in f:
                 record = json.loads(line)
                 for col, letter in enumerate("ABCD"):
-                    spec = record.get(letter)
+                    intended = record.get(letter)
                     # LibreOffice kept no text result for the CONCATENATE formula: it stored 0.
-                    lost_text = (name.startswith("qbank_small.lo") and spec is not None and
-                                 spec["k"] == "formula" and isinstance(spec["cached"], str) and
-                                 not spec["cached"].startswith("#"))
-                    if spec is not None and not lost_text:
+                    lost_text = (name.startswith("qbank_small.lo") and intended is not None and
+                                 intended["k"] == "formula" and isinstance(intended["cached"], str) and
+                                 not intended["cached"].startswith("#"))
+                    if intended is not None and not lost_text:
                         lines.append(expected_line("qbank/" + name, record["excel_row"] - 1, col,
-                                                   spec))
+                                                   intended))
     with open(out_path, "w", encoding="ascii") as f:
         f.write("\n".join(lines) + "\n")
 
