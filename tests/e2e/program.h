@@ -26,7 +26,7 @@ class Program {
   PROCESS_INFORMATION process_{};
 };
 
-// Paths built on Linux ("/work/...") seen from inside Wine.
+// Absolute Linux paths baked in at build time, as seen from inside Wine (drive Z:).
 std::filesystem::path fromBuildPath(const char* path);
 
 }  // namespace e2e
