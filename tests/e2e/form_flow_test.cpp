@@ -6,48 +6,23 @@
 #include <filesystem>
 #include <string>
 
-#include "program.h"
-#include "window_driver.h"
+#include "main_forms.h"
 
 namespace {
 
+using e2e::button;
+using e2e::keepScreenshot;
+using e2e::kTitle;
 using e2e::Program;
+using e2e::runFolder;
+using e2e::waitForMainForm;
 
-const std::wstring kTitle = L"Quorvix（Nembra专版）——byDalvenor V2.0";
 const std::wstring kDisclaimerText =
     L"\r\n"
     L"2、不得通过本程序侵害他人利益，程序作者不承担一切后果！\r\n"
     L"3、使用本程序者由于使用者原因造成的任何后果程序作者概不负责！\r\n"
     L"4、未经作者允许，擅自破解、修改、传，造成的后果程序作者概不负责！\r\n"
     L"5、下载后请24小时之内自行删除，如不接受以上条款，请立即删除本程序！";
-
-std::filesystem::path runFolder() {
-  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  return e2e::fromBuildPath(QUORVIX_E2E_RUNS) / test->name();
-}
-
-void keepScreenshot(HWND form, const std::string& name) {
-  auto file = e2e::fromBuildPath(QUORVIX_E2E_SHOTS) / (name + ".png");
-  EXPECT_TRUE(e2e::saveScreenshot(form, file)) << "screenshot " << name;
-}
-
-// The one main form that is shown, once it has the size given and is the only one.
-HWND waitForMainForm(const Program& program, SIZE size) {
-  HWND found = nullptr;
-  bool alone = e2e::waitUntil([&] {
-    auto forms = e2e::topLevelWindows(program.id(), kTitle);
-    if (forms.size() != 1) return false;
-    SIZE shown = e2e::sizeOf(forms[0]);
-    if (shown.cx != size.cx || shown.cy != size.cy) return false;
-    found = forms[0];
-    return true;
-  });
-  return alone ? found : nullptr;
-}
-
-HWND button(HWND form, const std::wstring& caption) {
-  return e2e::childWithText(form, caption, L"Button");
-}
 
 TEST(FormFlow, DisclaimerShowsTheTitleTheSizeAndTheFiveLines) {
   Program program(runFolder());
