@@ -1,5 +1,6 @@
 #include "window_driver.h"
 
+#include <commctrl.h>
 #include <objbase.h>
 
 #include <cstring>
@@ -148,6 +149,89 @@ std::vector<HWND> childrenOfClass(HWND parent, const std::wstring& className) {
 }
 
 void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+std::wstring statusText(HWND statusBar, int section) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(statusBar, &process);
+  HANDLE target =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
+  if (!target) return {};
+  std::wstring text;
+  constexpr SIZE_T kChars = 1024;
+  void* remote = VirtualAllocEx(target, nullptr, kChars * sizeof(wchar_t), MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+  if (remote) {
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(statusBar, SB_GETTEXTLENGTHW, WPARAM(section), 0, SMTO_ABORTIFHUNG,
+                            5000, &length) &&
+        LOWORD(length) < kChars &&
+        SendMessageTimeoutW(statusBar, SB_GETTEXTW, WPARAM(section),
+                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, nullptr)) {
+      text.assign(LOWORD(length), L'\0');
+      SIZE_T copied = 0;
+      if (!ReadProcessMemory(target, remote, text.data(), text.size() * sizeof(wchar_t), &copied)) {
+        text.clear();
+      }
+    }
+    VirtualFreeEx(target, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(target);
+  return text;
+}
+
+void setText(HWND window, const std::wstring& text) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                      SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+void pressEnter(HWND window) {
+  UINT scan = MapVirtualKeyW(VK_RETURN, MAPVK_VK_TO_VSC);
+  PostMessageW(window, WM_KEYDOWN, VK_RETURN, LPARAM(1 | (scan << 16)));
+  PostMessageW(window, WM_KEYUP, VK_RETURN, LPARAM(1 | (scan << 16) | (3u << 30)));
+}
+
+std::vector<std::wstring> comboItems(HWND combo) {
+  std::vector<std::wstring> items;
+  LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, WPARAM(i), 0);
+    if (length < 0) continue;
+    std::wstring item(std::size_t(length) + 1, L'\0');
+    LRESULT copied =
+        SendMessageW(combo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(copied < 0 ? 0 : std::size_t(copied));
+    items.push_back(item);
+  }
+  return items;
+}
+
+bool selectComboItem(HWND combo, const std::wstring& text) {
+  auto items = comboItems(combo);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i] != text) continue;
+    SendMessageW(combo, CB_SETCURSEL, WPARAM(i), 0);
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+    return true;
+  }
+  return false;
+}
+
+HWND messageBox(DWORD process, const std::wstring& caption) {
+  for (HWND window : topLevelWindows(process, caption)) {
+    if (classOf(window) == L"#32770") return window;
+  }
+  return nullptr;
+}
+
+std::wstring messageBoxText(HWND box) {
+  std::wstring text;
+  for (HWND child : childrenOfClass(box, L"Static")) text += textOf(child);
+  return text;
+}
+
+void answerMessageBox(HWND box, int buttonId) { click(GetDlgItem(box, buttonId)); }
 
 bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   DWORD start = GetTickCount();

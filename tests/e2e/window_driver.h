@@ -25,6 +25,24 @@ std::vector<HWND> childrenOfClass(HWND parent, const std::wstring& className);
 // hold up the test).
 void click(HWND button);
 
+// The text of one section of a status bar; the text lives in the other process, so it is
+// copied out through a buffer placed there.
+std::wstring statusText(HWND statusBar, int section);
+// Replaces an edit box's text, as pasting over it would, and presses Enter in it.
+void setText(HWND window, const std::wstring& text);
+void pressEnter(HWND window);
+// Picks the combo box item with this text and tells the owner, as a pick from the list does;
+// false when there is no such item.
+bool selectComboItem(HWND combo, const std::wstring& text);
+std::vector<std::wstring> comboItems(HWND combo);
+
+// A message box of the process (dialog class #32770), with this caption when one is given.
+HWND messageBox(DWORD process, const std::wstring& caption = {});
+// The message of a box: the texts of its static controls, one after the other.
+std::wstring messageBoxText(HWND box);
+// Presses one of the box's buttons (IDOK, IDCANCEL, ...).
+void answerMessageBox(HWND box, int buttonId);
+
 // Polls `done` until it holds or timeoutMs has passed; true when it held.
 bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000);
 
