@@ -73,6 +73,10 @@ struct AnswerFormParts {
     if (bars.size() == 1) status = bars[0];
   }
   std::wstring statusText() const { return e2e::statusText(status, 1); }
+  // The count line above the keyword: the bank's size, and the shown question's record number.
+  bool showsCountLine(const std::wstring& text) const {
+    return waitUntil([&] { return e2e::childWithText(window, text, L"Static") != nullptr; }, 10000);
+  }
   bool waitForStatus(const std::wstring& text) const {
     return waitUntil([&] { return statusText() == text; }, 10000);
   }
@@ -141,6 +145,8 @@ TEST(AnswerForm, SearchStepsNoticesAndDeletesAQuestion) {
   ASSERT_NE(form.keyword, nullptr) << "the answer form should have three edit boxes";
   ASSERT_NE(form.status, nullptr) << "the answer form should have a status bar";
 
+  EXPECT_TRUE(form.showsCountLine(L"共有5题"));
+
   // Three of the five questions hold the keyword, in record order.
   form.search(L"首都");
   ASSERT_TRUE(form.waitForStatus(position(1, 3))) << "status: " << form.statusText().size();
@@ -152,6 +158,7 @@ TEST(AnswerForm, SearchStepsNoticesAndDeletesAQuestion) {
   ASSERT_TRUE(form.waitForStatus(position(2, 3)));
   EXPECT_EQ(e2e::textOf(form.question), L"日本的首都是哪里？");
   EXPECT_EQ(e2e::textOf(form.answer), L"东京");
+  EXPECT_TRUE(form.showsCountLine(L"共有5题，当前第3题")) << "the record number, not the position";
   e2e::click(button(window, L"下一题"));
   ASSERT_TRUE(form.waitForStatus(position(3, 3)));
   EXPECT_EQ(e2e::textOf(form.question), L"法国的首都是哪里？");
@@ -180,6 +187,8 @@ TEST(AnswerForm, SearchStepsNoticesAndDeletesAQuestion) {
   e2e::click(button(window, L"下一题"));
   ASSERT_TRUE(form.waitForStatus(position(2, 2)));
   EXPECT_EQ(e2e::textOf(form.question), L"法国的首都是哪里？");
+  // The later record moved up one; the count stays as read when the form opened.
+  EXPECT_TRUE(form.showsCountLine(L"共有5题，当前第4题"));
 
   form.search(L"日本");
   ASSERT_TRUE(form.waitForStatus(position(0, 0)));
