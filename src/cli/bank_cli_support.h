@@ -10,6 +10,7 @@
 #include "bank/error_codes.h"
 #include "bank/question_bank.h"
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "platform/cp936.h"
 
 namespace cli {
@@ -33,39 +34,6 @@ inline std::filesystem::path bankArgument(const Context& context, std::string_vi
 inline std::string utf8Of(const std::filesystem::path& path) {
   auto u8 = path.u8string();
   return std::string(reinterpret_cast<const char*>(u8.data()), u8.size());
-}
-
-// A JSON string literal of UTF-8 text, control characters escaped.
-inline std::string jsonString(std::string_view utf8) {
-  std::string out = "\"";
-  for (char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
-          out += buf;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
 }
 
 // Program text (GBK) on one line of plain output: tabs, line breaks and backslashes escaped.

@@ -4,44 +4,13 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/json_text.h"
 #include "import/library_file.h"
 #include "import/xl_book.h"
 #include "platform/cp936.h"
 
 namespace cli {
 namespace {
-
-std::string jsonString(const std::string& utf8) {
-  std::string out = "\"";
-  for (unsigned char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", c);
-          out += escape;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
 
 // Tabs and line breaks shown visibly, so one cell stays on one line.
 std::string plainText(const std::string& utf8) {
