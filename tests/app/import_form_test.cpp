@@ -19,9 +19,10 @@ using Strings = std::vector<std::string>;
 
 const fs::path kSmallBank = fs::path(QUORVIX_FIXTURES) / "qbank" / "qbank_small.xlsx";
 
-void setRunDirVariable(const std::string& value) {
+// Wide on Windows: the run directory's name is Chinese.
+void setRunDirVariable(const fs::path& value) {
 #ifdef _WIN32
-  _putenv_s("QUORVIX_RUN_DIR", value.c_str());
+  _wputenv_s(L"QUORVIX_RUN_DIR", value.wstring().c_str());
 #else
   setenv("QUORVIX_RUN_DIR", value.c_str(), 1);
 #endif
@@ -29,8 +30,8 @@ void setRunDirVariable(const std::string& value) {
 
 class ImportFormTest : public apptest::BankWiringTest {
  protected:
-  ImportFormTest() { setRunDirVariable(runDir.string()); }
-  ~ImportFormTest() override { setRunDirVariable(""); }
+  ImportFormTest() { setRunDirVariable(runDir); }
+  ~ImportFormTest() override { setRunDirVariable(fs::path()); }
 
   app::ImportForm& toImport() {
     backend.click(toChooser().按钮_导入题库);
