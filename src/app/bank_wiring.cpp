@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "answer/form_options.h"
+#include "app/import_wiring.h"
 #include "ui/system.h"
 
 namespace app {
@@ -31,10 +32,7 @@ void BankWiring::install(ShellHooks& hooks, const std::shared_ptr<BankWiring>& w
     return shared.use([&](bank::RecordDatabase&) { return bank.openForAnswering(chooser); });
   };
   hooks.wireImportForm = [wiring, &bank, &shared](ImportForm& form) {
-    form.按钮_清空数据库.onClick = [&form, &bank, &shared] {
-      ComboBoxChooser chooser(form.组合框1);
-      shared.use([&](bank::RecordDatabase&) { bank.clearBank(chooser); });
-    };
+    app::wireImportForm(form, bank, shared);
   };
   hooks.wireAnswerForm = [wiring](AnswerForm& form) { wiring->wireAnswerForm(form); };
   hooks.loadRecordCount = [wiring](AnswerForm& form) {

@@ -22,5 +22,6 @@ struct Command {
 void addBankCommands(std::vector<Command>& table);
 void addCellsCommand(std::vector<Command>& table);
 void addSearchCommand(std::vector<Command>& table);
+void addImportCommand(std::vector<Command>& table);
 
 }  // namespace cli

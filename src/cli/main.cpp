@@ -14,6 +14,7 @@ std::vector<cli::Command> commandTable() {
   cli::addBankCommands(table);
   cli::addCellsCommand(table);
   cli::addSearchCommand(table);
+  cli::addImportCommand(table);
   return table;
 }
 

@@ -59,6 +59,9 @@ class Form {
   // click cannot start the move twice.
   void beginLeaving() { leaving_ = true; }
   bool leaving() const { return leaving_; }
+  // Leaving, destroyed, or to be destroyed once the event being handled returns: long work on
+  // its behalf can stop.
+  bool ending() const { return leaving_ || destroyRequested_ || state_ != State::Alive; }
 
   std::function<void()> onCreated;
   std::function<void()> onDestroying;

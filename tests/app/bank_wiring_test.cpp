@@ -6,85 +6,13 @@
 
 #include <optional>
 
-#include "../bank/bank_test_support.h"
-#include "shell_fixture.h"
+#include "bank_wiring_fixture.h"
 
 namespace {
 
 using apptest::gbk;
 
-class BankWiringTest : public ::testing::Test {
- protected:
-  BankWiringTest() {
-    std::filesystem::create_directories(runDir);
-    wiring = std::make_shared<app::BankWiring>(runDir);
-    app::BankWiring::install(hooks, wiring);
-    hooks.fetchNetworkDate = [] { return 46363.0; };
-  }
-  ~BankWiringTest() override {
-    ui::uninstall();  // forms first, while the bank and its worker exist
-  }
-
-  // `name` is UTF-8, as the sources are.
-  std::filesystem::path bankFile(const char* name) {
-    return runDir / std::filesystem::path(u8"题库") /
-           std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(name)));
-  }
-
-  void makeBank(const char* name, int records) {
-    std::filesystem::create_directories(bankFile(name).parent_path());
-    bank::RecordDatabase db;
-    ASSERT_TRUE(db.createDatabase(bankFile(name), bank::bankSchema()));
-    ASSERT_TRUE(db.openDatabase(bankFile(name)));
-    for (int i = 1; i <= records; ++i) {
-      ASSERT_TRUE(db.addRecord({gbk("第") + std::to_string(i) + gbk("题"), "a"}));
-    }
-  }
-
-  std::int32_t recordsIn(const char* name) {
-    bank::RecordDatabase db;
-    return db.openDatabase(bankFile(name)) ? db.recordCount() : -1;
-  }
-
-  bool answerBankOpen() {
-    return wiring->sharedBank().use([&](bank::RecordDatabase& db) {
-      return db.isOpen(wiring->questionBank().answerBankPath());
-    });
-  }
-
-  template <class F>
-  F& only() {
-    return apptest::onlyForm<F>();
-  }
-
-  void settle() {
-    ASSERT_TRUE(backend.runUntil([this] { return wiring->worker().idle(); }));
-    backend.runPending();
-  }
-
-  app::BankChooserForm& toChooser() {
-    shell.emplace(hooks);
-    shell->start();
-    backend.click(only<app::DisclaimerForm>().按钮_同意);
-    backend.runPending();
-    return only<app::BankChooserForm>();
-  }
-
-  std::vector<std::string> shownTexts() {
-    std::vector<std::string> texts;
-    for (const auto& box : backend.messages()) texts.push_back(cp936::toUtf8(box.text));
-    return texts;
-  }
-
-  banktest::TempDir temp;
-  // A Chinese run directory: bank paths never pass through GBK.
-  std::filesystem::path runDir = temp.path() / std::filesystem::path(u8"程序");
-  ui::headless::Session ui;
-  ui::headless::HeadlessBackend& backend = ui.backend();
-  app::ShellHooks hooks;
-  std::shared_ptr<app::BankWiring> wiring;  // after the toolkit: its worker stops first
-  std::optional<app::Shell> shell;
-};
+using apptest::BankWiringTest;
 
 using Strings = std::vector<std::string>;
 

@@ -5,10 +5,10 @@
 #include "app/forms/import_form.h"
 #include "bank/question_bank.h"
 
-namespace importer {
+namespace app {
 
 // Attaches the handlers of the form's buttons and radio buttons. The bank store and the shared
 // database outlive the form.
-void attachImportForm(app::ImportForm& form, bank::QuestionBank& bank, answer::SharedBank& shared);
+void wireImportForm(ImportForm& form, bank::QuestionBank& bank, answer::SharedBank& shared);
 
-}  // namespace importer
+}  // namespace app

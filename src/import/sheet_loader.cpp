@@ -1,0 +1,74 @@
+#include "import/sheet_loader.h"
+
+#include "import/cell_display.h"
+#include "import/import_texts.h"
+#include "import/library_file.h"
+#include "import/list_view_table.h"
+#include "import/xl_book.h"
+#include "platform/cp936.h"
+#include "platform/run_directory.h"
+#include "platform/user_folders.h"
+#include "ui/system.h"
+
+namespace importer {
+
+std::filesystem::path ChooseOpenFile(const ui::OpenFileRequest& request) {
+  return ui::chooseOpenFile(request);
+}
+
+ui::OpenFileRequest workbookOpenRequest() {
+  ui::OpenFileRequest request;
+  request.filter = cp936::fromUtf8(texts::kWorkbookFilter);
+  request.initialFolder = platform::desktopFolder();
+  request.keepCurrentDirectory = true;
+  return request;
+}
+
+bool loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
+                        const SheetLoadOptions& options,
+                        const std::filesystem::path& libraryFolder) {
+  const auto folder = libraryFolder.empty() ? platform::runDirectory() : libraryFolder;
+  if (!EnsureLibraryFileIn(folder, options.hideLibraryFile)) return false;
+  XlBook book;
+  if (!book.load(workbook)) return false;
+
+  const int count = book.sheetCount();
+  const int index =
+      options.sheetNumber > 0 && options.sheetNumber <= count ? options.sheetNumber - 1 : 0;
+  XlSheet sheet = book.getSheet(index);
+  if (!sheet.handle()) return false;  // a workbook without worksheets
+
+  const int rowEnd = sheet.lastRow();
+  const int columnEnd = sheet.lastCol();
+  if (options.rebuildColumns) {
+    table.rebuildColumns(columnEnd, options.columnWidth > 0 ? options.columnWidth : 80);
+  } else {
+    table.deleteAllRows();
+  }
+  // Sheet columns the table has no column for are read for nothing; skip them.
+  const int shownColumns = std::min(columnEnd, table.columnCount());
+
+  int firstDataRow = 0;
+  if (options.headerRow) {
+    for (int column = 0; column < shownColumns; ++column)
+      table.setColumnTitle(column, tableCellText(sheet, 0, column));
+    firstDataRow = 1;
+  }
+  for (int row = firstDataRow; row < rowEnd; ++row) {
+    const int tableRow = table.appendRow();
+    for (int column = 0; column < shownColumns; ++column) {
+      if (!table.letMessagesRun()) return false;
+      table.setCell(tableRow, column, tableCellText(sheet, row, column));
+    }
+  }
+  return true;
+}
+
+bool LoadSheetIntoList(ui::ListView& list, const SheetLoadOptions& options) {
+  const auto workbook = ChooseOpenFile(workbookOpenRequest());
+  if (workbook.empty()) return false;
+  ListViewTable table(list);
+  return loadSheetIntoTable(workbook, table, options);
+}
+
+}  // namespace importer

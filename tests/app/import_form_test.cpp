@@ -1,0 +1,174 @@
+// The import form over the real bank store and spreadsheet library: opening a workbook into
+// the table, importing it into a new or an existing bank, and the refusals on the way.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "bank_wiring_fixture.h"
+#include "import/library_os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using apptest::gbk;
+using Strings = std::vector<std::string>;
+
+const fs::path kSmallBank = fs::path(QUORVIX_FIXTURES) / "qbank" / "qbank_small.xlsx";
+
+void setRunDirVariable(const std::string& value) {
+#ifdef _WIN32
+  _putenv_s("QUORVIX_RUN_DIR", value.c_str());
+#else
+  setenv("QUORVIX_RUN_DIR", value.c_str(), 1);
+#endif
+}
+
+class ImportFormTest : public apptest::BankWiringTest {
+ protected:
+  ImportFormTest() { setRunDirVariable(runDir.string()); }
+  ~ImportFormTest() override { setRunDirVariable(""); }
+
+  app::ImportForm& toImport() {
+    backend.click(toChooser().按钮_导入题库);
+    backend.runPending();
+    return only<app::ImportForm>();
+  }
+
+  // Opens `workbook` through the file dialog.
+  void open(app::ImportForm& form, const fs::path& workbook) {
+    backend.answerFileDialogs({workbook});
+    backend.click(form.按钮_打开);
+  }
+
+  void importInto(app::ImportForm& form, const char* newBank) {
+    backend.click(form.单选框2);
+    backend.type(form.编辑框1, gbk(newBank));
+    backend.click(form.按钮_导入题库);
+  }
+
+  Strings resultColumn(app::ImportForm& form) {
+    Strings results;
+    for (int row = 0; row < form.超级列表框.rowCount(); ++row)
+      results.push_back(cp936::toUtf8(form.超级列表框.cell(row, 3)));
+    return results;
+  }
+
+  static bool buttonsOn(app::ImportForm& form) {
+    return form.按钮_打开.enabled() && form.按钮_导入题库.enabled();
+  }
+};
+
+TEST_F(ImportFormTest, OpeningAWorkbookWritesTheLibraryAndFillsTheTable) {
+  auto& form = toImport();
+  open(form, kSmallBank);
+
+  const auto requests = backend.fileDialogs();
+  ASSERT_EQ(requests.size(), 1u);
+  const auto& request = requests[0];
+  EXPECT_EQ(cp936::toUtf8(request.filter), "Excel表格(*.xls,*.xlsx)|*.xls;*.xlsx");
+  EXPECT_TRUE(request.keepCurrentDirectory);
+
+  EXPECT_TRUE(fs::is_regular_file(runDir / xlbind::libraryFileName()));
+  auto& table = form.超级列表框;
+  EXPECT_EQ(table.rowCount(), 201);
+  EXPECT_EQ(table.columnCount(), 4);
+  EXPECT_EQ(cp936::toUtf8(table.columnTitle(3)), "备注");
+  EXPECT_EQ(cp936::toUtf8(table.cell(53, 2)), "25.6%");
+  EXPECT_TRUE(buttonsOn(form));
+  EXPECT_TRUE(backend.messages().empty());  // loading says nothing
+}
+
+TEST_F(ImportFormTest, ACancelledOrUnreadableWorkbookLeavesAnEmptyTableWithItsTitles) {
+  auto& form = toImport();
+  open(form, kSmallBank);
+  backend.click(form.按钮_打开);  // no answer: the dialog is cancelled
+  EXPECT_EQ(form.超级列表框.rowCount(), 0);
+  EXPECT_EQ(cp936::toUtf8(form.超级列表框.columnTitle(1)), "题目");
+
+  banktest::writeBytes(runDir / "not-a-workbook.xls", "plain text");
+  open(form, runDir / "not-a-workbook.xls");
+  EXPECT_EQ(form.超级列表框.rowCount(), 0);
+  EXPECT_TRUE(buttonsOn(form));
+  EXPECT_TRUE(backend.messages().empty());
+}
+
+TEST_F(ImportFormTest, TheRadioButtonsSwitchBetweenTheTwoTargetControls) {
+  auto& form = toImport();
+  EXPECT_TRUE(form.组合框1.visible());
+  EXPECT_FALSE(form.编辑框1.visible());
+  backend.click(form.单选框2);
+  EXPECT_FALSE(form.组合框1.visible());
+  EXPECT_TRUE(form.编辑框1.visible());
+  backend.click(form.单选框1);
+  EXPECT_TRUE(form.组合框1.visible());
+  EXPECT_FALSE(form.编辑框1.visible());
+}
+
+TEST_F(ImportFormTest, ImportingIntoANewBankThenAgainSkipsEveryRow) {
+  auto& form = toImport();
+  open(form, kSmallBank);
+  importInto(form, "新题库");
+
+  ASSERT_EQ(backend.messages().size(), 2u);
+  EXPECT_EQ(cp936::toUtf8(backend.messages()[0].text), "已删除表格中重复内容1条");
+  EXPECT_EQ(cp936::toUtf8(backend.messages()[0].caption), "友情提醒");
+  EXPECT_EQ(backend.messages()[0].timeoutMs, 2000u);
+  EXPECT_EQ(cp936::toUtf8(backend.messages()[1].text),
+            "题目已导入完毕\r\n已跳过重复项0条数据\r\n共新导入200条数据");
+  EXPECT_EQ(form.超级列表框.rowCount(), 200);
+  EXPECT_EQ(form.超级列表框.cell(199, 0), "200");
+  EXPECT_EQ(resultColumn(form), Strings(200, "导入成功"));
+  EXPECT_EQ(recordsIn("新题库.edb"), 200);
+  EXPECT_FALSE(wiring->sharedBank().use(
+      [&](bank::RecordDatabase& db) { return db.isOpen(bankFile("新题库.edb")); }));
+
+  backend.clearMessages();
+  backend.click(form.按钮_导入题库);  // the same name: the bank is used as it is
+  ASSERT_EQ(backend.messages().size(), 2u);
+  EXPECT_EQ(cp936::toUtf8(backend.messages()[0].text), "已删除表格中重复内容0条");
+  EXPECT_EQ(cp936::toUtf8(backend.messages()[1].text),
+            "题目已导入完毕\r\n已跳过重复项200条数据\r\n共新导入0条数据");
+  EXPECT_EQ(resultColumn(form), Strings(200, "重复内容"));
+  EXPECT_EQ(recordsIn("新题库.edb"), 200);
+  EXPECT_EQ(wiring->questionBank().targetBankPath(), bankFile("新题库.edb"));
+  EXPECT_TRUE(buttonsOn(form));
+}
+
+TEST_F(ImportFormTest, ImportingIntoTheChosenExistingBank) {
+  makeBank("旧题库.edb", 2);
+  auto& form = toImport();
+  open(form, kSmallBank);
+  backend.click(form.按钮_导入题库);
+  EXPECT_EQ(recordsIn("旧题库.edb"), 202);
+}
+
+TEST_F(ImportFormTest, RefusalsLeaveTheTableAndTheButtonsAsTheyWere) {
+  auto& form = toImport();
+  backend.click(form.按钮_导入题库);  // an empty table
+  backend.click(form.单选框2);
+  open(form, kSmallBank);
+  backend.click(form.按钮_导入题库);  // no new bank name
+  importInto(form, "..\\outside");    // a name that leaves the bank folder
+  backend.click(form.单选框1);
+  backend.click(form.按钮_导入题库);  // no bank to choose: the folder itself
+
+  EXPECT_EQ(shownTexts(),
+            (Strings{"表格为空，请导入excel表格题库！", "请输入要新建的  数据库名称  ！",
+                     "打开数据库失败", "打开数据库失败"}));
+  EXPECT_FALSE(fs::exists(runDir / "outside.edb"));
+  EXPECT_EQ(form.超级列表框.rowCount(), 201);
+  EXPECT_TRUE(buttonsOn(form));
+}
+
+TEST_F(ImportFormTest, ANewBankNameIsUsedAsTypedWithTheExtensionAdded) {
+  auto& form = toImport();
+  open(form, kSmallBank);
+  importInto(form, "abc.edb");
+  EXPECT_TRUE(fs::is_regular_file(bankFile("abc.edb.edb")));
+}
+
+}  // namespace

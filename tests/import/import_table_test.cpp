@@ -1,0 +1,322 @@
+// From a worksheet to the import table, and from the table into a bank: how cells show,
+// which rows count as repeated, and which pairs a bank already holds.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../bank/bank_test_support.h"
+#include "bank/question_bank.h"
+#include "import/cell_display.h"
+#include "import/library_os.h"
+#include "import/memory_table.h"
+#include "import/sheet_loader.h"
+#include "import/table_import.h"
+#include "platform/cp936.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string gbk(const char* utf8) { return cp936::fromUtf8(utf8); }
+std::string utf8(const std::string& gbkText) { return cp936::toUtf8(gbkText); }
+
+// ---- Cell display ----
+
+struct Rendering {
+  const char* format;
+  double value;
+  XlDateTime date;
+  const char* shown;  // UTF-8
+};
+
+TEST(CellDisplay, NumbersAreRenderedByTheFormatsTheTableKnows) {
+  const XlDateTime jan5{2023, 1, 5, 0, 0, 0};
+  const XlDateTime afternoon{1900, 1, 0, 13, 5, 0};
+  const XlDateTime morning{1900, 1, 0, 9, 30, 0};
+  const XlDateTime midnight{1900, 1, 0, 0, 30, 0};
+  const Rendering cases[] = {
+      {"10", 0.256, {}, "25.6%"},
+      {"9", 0.5, {}, "50%"},
+      {"0.0000%", -0.125, {}, "-12.5%"},
+      {"14", 44931, jan5, "2023-1-5"},
+      {"31", 44931, jan5, "2023年1月5日"},
+      {"58", 44931, jan5, "1月5日"},
+      // The 24-hour clock, as the workbook shows the time.
+      {"20", 0.5451388888888888, afternoon, "13:05"},
+      {"h:mm;@", 0.5451388888888888, afternoon, "13:05"},
+      {"20", 0.3958333333333333, morning, "9:30"},
+      {"20", 0.0208333333333333, midnight, "0:30"},
+      {"32", 0.3958333333333333, morning, "9时30分"},
+      {"32", 0.5451388888888888, afternoon, "13时05分"},
+      {"0.00_ ", 3.14159, {}, "3.14"},
+      {"0.00_ ", 2.675, {}, "2.68"},  // stored as 2.67499999...; shown as the workbook does
+      {"0.00_ ", -2.675, {}, "-2.68"},
+      {"0.00_ ", 2.5, {}, "2.5"},  // trailing zeros go
+      {"0.0_ ", 0.05, {}, "0.1"},
+      {"0.000_ ", 1.0005, {}, "1.001"},
+      {"0.0000_ ", 123456.789012, {}, "123456.789"},
+      {"0", 3.14159, {}, "3.14159"},  // no rule: the basic text
+      {"0.00", 3.14159, {}, "3.14159"},
+  };
+  for (const auto& c : cases) {
+    const std::string basic = numberText(c.value);
+    EXPECT_EQ(utf8(importer::renderNumberCell(basic, c.value, c.date, c.format)), c.shown)
+        << "format " << c.format << ", value " << c.value;
+  }
+}
+
+// ---- Loading a worksheet ----
+
+const fs::path kQbank = fs::path(QUORVIX_FIXTURES) / "qbank";
+
+class SheetLoading : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { fs::create_directories(libraryFolder()); }
+  static fs::path libraryFolder() { return fs::temp_directory_path() / "quorvix-sheet-loading"; }
+
+  importer::MemoryTable load(const fs::path& workbook, importer::SheetLoadOptions options = {}) {
+    auto table = importer::MemoryTable::withImportColumns();
+    options.rebuildColumns = false;
+    options.hideLibraryFile = false;
+    EXPECT_TRUE(importer::loadSheetIntoTable(workbook, table, options, libraryFolder()))
+        << workbook;
+    return table;
+  }
+
+  // The table row of an Excel row of the question-bank workbooks (header in row 1).
+  static int tableRow(int excelRow) { return excelRow - 2; }
+};
+
+TEST_F(SheetLoading, TheQuestionBankWorkbooksFillTheTableAlike) {
+  for (const char* name :
+       {"qbank_small.xlsx", "qbank_small.xls", "qbank_small.lo.xlsx", "qbank_small.lo.xls"}) {
+    SCOPED_TRACE(name);
+    auto table = load(kQbank / name);
+    ASSERT_EQ(table.columnCount(), 4);
+    EXPECT_EQ(utf8(table.columnTitle(3)), "备注");  // the header row names the columns
+    ASSERT_EQ(table.rowCount(), 201);               // 200 questions and one empty row
+    EXPECT_EQ(table.cell(0, 0), "1");
+    EXPECT_EQ(utf8(table.cell(0, 2)), "A．脂质、RNA");
+    EXPECT_EQ(utf8(table.cell(tableRow(55), 2)), "25.6%");
+    EXPECT_EQ(utf8(table.cell(tableRow(56), 2)), "25.6%");
+    EXPECT_EQ(utf8(table.cell(tableRow(57), 2)), "2023-1-5");
+    EXPECT_EQ(utf8(table.cell(tableRow(61), 2)), "13:05");
+    EXPECT_EQ(utf8(table.cell(tableRow(62), 2)), "13:05");
+    EXPECT_EQ(utf8(table.cell(tableRow(64), 2)), "3.14");
+    EXPECT_EQ(table.cell(tableRow(75), 2), "TRUE");
+    EXPECT_EQ(table.cell(tableRow(76), 2), "FALSE");
+    EXPECT_EQ(table.cell(tableRow(77), 2), "");  // an error shows nothing
+    EXPECT_EQ(table.cell(tableRow(78), 2), "0.3");
+    EXPECT_EQ(table.cell(tableRow(80), 2), "1.234567890123e+15");
+    EXPECT_EQ(table.cell(tableRow(81), 1), "12345");
+    EXPECT_EQ(table.cell(tableRow(94), 1), "");
+  }
+}
+
+TEST_F(SheetLoading, TheBuiltInChineseDateAndTimeFormatsShowAsWritten) {
+  // LibreOffice rewrites these three as other formats, so only the originals carry them.
+  for (const char* name : {"qbank_small.xlsx", "qbank_small.xls"}) {
+    SCOPED_TRACE(name);
+    auto table = load(kQbank / name);
+    EXPECT_EQ(utf8(table.cell(tableRow(58), 2)), "2023年1月5日");
+    EXPECT_EQ(utf8(table.cell(tableRow(59), 2)), "1月5日");
+    EXPECT_EQ(utf8(table.cell(tableRow(63), 2)), "9时30分");
+  }
+}
+
+TEST_F(SheetLoading, OptionsPickTheSheetTheHeaderAndTheColumns) {
+  importer::SheetLoadOptions options;
+  options.sheetNumber = 2;  // the second sheet, "说明": two rows of one column
+  auto table = load(kQbank / "qbank_small.xlsx", options);
+  EXPECT_EQ(table.rowCount(), 1);
+  EXPECT_EQ(utf8(table.columnTitle(1)), "题目");  // a one-column sheet leaves the others
+
+  options.sheetNumber = 3;  // no such sheet: the first
+  EXPECT_EQ(load(kQbank / "qbank_small.xlsx", options).rowCount(), 201);
+
+  options.sheetNumber = 2;
+  options.headerRow = false;
+  table = load(kQbank / "qbank_small.xlsx", options);
+  EXPECT_EQ(table.rowCount(), 2);
+  EXPECT_EQ(utf8(table.columnTitle(0)), "序号");
+
+  importer::MemoryTable rebuilt({"x"});
+  importer::SheetLoadOptions rebuild;
+  rebuild.hideLibraryFile = false;
+  ASSERT_TRUE(
+      importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", rebuilt, rebuild, libraryFolder()));
+  EXPECT_EQ(rebuilt.columnCount(), 4);
+  EXPECT_EQ(utf8(rebuilt.columnTitle(1)), "题目");
+}
+
+TEST_F(SheetLoading, ANonWorkbookFailsAndLeavesTheTableAsItWas) {
+  banktest::TempDir temp;
+  banktest::writeBytes(temp / "notes.xlsx", "just some text\n");
+  auto table = importer::MemoryTable::withImportColumns();
+  table.setCell(table.appendRow(), 1, "kept");
+  importer::SheetLoadOptions options;
+  options.rebuildColumns = false;
+  EXPECT_FALSE(importer::loadSheetIntoTable(temp / "notes.xlsx", table, options, libraryFolder()));
+  EXPECT_FALSE(importer::loadSheetIntoTable(temp / "missing.xls", table, options, libraryFolder()));
+  EXPECT_EQ(table.rowCount(), 1);
+}
+
+TEST_F(SheetLoading, AFullTableStopsWhenItsWindowGoesAway) {
+  class ClosingTable final : public importer::ImportTable {
+   public:
+    int columnCount() const override { return memory.columnCount(); }
+    void rebuildColumns(int count, int width) override { memory.rebuildColumns(count, width); }
+    void setColumnTitle(int c, const std::string& t) override { memory.setColumnTitle(c, t); }
+    int rowCount() const override { return memory.rowCount(); }
+    int appendRow() override { return memory.appendRow(); }
+    void deleteRow(int row) override { memory.deleteRow(row); }
+    void deleteAllRows() override { memory.deleteAllRows(); }
+    std::string cell(int r, int c) const override { return memory.cell(r, c); }
+    void setCell(int r, int c, const std::string& t) override { memory.setCell(r, c, t); }
+    bool letMessagesRun() override { return ++calls < 10; }
+    importer::MemoryTable memory = importer::MemoryTable::withImportColumns();
+    int calls = 0;
+  } table;
+  importer::SheetLoadOptions options;
+  options.rebuildColumns = false;
+  EXPECT_FALSE(
+      importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", table, options, libraryFolder()));
+  EXPECT_EQ(table.rowCount(), 3);
+}
+
+// ---- De-duplication ----
+
+importer::MemoryTable tableOf(const std::vector<std::vector<std::string>>& rows) {
+  auto table = importer::MemoryTable::withImportColumns();
+  for (const auto& cells : rows) {
+    int row = table.appendRow();
+    for (int c = 0; c < int(cells.size()); ++c) table.setCell(row, c, cells[std::size_t(c)]);
+  }
+  return table;
+}
+
+std::vector<std::string> column(const importer::MemoryTable& table, int c) {
+  std::vector<std::string> cells;
+  for (int row = 0; row < table.rowCount(); ++row) cells.push_back(table.cell(row, c));
+  return cells;
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(Deduplication, KeepsFirstOccurrencesInOrderAndRenumbers) {
+  auto table = tableOf({{"7", "q", "a", "x"},
+                        {"8", "q", "a", "y"},  // same pair: removed whatever 0 and 3 hold
+                        {"9", "q", "b"},       // same question, other answer: kept
+                        {"", "q", "a"},        // third of the pair
+                        {"", "", ""},          // empty rows count as one pair
+                        {"", "", ""},
+                        {"", "q\x81", "a"},  // "q" + a lone lead byte: another text
+                        {"", "qa", ""}});    // not the pair ("q", "a") run together
+  EXPECT_EQ(importer::deduplicateTable(table), 3);
+  EXPECT_EQ(column(table, 1), (Strings{"q", "q", "", "q\x81", "qa"}));
+  EXPECT_EQ(column(table, 2), (Strings{"a", "b", "", "a", ""}));
+  EXPECT_EQ(column(table, 0), (Strings{"1", "2", "3", "4", "5"}));
+  EXPECT_EQ(table.cell(0, 3), "x");
+}
+
+// ---- Import into a bank ----
+
+class BankImport : public ::testing::Test {
+ protected:
+  BankImport() {
+    path = temp / "bank.edb";
+    EXPECT_TRUE(database.createDatabase(path, bank::bankSchema()));
+  }
+
+  importer::ImportCounts importRows(importer::MemoryTable& table) {
+    EXPECT_TRUE(database.openDatabase(path));
+    importer::BankPairs held;
+    EXPECT_TRUE(held.load(database));
+    auto counts = importer::importTableRows(database, held, table);
+    database.closeDatabase(path);
+    return counts;
+  }
+
+  std::vector<std::pair<std::string, std::string>> records() {
+    std::vector<std::pair<std::string, std::string>> out;
+    bank::RecordDatabase reader;
+    EXPECT_TRUE(reader.openDatabase(path));
+    reader.scanRecords({bank::kQuestionField, bank::kAnswerField}, [&](const bank::ScanRow& row) {
+      out.emplace_back((*row.texts)[0], (*row.texts)[1]);
+      return true;
+    });
+    return out;
+  }
+
+  banktest::TempDir temp;
+  fs::path path;
+  bank::RecordDatabase database;
+};
+
+TEST_F(BankImport, AppendsNewPairsAndSkipsHeldOnesOnEveryRun) {
+  auto table = tableOf({{"1", "q1", "a1"}, {"2", "q1", "a2"}, {"3", "q2", "a1"}});
+  auto first = importRows(table);
+  EXPECT_EQ(first.imported, 3);
+  EXPECT_EQ(first.skipped, 0);
+  EXPECT_EQ(utf8(table.cell(2, 3)), "导入成功");
+
+  auto again = importRows(table);
+  EXPECT_EQ(again.imported, 0);
+  EXPECT_EQ(again.skipped, 3);
+  EXPECT_EQ(column(table, 3), (Strings(3, gbk("重复内容"))));
+  EXPECT_EQ(records().size(), 3u);
+}
+
+TEST_F(BankImport, ATextLongerThanItsFieldCountsAsHeldByWhatTheBankKeeps) {
+  // 999 ASCII bytes then 誠 (D5 5C): the field keeps 999 bytes, never half a character.
+  const std::string longQuestion = std::string(999, 'x') + "\xD5\x5C" + "tail";
+  auto table = tableOf({{"1", longQuestion, "a"}});
+  EXPECT_EQ(importRows(table).imported, 1);
+  auto again = importRows(table);
+  EXPECT_EQ(again.skipped, 1);
+  EXPECT_EQ(again.imported, 0);
+  ASSERT_EQ(records().size(), 1u);
+  EXPECT_EQ(records()[0].first, std::string(999, 'x'));
+}
+
+TEST_F(BankImport, FieldsGoWhereTheBankHasThem) {
+  // A bank made elsewhere with the answer field first and a third field.
+  bank::RecordDatabase other;
+  auto swapped = temp / "swapped.edb";
+  ASSERT_TRUE(other.createDatabase(swapped, {{bank::kAnswerField, bank::kText, 100},
+                                             {"x", bank::kText, 10},
+                                             {bank::kQuestionField, bank::kText, 100}}));
+  ASSERT_TRUE(other.openDatabase(swapped));
+  importer::BankPairs held;
+  ASSERT_TRUE(held.load(other));
+  auto table = tableOf({{"1", "question", "answer"}});
+  EXPECT_EQ(importer::importTableRows(other, held, table).imported, 1);
+  ASSERT_TRUE(other.goTo(1));
+  EXPECT_EQ(other.readField(bank::kQuestionField), "question");
+  EXPECT_EQ(other.readField(bank::kAnswerField), "answer");
+}
+
+TEST_F(BankImport, ABankWithoutTheTwoTextFieldsCannotBeImportedInto) {
+  bank::RecordDatabase other;
+  auto wrong = temp / "wrong.edb";
+  ASSERT_TRUE(other.createDatabase(wrong, {{"name", bank::kText, 100}}));
+  ASSERT_TRUE(other.openDatabase(wrong));
+  importer::BankPairs held;
+  EXPECT_FALSE(held.load(other));
+}
+
+TEST_F(BankImport, AFailedAppendIsReportedNotCountedAsImported) {
+  auto table = tableOf({{"1", "q", "a"}, {"2", "q2", "a2"}});
+  ASSERT_TRUE(database.openDatabase(path));
+  importer::BankPairs held;
+  ASSERT_TRUE(held.load(database));
+  database.closeDatabase(path);  // nothing current: every append fails
+  auto counts = importer::importTableRows(database, held, table);
+  EXPECT_EQ(counts.failed, 2);
+  EXPECT_EQ(counts.imported, 0);
+  EXPECT_EQ(utf8(table.cell(0, 3)), "导入失败");
+}
+
+}  // namespace
