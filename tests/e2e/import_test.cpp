@@ -63,8 +63,9 @@ struct ImportFormParts {
     HWND edit = nullptr;
     bool shown = waitUntil(
         [&] {
+          // Not the edit part of a combo box: the name box of its own.
           for (HWND candidate : e2e::childrenOfClass(window, L"Edit")) {
-            if (IsWindowVisible(candidate)) edit = candidate;
+            if (IsWindowVisible(candidate) && GetParent(candidate) == window) edit = candidate;
           }
           return edit != nullptr;
         },
@@ -97,6 +98,9 @@ std::filesystem::path copyWorkbook(const Program& program) {
   auto source = e2e::fromBuildPath(QUORVIX_FIXTURES) / L"qbank" / kWorkbook;
   auto copy = program.folder() / kWorkbook;
   std::filesystem::copy_file(source, copy, std::filesystem::copy_options::overwrite_existing);
+  // The shared fixture is read-only; so would be the copy, and the next run could not clear
+  // the run folder.
+  SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
   return copy;
 }
 
@@ -223,6 +227,7 @@ TEST(ImportForm, ImportsIntoANewBankOnceAndFindsEveryRowThereTheSecondTime) {
   ASSERT_NE(done, nullptr) << "no message at the end of the import";
   EXPECT_EQ(e2e::messageBoxText(done), doneMessage(0, kept));
   e2e::keepScreenshot(window, "6-import-done");
+  e2e::keepScreenshot(done, "7-import-done-message");
   e2e::answerMessageBox(done, IDOK);
   ASSERT_TRUE(waitUntil([&] { return gone(done) && form.idle(); }, 10000));
 
