@@ -1,11 +1,12 @@
 // Quorvix.exe under Wine filling a bank from a real workbook: the open-file dialog, the table the
 // first worksheet is loaded into (titles, cells, numbers shown as the workbook formats them), the
-// spreadsheet library written beside the program, the import into a new bank and a second import
-// of the same rows, and a cancelled dialog. The bank the import wrote is read back afterwards by
+// spreadsheet library written (or replaced) beside the program, the import into a new bank and a
+// second import of the same rows, a cancelled dialog and the refusals of the import. The bank the import wrote is read back afterwards by
 // the independent bank tool (see CMakeLists.txt).
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -259,7 +260,7 @@ TEST(ImportForm, ImportsIntoANewBankOnceAndFindsEveryRowThereTheSecondTime) {
   EXPECT_EQ(repeated, kept);
 }
 
-TEST(ImportForm, CancelledDialogLeavesAnEmptyTableAndRefusesToImportIt) {
+TEST(ImportForm, CancelledDialogEmptiesTheTableAndTheImportRefusesWhatItCannotDo) {
   Program program(e2e::runFolder());
   HWND window = openImportForm(program);
   ASSERT_NE(window, nullptr);
@@ -282,9 +283,26 @@ TEST(ImportForm, CancelledDialogLeavesAnEmptyTableAndRefusesToImportIt) {
   e2e::answerMessageBox(refusal, IDOK);
   ASSERT_TRUE(waitUntil([&] { return gone(refusal) && form.idle(); }, 10000));
 
+  // A file of the library's name that is not the library (no version) is replaced.
+  auto library = program.folder() / L"libxl.dll";
+  { std::ofstream(library, std::ios::binary) << "not a library"; }
+  ASSERT_TRUE(loadWorkbook(program, form, copyWorkbook(program)));
+  EXPECT_EQ(fileVersion(library), L"4.0.0.0");
+  EXPECT_TRUE(GetFileAttributesW(library.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+
+  // A new bank needs a name; the table stays as it was.
+  ASSERT_TRUE(form.chooseNewBank(L""));
+  e2e::click(form.import);
+  refusal = waitForMessageBox(program, L"信息：", 10000);
+  ASSERT_NE(refusal, nullptr) << "no refusal for a new bank without a name";
+  EXPECT_EQ(e2e::messageBoxText(refusal), L"请输入要新建的  数据库名称  ！");
+  e2e::answerMessageBox(refusal, IDOK);
+  ASSERT_TRUE(waitUntil([&] { return gone(refusal) && form.idle(); }, 10000));
+  EXPECT_EQ(form.rows(), kWorkbookRows);
+  EXPECT_TRUE(std::filesystem::is_empty(program.folder() / L"题库"));
+
   // A filled table is emptied by opening again, also when the dialog is then cancelled; the
   // titles the workbook gave stay.
-  ASSERT_TRUE(loadWorkbook(program, form, copyWorkbook(program)));
   e2e::click(form.open);
   ASSERT_TRUE(e2e::cancelOpenDialog(program.id()));
   ASSERT_TRUE(waitUntil([&] { return form.idle(); }, 10000));
