@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <cstring>
+#include <cwchar>
 
 namespace e2e {
 namespace {
@@ -91,6 +92,74 @@ std::vector<std::uint32_t> grab(const RECT& area, HBITMAP bitmap) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return pixels;
+}
+
+
+// Memory in another process for a message that points to a buffer: the list view copies its
+// texts into the caller's address space, so the address must be valid over there.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND window, SIZE_T bytes) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    target_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                          process);
+    if (target_) {
+      address_ = VirtualAllocEx(target_, nullptr, bytes, MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+    }
+  }
+  ~RemoteBuffer() {
+    if (address_) VirtualFreeEx(target_, address_, 0, MEM_RELEASE);
+    if (target_) CloseHandle(target_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+  bool ready() const { return address_ != nullptr; }
+  char* at(SIZE_T offset) const { return static_cast<char*>(address_) + offset; }
+  bool write(SIZE_T offset, const void* data, SIZE_T bytes) const {
+    SIZE_T done = 0;
+    return WriteProcessMemory(target_, at(offset), data, bytes, &done) && done == bytes;
+  }
+  bool read(SIZE_T offset, void* data, SIZE_T bytes) const {
+    SIZE_T done = 0;
+    return ReadProcessMemory(target_, at(offset), data, bytes, &done) && done == bytes;
+  }
+  std::wstring readText(SIZE_T offset, SIZE_T chars) const {
+    std::wstring text(chars, L'\0');
+    if (chars && !read(offset, text.data(), chars * sizeof(wchar_t))) return {};
+    return text;
+  }
+
+ private:
+  HANDLE target_ = nullptr;
+  void* address_ = nullptr;
+};
+
+// Room for the longest cell the tables hold; longer texts come back cut.
+constexpr int kListTextChars = 32768;
+
+bool sendWithin(HWND window, UINT message, WPARAM w, LPARAM l, DWORD_PTR* result) {
+  return SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG, 5000, result) != 0;
+}
+
+// The file-name box of an open-file dialog: the combo box of explorer-style dialogs, the edit
+// box of the older ones.
+HWND fileNameControl(HWND dialog) {
+  for (HWND child : childrenOf(dialog)) {
+    int id = GetDlgCtrlID(child);
+    if (id == 0x47C || id == 0x480) return child;
+  }
+  return nullptr;
+}
+
+bool closedOrHidden(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
+
+HWND waitForOpenFileDialog(DWORD process) {
+  HWND dialog = nullptr;
+  waitUntil([&] { return (dialog = openFileDialog(process)) != nullptr; }, 15000);
+  return dialog;
 }
 
 }  // namespace
@@ -232,6 +301,97 @@ std::wstring messageBoxText(HWND box) {
 }
 
 void answerMessageBox(HWND box, int buttonId) { click(GetDlgItem(box, buttonId)); }
+
+int listRowCount(HWND list) {
+  DWORD_PTR count = 0;
+  if (!sendWithin(list, LVM_GETITEMCOUNT, 0, 0, &count)) return -1;
+  return int(count);
+}
+
+std::vector<std::wstring> listColumnTitles(HWND list) {
+  std::vector<std::wstring> titles;
+  DWORD_PTR header = 0;
+  DWORD_PTR count = 0;
+  if (!sendWithin(list, LVM_GETHEADER, 0, 0, &header) || !header ||
+      !sendWithin(HWND(header), HDM_GETITEMCOUNT, 0, 0, &count)) {
+    return titles;
+  }
+  constexpr SIZE_T kChars = 1024;
+  RemoteBuffer remote(list, sizeof(LVCOLUMNW) + kChars * sizeof(wchar_t));
+  if (!remote.ready()) return titles;
+  for (int column = 0; column < int(count); ++column) {
+    LVCOLUMNW query{};
+    query.mask = LVCF_TEXT;
+    query.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(LVCOLUMNW)));
+    query.cchTextMax = int(kChars);
+    std::vector<wchar_t> empty(kChars, L'\0');
+    DWORD_PTR ok = 0;
+    LVCOLUMNW answer{};
+    if (!remote.write(0, &query, sizeof(query)) ||
+        !remote.write(sizeof(LVCOLUMNW), empty.data(), kChars * sizeof(wchar_t)) ||
+        !sendWithin(list, LVM_GETCOLUMNW, WPARAM(column), LPARAM(remote.at(0)), &ok) || !ok ||
+        !remote.read(0, &answer, sizeof(answer))) {
+      titles.emplace_back();
+      continue;
+    }
+    // The list may answer with a pointer to its own copy of the title instead of filling ours.
+    SIZE_T offset = SIZE_T(reinterpret_cast<char*>(answer.pszText) - remote.at(0));
+    std::wstring title;
+    if (offset == sizeof(LVCOLUMNW)) {
+      title = remote.readText(offset, kChars);
+      title.resize(wcsnlen(title.c_str(), kChars));
+    }
+    titles.push_back(title);
+  }
+  return titles;
+}
+
+std::wstring listCellText(HWND list, int row, int column) {
+  RemoteBuffer remote(list, sizeof(LVITEMW) + kListTextChars * sizeof(wchar_t));
+  if (!remote.ready()) return {};
+  LVITEMW query{};
+  query.iSubItem = column;
+  query.pszText = reinterpret_cast<wchar_t*>(remote.at(sizeof(LVITEMW)));
+  query.cchTextMax = kListTextChars;
+  DWORD_PTR length = 0;
+  if (!remote.write(0, &query, sizeof(query)) ||
+      !sendWithin(list, LVM_GETITEMTEXTW, WPARAM(row), LPARAM(remote.at(0)), &length) ||
+      length >= DWORD_PTR(kListTextChars)) {
+    return {};
+  }
+  return remote.readText(sizeof(LVITEMW), SIZE_T(length));
+}
+
+HWND openFileDialog(DWORD process) {
+  for (HWND window : topLevelWindows(process)) {
+    if (classOf(window) == L"#32770" && fileNameControl(window)) return window;
+  }
+  return nullptr;
+}
+
+bool chooseFileInOpenDialog(DWORD process, const std::wstring& path) {
+  HWND dialog = waitForOpenFileDialog(process);
+  if (!dialog) return false;
+  HWND name = fileNameControl(dialog);
+  // A combo box takes the text into its edit part.
+  auto edits = childrenOfClass(name, L"Edit");
+  HWND target = edits.empty() ? name : edits[0];
+  if (!waitUntil([&] {
+        setText(target, path);
+        return textOf(target) == path;
+      }, 5000)) {
+    return false;
+  }
+  click(GetDlgItem(dialog, IDOK));
+  return waitUntil([&] { return closedOrHidden(dialog); }, 10000);
+}
+
+bool cancelOpenDialog(DWORD process) {
+  HWND dialog = waitForOpenFileDialog(process);
+  if (!dialog) return false;
+  click(GetDlgItem(dialog, IDCANCEL));
+  return waitUntil([&] { return closedOrHidden(dialog); }, 10000);
+}
 
 bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
   DWORD start = GetTickCount();

@@ -43,6 +43,21 @@ std::wstring messageBoxText(HWND box);
 // Presses one of the box's buttons (IDOK, IDCANCEL, ...).
 void answerMessageBox(HWND box, int buttonId);
 
+// A report-style list (SysListView32) of another process: its rows, its column titles and the
+// text of one cell. The texts are copied out through buffers placed in that process.
+int listRowCount(HWND list);
+std::vector<std::wstring> listColumnTitles(HWND list);
+std::wstring listCellText(HWND list, int row, int column);
+
+// The system's open-file dialog of the process (a #32770 box with a file-name control), or
+// nullptr while none is shown.
+HWND openFileDialog(DWORD process);
+// Waits for the open-file dialog, types the full path into its file-name box and presses
+// Open; true once the dialog has closed.
+bool chooseFileInOpenDialog(DWORD process, const std::wstring& path);
+// Waits for the open-file dialog and presses Cancel; true once the dialog has closed.
+bool cancelOpenDialog(DWORD process);
+
 // Polls `done` until it holds or timeoutMs has passed; true when it held.
 bool waitUntil(const std::function<bool()>& done, DWORD timeoutMs = 30000);
 
