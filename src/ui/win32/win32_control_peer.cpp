@@ -155,6 +155,9 @@ LRESULT CALLBACK Win32ControlPeer::subclassProc(HWND window, UINT message, WPARA
         return TRUE;
       }
       break;
+    case kResumeRedraw:
+      peer->resumeRedraw();
+      return 0;
     case WM_MOUSEMOVE:
       if (peer->definition_.kind == ControlKind::Label ||
           peer->definition_.kind == ControlKind::TransparentLabel) {

@@ -12,6 +12,24 @@ constexpr int kTitleLength = 260;
 
 }  // namespace
 
+// A visible list repaints itself, scroll bar included, at every row added or removed, which
+// under some window systems costs milliseconds a row. Changes made in a run of program code
+// are drawn once instead, when the message loop next runs (a loading loop lets it run every
+// few milliseconds, so the rows still appear as they come).
+void Win32ControlPeer::holdRedrawUntilIdle() {
+  if (redrawHeld_ || !IsWindowVisible(window_)) return;
+  redrawHeld_ = true;
+  SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+  PostMessageW(window_, kResumeRedraw, 0, 0);
+}
+
+void Win32ControlPeer::resumeRedraw() {
+  if (!redrawHeld_) return;
+  redrawHeld_ = false;
+  SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 void Win32ControlPeer::setSelectedIndex(int index) {
   if (definition_.kind == ControlKind::ComboBox) {
     SendMessageW(window_, CB_SETCURSEL, WPARAM(index), 0);
@@ -35,9 +53,10 @@ int Win32ControlPeer::selectedIndex() const {
   return ListView_GetNextItem(window_, -1, LVNI_SELECTED);
 }
 
+// Rows and columns change only through this peer (the user cannot add or remove any), so
+// their counts are kept here rather than asked of the control at every cell.
 int Win32ControlPeer::columnCount() const {
-  if (definition_.kind != ControlKind::ListView) return 0;
-  return Header_GetItemCount(ListView_GetHeader(window_));
+  return definition_.kind == ControlKind::ListView ? columns_ : 0;
 }
 
 void Win32ControlPeer::addColumn(const std::string& title, int width) {
@@ -48,13 +67,14 @@ void Win32ControlPeer::addColumn(const std::string& title, int width) {
   column.pszText = text.data();
   column.cx = width;
   column.iSubItem = columnCount();
-  SendMessageW(window_, LVM_INSERTCOLUMNW, WPARAM(column.iSubItem),
-               reinterpret_cast<LPARAM>(&column));
+  if (SendMessageW(window_, LVM_INSERTCOLUMNW, WPARAM(column.iSubItem),
+                   reinterpret_cast<LPARAM>(&column)) >= 0)
+    ++columns_;
 }
 
 void Win32ControlPeer::deleteColumn(int column) {
   if (definition_.kind == ControlKind::ListView && column >= 0 && column < columnCount()) {
-    ListView_DeleteColumn(window_, column);
+    if (ListView_DeleteColumn(window_, column)) --columns_;
   }
 }
 
@@ -84,8 +104,7 @@ int Win32ControlPeer::columnWidth(int column) const {
 }
 
 int Win32ControlPeer::rowCount() const {
-  if (definition_.kind != ControlKind::ListView) return 0;
-  return ListView_GetItemCount(window_);
+  return definition_.kind == ControlKind::ListView ? rows_ : 0;
 }
 
 int Win32ControlPeer::appendRow() {
@@ -95,23 +114,26 @@ int Win32ControlPeer::appendRow() {
   item.mask = LVIF_TEXT;
   item.iItem = rowCount();
   item.pszText = empty;
+  holdRedrawUntilIdle();
   ++quietSelection_;
   int row = int(SendMessageW(window_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
   --quietSelection_;
+  if (row >= 0) ++rows_;
   return row;
 }
 
 void Win32ControlPeer::deleteRow(int row) {
   if (definition_.kind != ControlKind::ListView || row < 0 || row >= rowCount()) return;
+  holdRedrawUntilIdle();
   ++quietSelection_;
-  ListView_DeleteItem(window_, row);
+  if (ListView_DeleteItem(window_, row)) --rows_;
   --quietSelection_;
 }
 
 void Win32ControlPeer::deleteAllRows() {
   if (definition_.kind != ControlKind::ListView) return;
   ++quietSelection_;
-  ListView_DeleteAllItems(window_);
+  if (ListView_DeleteAllItems(window_)) rows_ = 0;
   --quietSelection_;
 }
 
@@ -124,6 +146,7 @@ void Win32ControlPeer::setCell(int row, int column, const std::string& text) {
   LVITEMW item{};
   item.iSubItem = column;
   item.pszText = shown.data();
+  holdRedrawUntilIdle();
   SendMessageW(window_, LVM_SETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&item));
 }
 
@@ -134,7 +157,8 @@ std::string Win32ControlPeer::cell(int row, int column) const {
   }
   // The control copies at most the buffer's size and says how much it copied: grow until the
   // text fits with room to spare.
-  for (std::size_t size = 256;; size *= 4) {
+  // Most cells fit the first buffer, so most reads take one message.
+  for (std::size_t size = 4096;; size *= 4) {
     std::wstring text(size, L'\0');
     LVITEMW item{};
     item.iSubItem = column;
@@ -149,6 +173,13 @@ std::string Win32ControlPeer::cell(int row, int column) const {
   }
 }
 
-void Win32ControlPeer::repaint() { InvalidateRect(window_, nullptr, TRUE); }
+void Win32ControlPeer::repaint() {
+  if (redrawHeld_) {
+    resumeRedraw();
+  } else {
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+  UpdateWindow(window_);
+}
 
 }  // namespace ui::win32

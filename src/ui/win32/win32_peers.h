@@ -94,6 +94,8 @@ class Win32ControlPeer final : public ControlPeer {
   void applySectionWidths();
   void resizeCanvas();
   void redrawBehind();
+  void holdRedrawUntilIdle();
+  void resumeRedraw();
 
   Control& control_;
   const ControlDef& definition_;
@@ -102,6 +104,9 @@ class Win32ControlPeer final : public ControlPeer {
   Rect requested_;                     // combo boxes report the height they were given
   std::vector<std::string> itemData_;  // combo boxes
   int quietSelection_ = 0;             // list views: the program is changing the selection
+  bool redrawHeld_ = false;            // list views: repainting waits for the message loop
+  int rows_ = 0;                       // list views
+  int columns_ = 0;                    // list views
   std::string picture_;
   HBITMAP background_ = nullptr;  // the decoded picture
   HBITMAP canvas_ = nullptr;      // drawing panels: what the panel shows
@@ -150,6 +155,7 @@ const wchar_t* canvasClassName();
 // Messages of this backend.
 inline constexpr UINT kDestroyLater = WM_APP + 1;  // lParam: the window to destroy
 inline constexpr UINT kRunPosted = WM_APP + 2;
+inline constexpr UINT kResumeRedraw = WM_APP + 3;  // to a list view whose redraw is held
 
 // Sends key-down messages to the form they belong to, then translates and dispatches.
 void dispatchMessage(MSG& message);
