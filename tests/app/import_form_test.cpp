@@ -33,8 +33,9 @@ class ImportFormTest : public apptest::BankWiringTest {
   ImportFormTest() { setRunDirVariable(runDir); }
   ~ImportFormTest() override { setRunDirVariable(fs::path()); }
 
-  app::ImportForm& toImport() {
-    backend.click(toChooser().按钮_导入题库);
+  app::ImportForm& toImport() { return toImportFrom(toChooser()); }
+  app::ImportForm& toImportFrom(app::BankChooserForm& chooser) {
+    backend.click(chooser.按钮_导入题库);
     backend.runPending();
     return only<app::ImportForm>();
   }
@@ -95,6 +96,27 @@ TEST_F(ImportFormTest, ACancelledOrUnreadableWorkbookLeavesAnEmptyTableWithItsTi
   EXPECT_EQ(form.超级列表框.rowCount(), 0);
   EXPECT_TRUE(buttonsOn(form));
   EXPECT_TRUE(backend.messages().empty());
+}
+
+TEST_F(ImportFormTest, LeavingTheFormDuringALoadStopsTheLoad) {
+  auto& form = toImport();
+  int rowsWhenGone = -1;
+  form.onDestroying = [&] { rowsWhenGone = form.超级列表框.rowCount(); };
+  backend.answerFileDialogs({kSmallBank});
+  backend.at(backend.now(), [&] { backend.click(form.按钮_返回题库选择); });
+  backend.click(form.按钮_打开);
+  backend.runPending();
+  EXPECT_GE(rowsWhenGone, 0);
+  EXPECT_LT(rowsWhenGone, 201);
+  only<app::BankChooserForm>();
+
+  auto& again = toImportFrom(only<app::BankChooserForm>());
+  backend.answerFileDialogs({kSmallBank});
+  backend.at(backend.now(), [&] { backend.closeBox(again); });
+  backend.click(again.按钮_打开);
+  backend.runPending();
+  EXPECT_EQ(ui::liveFormCount(), 0u);
+  EXPECT_EQ(backend.exitCode(), 0);
 }
 
 TEST_F(ImportFormTest, TheRadioButtonsSwitchBetweenTheTwoTargetControls) {
