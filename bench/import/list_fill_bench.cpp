@@ -4,6 +4,8 @@
 // messages run during the load, as the form does); the ratios of the times are reported.
 //
 //   list_fill_bench RUNDIR WORKBOOK    (a Windows program; run it under Wine with a display)
+#include <windows.h>
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +19,8 @@
 #include "import/table_import.h"
 #include "ui/toolkit.h"
 #include "ui/win32/win32_backend.h"
+// psapi.h needs the types windows.h defines.
+#include <psapi.h>
 
 namespace {
 
@@ -65,8 +69,11 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::filesystem::path runDir = argv[1], workbook = argv[2];
 
-  auto memory = importer::MemoryTable::withImportColumns();
-  const Times reference = loadAndImport(memory, runDir, workbook, "memory.edb");
+  Times reference;
+  {
+    auto rows = importer::MemoryTable::withImportColumns();
+    reference = loadAndImport(rows, runDir, workbook, "memory.edb");
+  }
 
   ui::win32::Win32Backend backend;
   ui::install(backend);
@@ -79,6 +86,9 @@ int wmain(int argc, wchar_t** argv) {
               shown.load, shown.load / reference.load);
   std::printf("import: in memory %6.2f s, from the list %6.2f s, ratio %5.1f\n", reference.import,
               shown.import, shown.import / reference.import);
+  PROCESS_MEMORY_COUNTERS memory{};
+  if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory))
+    std::printf("peak working set %.0f MB\n", double(memory.PeakWorkingSetSize) / (1 << 20));
   form.destroy();
   ui::uninstall();
   return 0;
