@@ -59,11 +59,11 @@ std::string renderNumberCell(std::string_view basicText, double value, const XlD
 }
 
 std::string tableCellText(const XlSheet& sheet, int row, int col) {
-  XlFormatRecord format;
-  std::string basic = sheet.readText(row, col, &format);
+  // Only number cells need their format, and of it only the number format.
+  std::string basic = sheet.readText(row, col);
   if (basic.empty() || sheet.cellType(row, col) != XlSheet::kNumber) return basic;
   return renderNumberCell(basic, sheet.readNum(row, col), sheet.readDate(row, col),
-                          format.numberFormat);
+                          sheet.numberFormat(row, col));
 }
 
 }  // namespace importer

@@ -95,13 +95,22 @@ XlFormatRecord XlSheet::cellFormat(int row, int col) const {
   return formatRecord(XLCALL(xlSheetCellFormatW)(sheet_, row, col));
 }
 
+std::string XlSheet::numberFormat(int row, int col) const {
+  if (!sheet_) return XlFormatRecord().numberFormat;
+  return numberFormatText(XLCALL(xlSheetCellFormatW)(sheet_, row, col));
+}
+
+std::string XlSheet::numberFormatText(FormatHandle format) const {
+  if (!format || !book_) return XlFormatRecord().numberFormat;
+  int id = XLCALL(xlFormatNumFormatW)(format);
+  return id < kFirstCustomFormat ? std::to_string(id)
+                                 : fromLibrary(XLCALL(xlBookCustomNumFormatW)(book_, id));
+}
+
 XlFormatRecord XlSheet::formatRecord(FormatHandle format) const {
   XlFormatRecord record;
   if (!format || !book_) return record;
-  int id = XLCALL(xlFormatNumFormatW)(format);
-  record.numberFormat = id < kFirstCustomFormat
-                            ? std::to_string(id)
-                            : fromLibrary(XLCALL(xlBookCustomNumFormatW)(book_, id));
+  record.numberFormat = numberFormatText(format);
   record.font = fontRecord(XLCALL(xlFormatFontW)(format));
   return record;
 }

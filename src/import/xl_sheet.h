@@ -36,6 +36,8 @@ class XlSheet {
   std::string readText(std::string_view address, XlFormatRecord* format = nullptr) const;
 
   XlFormatRecord cellFormat(int row, int col) const;
+  // The number-format text of the cell's format alone, as its format record holds it.
+  std::string numberFormat(int row, int col) const;
   XlFormatRecord formatRecord(FormatHandle format) const;
   XlFontRecord fontRecord(FontHandle font) const;
 
@@ -57,6 +59,7 @@ class XlSheet {
 
  private:
   void giveFormat(FormatHandle handle, XlFormatRecord* format) const;
+  std::string numberFormatText(FormatHandle format) const;
   bool scanFromCursor(int& row, int& col);
 
   // In the order the program's sheet object keeps them.
