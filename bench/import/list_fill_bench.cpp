@@ -48,14 +48,8 @@ Times loadAndImport(importer::ImportTable& table, const std::filesystem::path& r
   std::filesystem::remove(bankPath);
   bank::RecordDatabase database;
   times.import = secondsFor([&] {
-    if (!database.createDatabase(bankPath, bank::bankSchema()) || !database.openDatabase(bankPath))
-      return false;
-    importer::BankPairs held;
-    if (!held.load(database)) return false;
-    importer::deduplicateTable(table);
-    importer::importTableRows(database, held, table);
-    database.closeDatabase(bankPath);
-    return true;
+    return database.createDatabase(bankPath, bank::bankSchema()) &&
+           importer::importIntoBank(database, bankPath, table, {}).has_value();
   });
   return times;
 }

@@ -92,20 +92,15 @@ void importTable(ImportForm& form, bank::QuestionBank& bank, answer::SharedBank&
   bank.setTargetBankPath(path);
 
   shared.use([&](bank::RecordDatabase& database) {
-    if (database.isOpen(path)) database.closeDatabase(path);
-    if (!database.openDatabase(path)) return show(texts::kOpenFailed);
-    importer::BankPairs held;
-    if (!held.load(database)) {
-      database.closeDatabase(path);
-      return show(texts::kOpenFailed);
-    }
-    const int removed = importer::deduplicateTable(table);
-    ui::timedMessageBox(gbk(texts::kDuplicatesRemovedBefore) + std::to_string(removed) +
-                            gbk(texts::kDuplicatesRemovedAfter),
-                        gbk(texts::kNoticeCaption), ui::mb::kOk, 2000);
-    const auto counts = importer::importTableRows(database, held, table);
-    database.closeDatabase(path);
-    ui::messageBox(doneText(counts));
+    const auto counts = importer::importIntoBank(database, path, table, [](int removed) {
+      ui::timedMessageBox(gbk(texts::kDuplicatesRemovedBefore) + std::to_string(removed) +
+                              gbk(texts::kDuplicatesRemovedAfter),
+                          gbk(texts::kNoticeCaption), ui::mb::kOk, 2000);
+    });
+    if (counts)
+      ui::messageBox(doneText(*counts));
+    else
+      show(texts::kOpenFailed);
   });
 }
 

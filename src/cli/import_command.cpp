@@ -79,23 +79,20 @@ int runImport(const Context& context) {
   if (!std::filesystem::is_regular_file(path, ec) &&
       !database.createDatabase(path, bank::bankSchema()))
     return reportEngineError("import", path, database.lastError());
-  if (!database.openDatabase(path)) return reportEngineError("import", path, database.lastError());
-  importer::BankPairs held;
-  if (!held.load(database)) return reportEngineError("import", path, database.lastError());
-
-  const int removed = importer::deduplicateTable(table);
-  const auto counts = importer::importTableRows(database, held, table);
-  database.closeDatabase(path);
+  int removed = 0;
+  const auto counts =
+      importer::importIntoBank(database, path, table, [&](int count) { removed = count; });
+  if (!counts) return reportEngineError("import", path, database.lastError());
 
   printRows(table, json);
   if (json) {
     std::printf("{\"removed\":%d,\"skipped\":%d,\"imported\":%d,\"failed\":%d}\n", removed,
-                counts.skipped, counts.imported, counts.failed);
+                counts->skipped, counts->imported, counts->failed);
   } else {
     std::printf("removed %d repeated rows; skipped %d held pairs; imported %d; failed %d\n",
-                removed, counts.skipped, counts.imported, counts.failed);
+                removed, counts->skipped, counts->imported, counts->failed);
   }
-  return counts.failed > 0 ? 1 : 0;
+  return counts->failed > 0 ? 1 : 0;
 }
 
 }  // namespace

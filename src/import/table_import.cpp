@@ -88,9 +88,9 @@ ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, Im
   static const std::string failed = cp936::fromUtf8(texts::kRowFailed);
   // One value per field of the bank, in its order; the two texts go where their fields are.
   const bank::Layout* layout = database.layout();
-  std::vector<std::string> values(layout ? layout->fields.size() : 2);
-  const int questionAt = layout ? layout->fieldIndex(bank::kQuestionField) : 0;
-  const int answerAt = layout ? layout->fieldIndex(bank::kAnswerField) : 1;
+  std::vector<std::string> values(layout ? layout->fields.size() : 0);
+  const int questionAt = layout ? layout->fieldIndex(bank::kQuestionField) : -1;
+  const int answerAt = layout ? layout->fieldIndex(bank::kAnswerField) : -1;
   auto append = [&](const std::string& question, const std::string& answer) {
     if (questionAt < 0 || answerAt < 0) return false;
     values[std::size_t(questionAt)] = question;
@@ -113,6 +113,23 @@ ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, Im
       ++counts.failed;
     }
   }
+  return counts;
+}
+
+std::optional<ImportCounts> importIntoBank(bank::RecordDatabase& database,
+                                           const std::filesystem::path& path, ImportTable& table,
+                                           const std::function<void(int removed)>& deduplicated) {
+  if (database.isOpen(path)) database.closeDatabase(path);
+  if (!database.openDatabase(path)) return std::nullopt;
+  BankPairs held;
+  if (!held.load(database)) {
+    database.closeDatabase(path);
+    return std::nullopt;
+  }
+  const int removed = deduplicateTable(table);
+  if (deduplicated) deduplicated(removed);
+  const ImportCounts counts = importTableRows(database, held, table);
+  database.closeDatabase(path);
   return counts;
 }
 

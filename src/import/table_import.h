@@ -1,6 +1,9 @@
 // Importing an import table into a question bank: repeated rows removed from the table, then
 // every row appended as a record unless the bank already holds its question/answer pair.
 #pragma once
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -47,5 +50,13 @@ class BankPairs {
 // `held` was loaded from: each row is appended unless its pair is held, and its result goes
 // into column 3. Appended pairs join `held`.
 ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, ImportTable& table);
+
+// The whole import into the bank at `path`: closes the bank when it is open, opens it, removes
+// the table's repeated rows and tells `deduplicated` how many went, imports the rows and closes
+// the bank. Nothing when the bank cannot be opened or has not the two text fields (the
+// database's lastError says why when it knows).
+std::optional<ImportCounts> importIntoBank(bank::RecordDatabase& database,
+                                           const std::filesystem::path& path, ImportTable& table,
+                                           const std::function<void(int removed)>& deduplicated);
 
 }  // namespace importer
