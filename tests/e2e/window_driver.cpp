@@ -94,7 +94,6 @@ std::vector<std::uint32_t> grab(const RECT& area, HBITMAP bitmap) {
   return pixels;
 }
 
-
 // Memory in another process for a message that points to a buffer: the list view copies its
 // texts into the caller's address space, so the address must be valid over there.
 class RemoteBuffer {
@@ -102,11 +101,10 @@ class RemoteBuffer {
   RemoteBuffer(HWND window, SIZE_T bytes) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    target_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                          process);
+    target_ =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
     if (target_) {
-      address_ = VirtualAllocEx(target_, nullptr, bytes, MEM_COMMIT | MEM_RESERVE,
-                                PAGE_READWRITE);
+      address_ = VirtualAllocEx(target_, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
   }
   ~RemoteBuffer() {
@@ -220,32 +218,15 @@ std::vector<HWND> childrenOfClass(HWND parent, const std::wstring& className) {
 void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 std::wstring statusText(HWND statusBar, int section) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(statusBar, &process);
-  HANDLE target =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process);
-  if (!target) return {};
-  std::wstring text;
   constexpr SIZE_T kChars = 1024;
-  void* remote = VirtualAllocEx(target, nullptr, kChars * sizeof(wchar_t), MEM_COMMIT | MEM_RESERVE,
-                                PAGE_READWRITE);
-  if (remote) {
-    DWORD_PTR length = 0;
-    if (SendMessageTimeoutW(statusBar, SB_GETTEXTLENGTHW, WPARAM(section), 0, SMTO_ABORTIFHUNG,
-                            5000, &length) &&
-        LOWORD(length) < kChars &&
-        SendMessageTimeoutW(statusBar, SB_GETTEXTW, WPARAM(section),
-                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, nullptr)) {
-      text.assign(LOWORD(length), L'\0');
-      SIZE_T copied = 0;
-      if (!ReadProcessMemory(target, remote, text.data(), text.size() * sizeof(wchar_t), &copied)) {
-        text.clear();
-      }
-    }
-    VirtualFreeEx(target, remote, 0, MEM_RELEASE);
+  RemoteBuffer remote(statusBar, kChars * sizeof(wchar_t));
+  DWORD_PTR length = 0;
+  if (!remote.ready() || !sendWithin(statusBar, SB_GETTEXTLENGTHW, WPARAM(section), 0, &length) ||
+      LOWORD(length) >= kChars ||
+      !sendWithin(statusBar, SB_GETTEXTW, WPARAM(section), LPARAM(remote.at(0)), nullptr)) {
+    return {};
   }
-  CloseHandle(target);
-  return text;
+  return remote.readText(0, LOWORD(length));
 }
 
 void setText(HWND window, const std::wstring& text) {
@@ -376,10 +357,12 @@ bool chooseFileInOpenDialog(DWORD process, const std::wstring& path) {
   // A combo box takes the text into its edit part.
   auto edits = childrenOfClass(name, L"Edit");
   HWND target = edits.empty() ? name : edits[0];
-  if (!waitUntil([&] {
-        setText(target, path);
-        return textOf(target) == path;
-      }, 5000)) {
+  if (!waitUntil(
+          [&] {
+            setText(target, path);
+            return textOf(target) == path;
+          },
+          5000)) {
     return false;
   }
   click(GetDlgItem(dialog, IDOK));
