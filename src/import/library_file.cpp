@@ -1,36 +1,56 @@
 #include "import/library_file.h"
 
-#include <cstdio>
 #include <system_error>
 
-#include "import/library_os.h"
 #include "import/xl_binding.h"
+#include "platform/cp936.h"
+#include "platform/file_version.h"
 #include "platform/files.h"
 #include "platform/run_directory.h"
 
-namespace xlversion {
+namespace xlbind {
 
-std::string fileVersionQuery(unsigned language, unsigned codePage) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%08X", ((language & 0xFFFFu) << 16) | (codePage & 0xFFFFu));
-  return std::string("\\StringFileInfo\\") + digits + "\\FileVersion";
+const char* libraryFileName() {
+#ifdef _WIN32
+  return "libxl.dll";
+#else
+  return "libxl.so";
+#endif
 }
 
-}  // namespace xlversion
+}  // namespace xlbind
+
+std::string GetFileVersionText(const std::filesystem::path& path, std::string& error) {
+  const platform::FileVersion version = platform::readFileVersion(path);
+  switch (version.error) {
+    case platform::FileVersionError::sizeFailed:
+      error = cp936::fromUtf8(xlversion::kSizeFailed);
+      break;
+    case platform::FileVersionError::infoFailed:
+      error = cp936::fromUtf8(xlversion::kInfoFailed);
+      break;
+    case platform::FileVersionError::queryFailed:
+      error = cp936::fromUtf8(xlversion::kQueryFailed);
+      break;
+    case platform::FileVersionError::noValue:
+    case platform::FileVersionError::none:
+      break;
+  }
+  return version.text;
+}
 
 namespace {
 
 constexpr std::string_view kRequiredVersion = "4.0.0.0";
 
 bool hasRequiredVersion(const std::filesystem::path& path) {
-  std::string error;
-  return GetFileVersionText(path, error) == kRequiredVersion;
+  return platform::readFileVersion(path).text == kRequiredVersion;
 }
 
 bool writeImage(const std::filesystem::path& path) {
   // Windows refuses to replace a hidden file in some ways of writing; clear it first.
   std::error_code ec;
-  if (std::filesystem::exists(path, ec)) xlbind::clearFileAttributes(path);
+  if (std::filesystem::exists(path, ec)) platform::clearFileAttributes(path);
   return platform::writeFileAtomic(path, LibraryImage());
 }
 
@@ -38,10 +58,10 @@ bool writeImage(const std::filesystem::path& path) {
 
 bool EnsureLibraryFileIn(const std::filesystem::path& folder, bool hideLibraryFile) {
   const auto path = folder / xlbind::libraryFileName();
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec) && !writeImage(path)) return false;
-  if (!hasRequiredVersion(path) && !writeImage(path)) return false;
-  xlbind::setHiddenOrArchive(path, hideLibraryFile);
+  // A failed replace may mean another process got there first (on Windows a loaded library
+  // cannot be replaced): what counts is a complete library of the right version in place.
+  if (!hasRequiredVersion(path) && !writeImage(path) && !hasRequiredVersion(path)) return false;
+  platform::setHiddenOrArchive(path, hideLibraryFile);
   xlbind::setLibraryPath(path);
   return true;
 }

@@ -8,10 +8,12 @@
 // The library's file image embedded in the program.
 std::string_view LibraryImage();
 
-// Puts the library file in the run directory: written when missing, rewritten (through a
-// temporary file and a rename) when its FileVersion is not exactly "4.0.0.0" or cannot be
-// read, then given the hidden attribute (or archive when hideLibraryFile is false).
-// False when the file cannot be written. Shows nothing.
+// Puts the library file in the run directory: written when missing, replaced whole (the durable
+// replace, through a temporary file of this process's own) when its FileVersion is not exactly
+// "4.0.0.0" or cannot be read, then given the hidden attribute (or archive when hideLibraryFile
+// is false). Several processes may do this at once: each one ends with a complete library of the
+// right version, written by itself or by another. False when none can be put in place. Shows
+// nothing.
 bool EnsureLibraryFile(bool hideLibraryFile = true);
 // Same, in the given folder instead of the run directory.
 bool EnsureLibraryFileIn(const std::filesystem::path& folder, bool hideLibraryFile = true);
@@ -28,7 +30,11 @@ inline constexpr const char* kSizeFailed = "GetFileVersionInfoSize（获取信�
 inline constexpr const char* kInfoFailed = "GetFileVersionInfo（获取信息）失败";
 inline constexpr const char* kQueryFailed = "VerQueryValue（查询Version）失败";
 
-// "\StringFileInfo\" + language and code page as eight upper-case hex digits + "\FileVersion".
-std::string fileVersionQuery(unsigned language, unsigned codePage);
-
 }  // namespace xlversion
+
+namespace xlbind {
+
+// "libxl.dll" on Windows, "libxl.so" natively.
+const char* libraryFileName();
+
+}  // namespace xlbind

@@ -1,12 +1,12 @@
 #include "import/xl_binding.h"
 
-#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <mutex>
-#include <string>
 
-#include "import/library_os.h"
-#include "platform/cp936.h"
+#include "import/library_file.h"
 #include "platform/run_directory.h"
+#include "platform/shared_library.h"
 
 namespace xlbind {
 namespace {
@@ -21,23 +21,18 @@ std::filesystem::path& chosenPath() {
   return path;
 }
 
-void* libraryModule = nullptr;
+// Loaded once and kept for the rest of the run: resolved addresses point into it.
+platform::SharedLibrary* library = nullptr;
+std::atomic<MissingFunctionHandler> missingHandler{nullptr};
 
 [[noreturn]] void missing(const char* functionName) {
-  std::string format = cp936::fromUtf8("无法找到指定DLL库文件“%s”中的输出命令“%s”");
-  std::string message;
-  for (std::size_t i = 0, argument = 0; i < format.size(); ++i) {
-    if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's') {
-      message += argument++ == 0 ? std::string(libraryFileName()) : std::string(functionName);
-      ++i;
-    } else {
-      message += format[i];
-    }
-  }
-  stopProgram(message);
+  if (auto handler = missingHandler.load()) handler(libraryFileName(), functionName);
+  std::abort();
 }
 
 }  // namespace
+
+void setMissingFunctionHandler(MissingFunctionHandler handler) { missingHandler.store(handler); }
 
 std::filesystem::path libraryPath() {
   std::lock_guard guard(lock());
@@ -52,9 +47,13 @@ void setLibraryPath(const std::filesystem::path& path) {
 
 void* resolve(LazyFunction& function) {
   auto path = libraryPath();
-  std::lock_guard guard(lock());
-  if (!libraryModule) libraryModule = openLibrary(std::filesystem::absolute(path));
-  void* address = libraryModule ? findFunction(libraryModule, function.name) : nullptr;
+  void* address = nullptr;
+  {
+    std::lock_guard guard(lock());
+    if (!library)
+      library = platform::SharedLibrary::load(std::filesystem::absolute(path)).release();
+    if (library) address = library->function(function.name);
+  }
   if (!address) missing(function.name);
   function.address.store(address, std::memory_order_release);
   return address;

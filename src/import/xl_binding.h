@@ -1,6 +1,7 @@
 // Binding of the spreadsheet library's functions by exported name. Each function is resolved
 // on its first call from the library file beside the program (loaded by absolute path) and
-// cached; a missing library or function stops the program with a message.
+// cached; a missing library or function is fatal, and the front end decides how the program
+// stops (setMissingFunctionHandler).
 //
 //   XLCALL(xlBookLoadW)(book, path)
 #pragma once
@@ -18,6 +19,11 @@ struct LazyFunction {
 
 // Loads the library if needed and finds the function; does not return when either is missing.
 void* resolve(LazyFunction& function);
+
+// Called with the library's file name and the function's name when either cannot be found; it
+// must not return. Without one the process aborts.
+using MissingFunctionHandler = void (*)(const char* libraryFile, const char* function);
+void setMissingFunctionHandler(MissingFunctionHandler handler);
 
 // The library file the binding loads: the one EnsureLibraryFile last put in place, else the
 // library file name in the run directory.

@@ -1,12 +1,13 @@
 #include "net/md5.h"
 
 #include "platform/gbk_text.h"
+#include "platform/md5.h"
 
 namespace net {
 
 std::string Md5Hex(std::string_view bytes, Md5Form form) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  const auto digest = Md5Digest(bytes);
+  const auto digest = platform::md5Digest(bytes);
   if (!digest) return {};
   std::string upper;
   for (unsigned char b : *digest) {

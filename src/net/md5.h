@@ -1,8 +1,6 @@
 // MD5 as hexadecimal text, through the system's cryptographic provider (CryptoAPI on Windows,
 // OpenSSL natively).
 #pragma once
-#include <array>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,8 +14,5 @@ enum class Md5Form {
 
 // Empty text when the provider fails.
 std::string Md5Hex(std::string_view bytes, Md5Form form = Md5Form::kLower32);
-
-// The 16-byte digest, or nullopt when the provider fails. One implementation per platform.
-std::optional<std::array<unsigned char, 16>> Md5Digest(std::string_view bytes);
 
 }  // namespace net

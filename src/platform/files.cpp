@@ -1,14 +1,23 @@
 #include "platform/files.h"
 
+#include <atomic>
 #include <exception>
 #include <fstream>
 #include <system_error>
 
-namespace platform {
+#include "platform/process.h"
 
-std::optional<std::string> readFile(const std::filesystem::path& path) {
-  // A folder opens as a stream natively and reports an absurd size: only read regular files,
-  // and read until the end rather than trusting a size taken beforehand.
+namespace platform {
+namespace {
+
+constexpr std::string_view kTemporarySuffix = ".quorvix-tmp";
+
+}  // namespace
+
+std::optional<std::string> readFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
+  // Only regular files: a folder opens as a stream natively and reports an absurd size, a FIFO
+  // would block, a device would never end. Read until the end rather than trusting a size taken
+  // beforehand, and stop past the limit.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
@@ -16,10 +25,13 @@ std::optional<std::string> readFile(const std::filesystem::path& path) {
   std::string bytes;
   try {
     auto expected = std::filesystem::file_size(path, ec);
+    if (!ec && expected > maxBytes) return std::nullopt;
     if (!ec && expected < bytes.max_size()) bytes.reserve(static_cast<std::size_t>(expected));
     char chunk[1 << 16];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
       bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+      if (bytes.size() > maxBytes) return std::nullopt;
+    }
   } catch (const std::exception&) {  // too big for this process's memory
     return std::nullopt;
   }
@@ -27,18 +39,23 @@ std::optional<std::string> readFile(const std::filesystem::path& path) {
   return bytes;
 }
 
-std::filesystem::path temporarySibling(const std::filesystem::path& path) {
-  // The suffix keeps the name from matching "*.edb" (or the file's own pattern) in a listing.
-  auto name = path.filename();
-  name += ".quorvix-tmp";
-  return path.parent_path() / name;
+std::filesystem::path temporarySibling(const std::filesystem::path& target) {
+  static std::atomic<unsigned> counter{0};
+  std::string suffix(1, '.');
+  suffix.append(std::to_string(processId())).append(1, '-').append(std::to_string(++counter));
+  suffix.append(kTemporarySuffix);
+  auto name = target.filename();
+  name += suffix;
+  return target.parent_path() / name;
+}
+
+bool isTemporarySibling(const std::filesystem::path& name) {
+  return name.filename().extension() == kTemporarySuffix;
 }
 
 bool writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
   auto temp = temporarySibling(path);
-  // The bytes reach the disk before the rename, or a power cut could leave the new name on an
-  // empty file.
-  if (writeFileDurably(temp, bytes) && replaceFile(temp, path)) return true;
+  if (writeFileDurably(temp, bytes) && replaceDurably(temp, path)) return true;
   std::error_code ec;
   std::filesystem::remove(temp, ec);
   return false;

@@ -1,6 +1,6 @@
-// Low-level file access for record files: positioned reads and writes, cutting, byte-range
-// locks, and the whole-file replace that crash-safe rewrites rely on. Everything goes through
-// the FileSystem interface so tests can put a fault-injecting layer underneath.
+// Low-level file access for record files: positioned reads and writes, cutting, flushing,
+// byte-range locks, and the durable whole-file replace. Everything goes through the FileSystem
+// interface so tests can put a fault-injecting layer underneath.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +34,8 @@ enum class OpenMode {
   create,     // new file (an existing one is emptied), read and write access
 };
 
+enum class LockMode { shared, exclusive };
+
 struct OpenRequest {
   OpenMode mode = OpenMode::readWrite;
   // Exclusive: no other handle may open the file while this one is open (share mode 0 on
@@ -53,10 +55,20 @@ class RecordFile {
   // File length in bytes, or -1 on failure.
   virtual std::int64_t length() = 0;
   virtual bool truncate(std::uint64_t length) = 0;
-  // Exclusive lock of a byte range that fails at once when another handle holds an
-  // overlapping one. Locks belong to this handle, not to the process.
-  virtual bool tryLock(std::uint64_t offset, std::uint64_t size) = 0;
+  // Makes every write so far reach the disk (fsync, FlushFileBuffers).
+  virtual bool flush() = 0;
+  // Lock of a byte range that fails at once when another handle holds an overlapping one that
+  // conflicts (any lock against an exclusive one). Locks belong to this handle, not to the
+  // process; a range may lie beyond the end of the file.
+  virtual bool tryLock(std::uint64_t offset, std::uint64_t size, LockMode mode) = 0;
+  bool tryLock(std::uint64_t offset, std::uint64_t size) {
+    return tryLock(offset, size, LockMode::exclusive);
+  }
   virtual void unlock(std::uint64_t offset, std::uint64_t size) = 0;
+  // True once the file this handle reads and writes has no name any more (another process
+  // deleted it): its writes would reach no file. Windows never lets that happen to a file
+  // open here.
+  virtual bool unlinked() { return false; }
   // Cause of the last failure of this handle.
   virtual FileFault lastFault() const = 0;
 };
@@ -67,9 +79,14 @@ class FileSystem {
   // Null on failure, with the cause in `fault`.
   virtual std::unique_ptr<RecordFile> open(const std::filesystem::path& path,
                                            const OpenRequest& request, FileFault& fault) = 0;
-  // Renames `from` onto `to`, replacing it; fails when `to` is held open elsewhere on Windows.
+  // Renames `from`, flushed beforehand, onto `to` in one step and makes the rename durable;
+  // fails when `to` is held open elsewhere on Windows.
   virtual bool replace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  // Deletes the file and makes that durable; fails on Windows while another handle has it open.
   virtual bool remove(const std::filesystem::path& path) = 0;
+  virtual bool exists(const std::filesystem::path& path) = 0;
+  // Makes the creation of a file in the path's folder durable.
+  virtual bool syncFolderOf(const std::filesystem::path& path) = 0;
 };
 
 // The operating system's files.

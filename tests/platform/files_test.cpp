@@ -12,6 +12,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Temporary files a durable write left in the folder.
+int temporariesIn(const fs::path& dir) {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(dir))
+    count += platform::isTemporarySibling(entry.path()) ? 1 : 0;
+  return count;
+}
+
 TEST(Files, AtomicWriteReplacesContentAndLeavesNoTemporary) {
   auto dir = freshFolder("atomic");
   // 한 has no GBK form: the name must never pass through the ANSI code page.
@@ -19,19 +27,28 @@ TEST(Files, AtomicWriteReplacesContentAndLeavesNoTemporary) {
   ASSERT_TRUE(platform::writeFileAtomic(file, "old"));
   ASSERT_TRUE(platform::writeFileAtomic(file, std::string("new\0bytes", 9)));
   EXPECT_EQ(platform::readFile(file), std::string("new\0bytes", 9));
-  EXPECT_FALSE(fs::exists(platform::temporarySibling(file)));
+  EXPECT_EQ(temporariesIn(dir), 0);
   ASSERT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   EXPECT_EQ(fs::directory_iterator(dir)->path().filename(), file.filename());
 }
 
 TEST(Files, FailedWriteKeepsTheOldFile) {
   auto dir = freshFolder("failed");
-  auto file = dir / "kept.bin";
-  ASSERT_TRUE(platform::writeFileAtomic(file, "old"));
-  // The temporary cannot be created where a folder of that name stands.
-  fs::create_directory(platform::temporarySibling(file));
+  // A name so long that no temporary name beside it fits the file system.
+  auto file = dir / (std::string(240, 'k') + ".bin");
+  ASSERT_TRUE(platform::writeFileDurably(file, "old"));
   EXPECT_FALSE(platform::writeFileAtomic(file, "new"));
   EXPECT_EQ(platform::readFile(file), "old");
+  EXPECT_EQ(temporariesIn(dir), 0);
+}
+
+TEST(Files, EveryWriterHasATemporaryOfItsOwn) {
+  auto target = fs::path("dir") / "libxl.dll";
+  auto first = platform::temporarySibling(target), second = platform::temporarySibling(target);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.parent_path(), target.parent_path());
+  EXPECT_TRUE(platform::isTemporarySibling(first));
+  EXPECT_FALSE(platform::isTemporarySibling(target));
 }
 
 TEST(Files, ReadOnlyFileIsNotReplaced) {
@@ -41,7 +58,7 @@ TEST(Files, ReadOnlyFileIsNotReplaced) {
                   fs::perm_options::remove);
   EXPECT_FALSE(platform::writeFileAtomic(file, "new"));
   EXPECT_EQ(platform::readFile(file), "old");
-  EXPECT_FALSE(fs::exists(platform::temporarySibling(file)));
+  EXPECT_EQ(temporariesIn(file.parent_path()), 0);
   fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
   EXPECT_TRUE(platform::writeFileAtomic(file, "new"));
 }
@@ -58,6 +75,10 @@ TEST(Files, ReadGivesWholeFilesAndNothingForFolders) {
   EXPECT_EQ(platform::readFile(dir / "big.bin"), "x");
   EXPECT_EQ(platform::readFile(dir), std::nullopt);
   EXPECT_EQ(platform::readFile(dir / "missing.bin"), std::nullopt);
+  EXPECT_EQ(platform::readFile(dir / "big.bin", 0), std::nullopt);  // longer than allowed
+  ASSERT_TRUE(platform::writeFileAtomic(dir / "big.bin", big));
+  EXPECT_EQ(platform::readFile(dir / "big.bin", big.size()), big);
+  EXPECT_EQ(platform::readFile(dir / "big.bin", big.size() - 1), std::nullopt);
 }
 
 #ifndef _WIN32

@@ -40,7 +40,8 @@ TEST(FilesOnWindows, HiddenFileStaysHiddenWithItsNewContent) {
   ASSERT_TRUE(platform::writeFileAtomic(file, "new"));
   EXPECT_EQ(platform::readFile(file), "new");
   EXPECT_TRUE(attributes(file) & FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_FALSE(fs::exists(platform::temporarySibling(file)));
+  for (const auto& entry : fs::directory_iterator(file.parent_path()))
+    EXPECT_FALSE(platform::isTemporarySibling(entry.path()));
 }
 
 TEST(FilesOnWindows, ReadOnlyAttributeRefusesTheReplacement) {
@@ -49,7 +50,8 @@ TEST(FilesOnWindows, ReadOnlyAttributeRefusesTheReplacement) {
   ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_FALSE(platform::writeFileAtomic(file, "new"));
   EXPECT_EQ(platform::readFile(file), "old");
-  EXPECT_FALSE(fs::exists(platform::temporarySibling(file)));
+  for (const auto& entry : fs::directory_iterator(file.parent_path()))
+    EXPECT_FALSE(platform::isTemporarySibling(entry.path()));
   SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 

@@ -8,9 +8,20 @@
 #include "platform/files.h"
 
 namespace platform {
+namespace {
+
+// A rename reaches the disk only with the folder that holds it.
+bool syncFolder(const std::filesystem::path& folder) {
+  int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && ok;
+}
+
+}  // namespace
 
 bool writeFileDurably(const std::filesystem::path& path, std::string_view bytes) {
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return false;
   bool ok = true;
   for (std::size_t done = 0; ok && done < bytes.size();) {
@@ -23,7 +34,7 @@ bool writeFileDurably(const std::filesystem::path& path, std::string_view bytes)
   return ::close(fd) == 0 && ok;
 }
 
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool replaceDurably(const std::filesystem::path& from, const std::filesystem::path& to) {
   namespace fs = std::filesystem;
   // As on Windows, a file without write permission is not replaced, and the new file keeps
   // the old one's permissions.
@@ -34,7 +45,11 @@ bool replaceFile(const std::filesystem::path& from, const std::filesystem::path&
     if ((target.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
     fs::permissions(from, target.permissions(), ec);
   }
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+  return syncFolder(to.parent_path());
 }
+
+bool setHiddenOrArchive(const std::filesystem::path&, bool) { return true; }
+bool clearFileAttributes(const std::filesystem::path&) { return true; }
 
 }  // namespace platform

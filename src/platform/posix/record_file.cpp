@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/files.h"
+
 namespace platform {
 namespace {
 
@@ -90,12 +92,23 @@ class PosixRecordFile final : public RecordFile {
     return fail(errno) == 0;
   }
 
+  bool flush() override {
+    if (::fsync(fd_) == 0) return true;
+    return fail(errno) == 0;
+  }
+
   // Open-file-description locks belong to this handle, as LockFileEx locks do on Windows.
-  bool tryLock(std::uint64_t offset, std::uint64_t size) override {
+  bool tryLock(std::uint64_t offset, std::uint64_t size, LockMode mode) override {
     // A read-only descriptor can only take a shared lock, which still keeps writers out.
-    return setLock(writable_ ? F_WRLCK : F_RDLCK, offset, size);
+    bool exclusive = mode == LockMode::exclusive && writable_;
+    return setLock(exclusive ? F_WRLCK : F_RDLCK, offset, size);
   }
   void unlock(std::uint64_t offset, std::uint64_t size) override { setLock(F_UNLCK, offset, size); }
+
+  bool unlinked() override {
+    struct stat st;
+    return ::fstat(fd_, &st) == 0 && st.st_nlink == 0;
+  }
 
   FileFault lastFault() const override { return fault_; }
 
@@ -137,13 +150,15 @@ class PosixFileSystem final : public FileSystem {
         flags |= O_RDWR | O_CREAT | O_TRUNC;
         break;
     }
-    int fd = ::open(path.c_str(), flags, 0666);
+    // Non-blocking for the open alone, so a FIFO where a file belongs cannot stall it.
+    int fd = ::open(path.c_str(), flags | O_NONBLOCK, 0666);
     if (fd < 0) {
       fault = faultOf(errno);
       return nullptr;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
       ::close(fd);
       fault = FileFault::badPath;
       return nullptr;
@@ -159,10 +174,25 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return replaceDurably(from, to);
   }
 
-  bool remove(const std::filesystem::path& path) override { return ::unlink(path.c_str()) == 0; }
+  bool remove(const std::filesystem::path& path) override {
+    return ::unlink(path.c_str()) == 0 && syncFolderOf(path);
+  }
+
+  bool exists(const std::filesystem::path& path) override {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+  }
+
+  bool syncFolderOf(const std::filesystem::path& path) override {
+    auto folder = path.parent_path();
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+  }
 };
 
 }  // namespace

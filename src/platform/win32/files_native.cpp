@@ -20,7 +20,7 @@ bool writeFileDurably(const std::filesystem::path& path, std::string_view bytes)
   return CloseHandle(file) && ok;
 }
 
-bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool replaceDurably(const std::filesystem::path& from, const std::filesystem::path& to) {
   // Windows refuses to replace a read-only file; Wine (as root) would not, so ask first.
   DWORD target = GetFileAttributesW(to.c_str());
   bool exists = target != INVALID_FILE_ATTRIBUTES;
@@ -28,6 +28,7 @@ bool replaceFile(const std::filesystem::path& from, const std::filesystem::path&
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
+  // Write-through: the call returns once the rename is on the disk.
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return false;
   // The new file would otherwise come out visible: keep what the user chose for the old one.
@@ -37,6 +38,15 @@ bool replaceFile(const std::filesystem::path& from, const std::filesystem::path&
     if (now != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(to.c_str(), now | carried);
   }
   return true;
+}
+
+bool setHiddenOrArchive(const std::filesystem::path& path, bool hidden) {
+  return SetFileAttributesW(path.c_str(),
+                            hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_ARCHIVE) != 0;
+}
+
+bool clearFileAttributes(const std::filesystem::path& path) {
+  return SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
 }  // namespace platform

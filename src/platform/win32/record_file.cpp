@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace platform {
 namespace {
@@ -117,10 +118,16 @@ class Win32RecordFile final : public RecordFile {
     return fail(GetLastError()) == 0;
   }
 
-  bool tryLock(std::uint64_t offset, std::uint64_t size) override {
+  bool flush() override {
+    if (FlushFileBuffers(handle_)) return true;
+    return fail(GetLastError()) == 0;
+  }
+
+  bool tryLock(std::uint64_t offset, std::uint64_t size, LockMode mode) override {
     OVERLAPPED o = at(offset);
-    if (LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
-                   static_cast<DWORD>(size), static_cast<DWORD>(size >> 32), &o))
+    DWORD flags = LOCKFILE_FAIL_IMMEDIATELY;
+    if (mode == LockMode::exclusive) flags |= LOCKFILE_EXCLUSIVE_LOCK;
+    if (LockFileEx(handle_, flags, 0, static_cast<DWORD>(size), static_cast<DWORD>(size >> 32), &o))
       return true;
     fail(GetLastError());
     if (fault_ == FileFault::other) fault_ = FileFault::lockViolation;
@@ -165,11 +172,17 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return replaceDurably(from, to);
   }
 
   bool remove(const std::filesystem::path& path) override { return DeleteFileW(path.c_str()) != 0; }
+
+  bool exists(const std::filesystem::path& path) override {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  // NTFS makes a file's creation durable with the file itself.
+  bool syncFolderOf(const std::filesystem::path&) override { return true; }
 };
 
 }  // namespace

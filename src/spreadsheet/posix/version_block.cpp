@@ -1,8 +1,13 @@
-// The native library's version block (see version_block.h); Windows uses xl_version.rc.
-#include "spreadsheet/version_block.h"
+// The native library's version block, in the form platform/file_version.h reads; Windows uses
+// xl_version.rc.
+#include <string_view>
 
-extern "C" [[gnu::used]] const char xlVersionBlock[] =
+#include "platform/file_version.h"
+
+extern "C" [[gnu::used]] constexpr char xlVersionBlock[] =
     "QuorvixVersionBlock\0"
     "\\VarFileInfo\\Translation=080404B0\0"
     "\\StringFileInfo\\080404B0\\FileVersion=4.0.0.0\0"
     "\\StringFileInfo\\080404B0\\ProductVersion=4.0.0.0\0";
+
+static_assert(std::string_view(xlVersionBlock) == platform::kVersionBlockMarker);

@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "net/md5.h"
+#include "platform/md5.h"
 
-namespace net {
+namespace platform {
 
-std::optional<std::array<unsigned char, 16>> Md5Digest(std::string_view bytes) {
+std::optional<Md5> md5Digest(std::string_view bytes) {
   std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
                                                                   &EVP_MD_CTX_free);
   std::array<unsigned char, 16> digest{};
@@ -18,4 +18,4 @@ std::optional<std::array<unsigned char, 16>> Md5Digest(std::string_view bytes) {
   return digest;
 }
 
-}  // namespace net
+}  // namespace platform

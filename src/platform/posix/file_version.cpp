@@ -1,20 +1,22 @@
-// Natively the library carries its version answers as a marked text block (see
-// spreadsheet/version_block.h); this reads them with the same steps as on Windows.
+// Reads the marked version block (see file_version.h) with the same steps as on Windows.
+#include "platform/file_version.h"
+
 #include <cstdlib>
 #include <map>
 
-#include "import/library_file.h"
-#include "platform/cp936.h"
 #include "platform/files.h"
-#include "spreadsheet/version_block.h"
 
+namespace platform {
 namespace {
+
+// A library's version block lies within its first few megabytes; nothing bigger is read.
+constexpr std::uint64_t kLargestLibrary = 64u << 20;
 
 // The query=value pairs after the marker; false when the file has no version block.
 bool readVersionBlock(const std::filesystem::path& path, std::map<std::string, std::string>& out) {
-  auto bytes = platform::readFile(path);
+  auto bytes = readFile(path, kLargestLibrary);
   if (!bytes) return false;
-  const std::string marker(xlversion::kMarker, sizeof xlversion::kMarker);  // with its NUL
+  const std::string marker(kVersionBlockMarker, sizeof kVersionBlockMarker);  // with its NUL
   auto at = bytes->find(marker);
   if (at == std::string::npos) return false;
   at += marker.size();
@@ -31,18 +33,16 @@ bool readVersionBlock(const std::filesystem::path& path, std::map<std::string, s
 
 }  // namespace
 
-std::string GetFileVersionText(const std::filesystem::path& path, std::string& error) {
+FileVersion readFileVersion(const std::filesystem::path& path) {
   std::map<std::string, std::string> block;
-  if (!readVersionBlock(path, block)) {
-    error = cp936::fromUtf8(xlversion::kSizeFailed);
-    return {};
-  }
+  if (!readVersionBlock(path, block)) return {{}, FileVersionError::sizeFailed};
   auto translation = block.find("\\VarFileInfo\\Translation");
-  if (translation == block.end() || translation->second.size() != 8) {
-    error = cp936::fromUtf8(xlversion::kQueryFailed);
-    return {};
-  }
+  if (translation == block.end() || translation->second.size() != 8)
+    return {{}, FileVersionError::queryFailed};
   unsigned long value = std::strtoul(translation->second.c_str(), nullptr, 16);
-  auto version = block.find(xlversion::fileVersionQuery(value >> 16, value & 0xFFFF));
-  return version == block.end() ? std::string() : version->second;
+  auto version = block.find(fileVersionQuery(value >> 16, value & 0xFFFF));
+  if (version == block.end()) return {{}, FileVersionError::noValue};
+  return {version->second, FileVersionError::none};
 }
+
+}  // namespace platform

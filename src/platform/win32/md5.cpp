@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "net/md5.h"
+#include "platform/md5.h"
 
-namespace net {
+namespace platform {
 namespace {
 
 // Owns a provider context and, once created, a hash object; releases the hash first.
@@ -55,11 +55,11 @@ class Md5Session {
 
 }  // namespace
 
-std::optional<std::array<unsigned char, 16>> Md5Digest(std::string_view bytes) {
+std::optional<Md5> md5Digest(std::string_view bytes) {
   Md5Session session;
   std::array<unsigned char, 16> digest{};
   if (!session.open() || !session.hash(bytes) || !session.value(digest)) return std::nullopt;
   return digest;
 }
 
-}  // namespace net
+}  // namespace platform
