@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bank/purge_journal.h"
 #include "bank/record_database.h"
 
 namespace {
@@ -49,6 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     db.closeDatabase();
   }
   std::filesystem::remove(path);
-  std::filesystem::remove(bank::rewritePath(path));
+  std::filesystem::remove(bank::journalPath(path));
   return 0;
 }

@@ -1,12 +1,13 @@
-// QuestionBank: the bank folder beside the program, the listing of bank files into the
-// choosers, and the life of a bank file (create, open for answering, clear, delete).
+// QuestionBank: the bank folder beside the program, its listing, how a bank name becomes a
+// file, and the life of a bank file (create, open for answering, clear, delete). It decides and
+// reports; the front ends ask the user and show the outcome.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "bank/bank_prompts.h"
+#include "bank/bank_names.h"
 #include "bank/record_database.h"
 
 namespace bank {
@@ -17,43 +18,63 @@ extern const char* const kAnswerField;    // 答案
 inline constexpr int kBankTextWidth = 1000;
 std::vector<FieldDef> bankSchema();
 
-// Is this a bank file's name: an extension of exactly ".edb", in any letter case?
-bool isBankFileName(const std::filesystem::path& name);
+// Does the layout hold the two text fields of a bank, each name once? Banks made elsewhere may
+// hold them in another order or hold more fields; without both, no question can be read or
+// added, and such a file is refused as a bank.
+bool isQuestionBankLayout(const Layout& layout);
+
+// What a bank chooser holds: the text in its box (GBK) and the real file name of its selected
+// item, empty when no item is selected.
+struct BankChoice {
+  std::string shownText;
+  std::filesystem::path selectedFile;
+};
+
+enum class AnsweringOutcome {
+  opened,      // open and current, with records: the answer form may start
+  openFailed,  // it could not be opened
+  empty,       // it opened but holds no records; it is closed again
+};
 
 class QuestionBank {
  public:
-  QuestionBank(RecordDatabase& database, BankPrompts& prompts, std::filesystem::path runDir,
-               platform::FileSystem& files = platform::nativeFileSystem());
+  QuestionBank(RecordDatabase& database, std::filesystem::path runDir);
 
   std::filesystem::path bankFolder() const;
   // Run directory + "\题库\" + a bank name as the chooser shows it (GBK), unchanged.
   std::filesystem::path bankPath(const std::string& name) const;
   // The chooser's bank: its selected item's real file when the text is that item's, else
   // bankPath of the text.
-  std::filesystem::path bankPathOf(const BankChooser& chooser) const;
+  std::filesystem::path bankPathOf(const BankChoice& choice) const;
+  // The bank a typed name means (see bankFileName), in the bank folder; an existing bank whose
+  // name differs only in letter case is that bank, whatever the file system.
+  std::filesystem::path resolveBankName(const std::filesystem::path& name) const;
 
   void ensureBankFolder();
-  void listBanks(BankChooser& chooser);
-  // The BankChooserForm's 组合框1 selection changed.
-  void selectAnswerBank(const BankChooser& chooser);
-  // 按钮_开始考试: true when the bank is open, holds records and the AnswerForm may start.
-  bool openForAnswering(const BankChooser& chooser);
-  // The ImportForm's 按钮_清空数据库.
-  void clearBank(const BankChooser& chooser);
-  // 按钮_删除题库.
-  void deleteBank(BankChooser& chooser);
+  // The bank files' names, in the order the folder lists them.
+  std::vector<std::filesystem::path> listBanks() const;
+
+  // The BankChooserForm's 组合框1 selection changed to `choice`.
+  void selectAnswerBank(const BankChoice& choice);
+  // 按钮_开始考试.
+  AnsweringOutcome openForAnswering(const BankChoice& choice);
+  // Empties the bank, keeping the file (other processes may have it open). False when it could
+  // not be emptied; lastError says why.
+  bool clearBank(const std::filesystem::path& path);
+  // Deletes the bank file. False when it could not be deleted (in use elsewhere on Windows).
+  bool deleteBank(const std::filesystem::path& path);
+  // A new empty bank; an existing file of that name is replaced.
   bool createBank(const std::filesystem::path& path);
 
   const std::filesystem::path& answerBankPath() const { return answerBankPath_; }
   const std::filesystem::path& targetBankPath() const { return targetBankPath_; }
   void setTargetBankPath(const std::filesystem::path& path) { targetBankPath_ = path; }
   RecordDatabase& database() { return database_; }
+  int lastError() const { return database_.lastError(); }
 
  private:
   RecordDatabase& database_;
-  BankPrompts& prompts_;
   std::filesystem::path runDir_;
-  platform::FileSystem& files_;
   std::filesystem::path answerBankPath_;
   std::filesystem::path targetBankPath_;
 };

@@ -6,16 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/clock.h"
+#include "bank/record_database_internal.h"
+#include "platform/files.h"
 #include "platform/gbk_text.h"
 
 namespace bank {
 namespace {
 
-constexpr std::uint64_t kWholeFile = 0x7FFFFFFF;
-constexpr std::uint32_t kPositionLockWaitMs = 2000;
-constexpr std::size_t kPurgeChunkBytes = 163840;
-constexpr std::size_t kScanChunkBytes = 163840;
 constexpr double kMinDate = -657434;  // 1 January 100
 constexpr double kMaxDate = 2958465;  // 31 December 9999
 
@@ -54,32 +51,21 @@ std::string numberText(double v) {
   return buf;
 }
 
+// A bank that is a symbolic link is the file it names: rewriting it keeps the link.
+std::filesystem::path followLinks(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_symlink(path, ec)) return path;
+  auto target = std::filesystem::weakly_canonical(path, ec);
+  return ec ? path : target;
+}
+
 }  // namespace
-
-struct RecordDatabase::Database {
-  std::filesystem::path path;
-  OpenOptions options;
-  std::unique_ptr<platform::RecordFile> file;
-  Layout layout;
-  std::int64_t index = 0;
-
-  std::uint64_t slotOffset(std::int64_t i) const {
-    return layout.dataStart +
-           static_cast<std::uint64_t>(i) * static_cast<std::uint64_t>(layout.header.recordSize);
-  }
-};
 
 std::filesystem::path withDefaultExtension(const std::filesystem::path& path,
                                            const char* extension) {
   if (path.has_extension()) return path;
   auto out = path;
   out += extension;
-  return out;
-}
-
-std::filesystem::path rewritePath(const std::filesystem::path& databasePath) {
-  auto out = databasePath;
-  out += ".qvtmp";
   return out;
 }
 
@@ -119,22 +105,33 @@ bool RecordDatabase::createDatabase(const std::filesystem::path& path,
   header.created = oleDateNow();
   header.recordSize = 4;
   for (const auto& f : fields) header.recordSize += f.width;
-  const auto target = withDefaultExtension(path);
-  const auto temp = rewritePath(target);
+  const auto target = followLinks(withDefaultExtension(path));
+  const auto temp = platform::temporarySibling(target);
 
   // Built beside the target and moved over it, so an existing file is never left half-made.
   platform::FileFault fault;
   auto file = files_.open(temp, {platform::OpenMode::create, true}, fault);
   if (!file) return fail(errorOfFault(fault));
   std::string bytes = encodeLayout(header, fields);
-  if (!file->writeAt(0, bytes.data(), bytes.size())) {
+  if (!file->writeAt(0, bytes.data(), bytes.size()) || !file->flush()) {
     failFile(*file, kWriteRecordFailed);
     file.reset();
     files_.remove(temp);
     return false;
   }
   file.reset();
-  if (!files_.replace(temp, target)) {
+  // A use of the old file that another process has begun ends before the file is replaced.
+  auto old = files_.open(target, {platform::OpenMode::readWrite, false}, fault);
+  if (old) {
+    if (int code = waitFileLock(*old, kUseLock, 1, platform::LockMode::exclusive)) {
+      old.reset();
+      files_.remove(temp);
+      return fail(code);
+    }
+  }
+  bool replaced = files_.replace(temp, target);
+  old.reset();
+  if (!replaced) {
     files_.remove(temp);
     return fail(kSharingViolation);
   }
@@ -150,31 +147,13 @@ bool RecordDatabase::createDatabase(const std::filesystem::path& path,
   putInt32(block.data() + 4, static_cast<std::int32_t>(header.version));
   putDouble(block.data() + 8, header.created);
   putInt32(block.data() + 16, 1);
-  if (!companionFile->writeAt(0, block.data(), block.size())) return fail(kCompanionCreateFailed);
+  if (!companionFile->writeAt(0, block.data(), block.size()) || !companionFile->flush())
+    return fail(kCompanionCreateFailed);
   return true;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Opening and closing
-
-bool RecordDatabase::lockRange(Database& db, std::uint64_t offset, std::uint64_t size,
-                               std::uint32_t waitMs) {
-  if (db.options.exclusive) return true;
-  const std::uint32_t started = platform::tickCount();
-  while (!db.file->tryLock(offset, size)) {
-    auto fault = db.file->lastFault();
-    bool busy = fault == platform::FileFault::lockViolation ||
-                fault == platform::FileFault::sharingViolation;
-    if (!busy) return fail(kLockFailed);
-    if (platform::tickCount() - started >= waitMs) return fail(kLockViolation);
-    platform::sleepMs(20 + platform::tickCount() % 20);
-  }
-  return true;
-}
-
-void RecordDatabase::unlockRange(Database& db, std::uint64_t offset, std::uint64_t size) {
-  if (!db.options.exclusive) db.file->unlock(offset, size);
-}
 
 bool RecordDatabase::openDatabase(const std::filesystem::path& path, const OpenOptions& options) {
   if (path.empty()) return fail(kFileNotFound);
@@ -195,14 +174,11 @@ bool RecordDatabase::openInto(Database& db) {
       db.options.exclusive};
   db.file = files_.open(db.path, request, fault);
   if (!db.file) return fail(errorOfFault(fault));
-  if (!lockRange(db, 0, kWholeFile, 0)) {
+  if (!waitLock(db, 0, kWholeFile, platform::LockMode::exclusive)) {
     db.file.reset();
     return false;
   }
   bool ok = [&] {
-    // A rewrite that a killed process left behind never became the database.
-    if (!db.options.readOnly) files_.remove(rewritePath(db.path));
-
     char head[kHeaderSize + 4];
     std::int64_t got = db.file->readAt(0, head, sizeof head);
     if (got < static_cast<std::int64_t>(kHeaderSize)) return fail(kNotDatabase);
@@ -326,9 +302,8 @@ void RecordDatabase::closeDatabase(const std::filesystem::path& path) {
 // ---------------------------------------------------------------------------------------------
 // Position
 
-bool RecordDatabase::readCountAndSerial(Database& db, std::uint32_t waitMs, std::int32_t& count,
-                                        std::int32_t& serial) {
-  if (!lockRange(db, kCountOffset, 1, waitMs)) return false;
+bool RecordDatabase::readCountAndSerial(Database& db, std::int32_t& count, std::int32_t& serial) {
+  if (!waitLock(db, kCountOffset, 1, platform::LockMode::shared)) return false;
   char raw[8];
   bool ok = db.file->readAt(kCountOffset, raw, 8) == 8;
   unlockRange(db, kCountOffset, 1);
@@ -344,7 +319,7 @@ std::int32_t RecordDatabase::recordCount() {
   Database* db = current();
   if (!db) return kNoCurrentDatabase;
   std::int32_t count, serial;
-  if (!readCountAndSerial(*db, 0, count, serial)) return kRecordCountFailed;
+  if (!readCountAndSerial(*db, count, serial)) return kRecordCountFailed;
   return count;
 }
 
@@ -356,7 +331,7 @@ bool RecordDatabase::goTo(std::int32_t number) {
   Database* db = current();
   if (!db) return false;
   std::int32_t count, serial;
-  if (!readCountAndSerial(*db, kPositionLockWaitMs, count, serial)) return false;
+  if (!readCountAndSerial(*db, count, serial)) return false;
   db->index = std::max<std::int64_t>(
       0, std::min<std::int64_t>(std::int64_t{number} - 1, std::int64_t{count} - 1));
   return true;
@@ -366,7 +341,7 @@ bool RecordDatabase::skip(std::int32_t n) {
   Database* db = current();
   if (!db) return false;
   std::int32_t count, serial;
-  if (!readCountAndSerial(*db, kPositionLockWaitMs, count, serial)) return false;
+  if (!readCountAndSerial(*db, count, serial)) return false;
   if (n > 0 && (count == 0 || db->index >= count)) return fail(kAfterLast);
   if (n < 0 && (count == 0 || db->index < 0)) return fail(kBeforeFirst);
   db->index = std::max<std::int64_t>(-1, std::min<std::int64_t>(count, db->index + n));
@@ -389,6 +364,8 @@ bool RecordDatabase::readValue(std::string_view name, FieldValue& value) {
   const Field& f = db->layout.fields[static_cast<std::size_t>(i)];
   value.type = f.type;
   if (db->index < 0) return fail(kSeekFailed);
+  Use use(*this, *db, platform::LockMode::shared);
+  if (!use) return false;
   char slot[kMaxTextWidth];
   std::int64_t got =
       db->file->readAt(db->slotOffset(db->index) + static_cast<std::uint64_t>(f.offset), slot,
@@ -512,9 +489,11 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
     }
   }
 
+  Use use(*this, *db, platform::LockMode::shared);
+  if (!use) return false;
   // Byte 16 stays locked from reading the count to writing it back, so two appenders never
   // take the same slot or serial.
-  if (!lockRange(*db, kCountOffset, 1, 0)) return false;
+  if (!waitLock(*db, kCountOffset, 1, platform::LockMode::exclusive)) return false;
   bool ok = [&] {
     char raw[8];
     if (db->file->readAt(kCountOffset, raw, 8) != 8) return failFile(*db->file, kRecordCountFailed);
@@ -546,25 +525,35 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
   return ok;
 }
 
+bool RecordDatabase::writeSerial(Database& db, std::int64_t index, std::int32_t serial) {
+  char raw[4];
+  putInt32(raw, serial);
+  if (db.file->writeAt(db.slotOffset(index), raw, 4)) return true;
+  return failFile(*db.file, kWriteRecordFailed);
+}
+
 bool RecordDatabase::markDeleted() {
   Database* db = current();
   if (!db) return false;
   if (db->options.readOnly) return fail(kAccessDenied);
   if (db->index < 0) return fail(kNoCurrentRecord);
-  char raw[4];
-  std::int64_t got = db->file->readAt(db->slotOffset(db->index), raw, 4);
-  if (got < 0) return failFile(*db->file, kReadRecordFailed);
-  if (got < 4) return fail(kNoCurrentRecord);
-  std::int32_t serial = getInt32(raw);
-  if (serial <= 0) return true;
-  char marked[4];
-  putInt32(marked, -serial);
-  if (!db->file->writeAt(db->slotOffset(db->index), marked, 4)) {
-    failFile(*db->file, kWriteRecordFailed);
+  Use use(*this, *db, platform::LockMode::shared);
+  if (!use) return false;
+  if (!waitLock(*db, kCountOffset, 1, platform::LockMode::exclusive)) return false;
+  bool ok = [&] {
+    char raw[4];
+    std::int64_t got = db->file->readAt(db->slotOffset(db->index), raw, 4);
+    if (got < 0) return failFile(*db->file, kReadRecordFailed);
+    if (got < 4) return fail(kNoCurrentRecord);
+    std::int32_t serial = getInt32(raw);
+    if (serial <= 0) return true;
+    if (writeSerial(*db, db->index, -serial)) return true;
+    int error = lastError_;
     db->file->writeAt(db->slotOffset(db->index), raw, 4);  // undo a partial write
-    return false;
-  }
-  return true;
+    return fail(error);
+  }();
+  unlockRange(*db, kCountOffset, 1);
+  return ok;
 }
 
 bool RecordDatabase::findRecord(const std::function<bool(RecordDatabase&)>& condition) {
@@ -592,11 +581,13 @@ bool RecordDatabase::scanRecords(const std::vector<std::string>& fieldNames,
     if (i < 0) return fail(kNoSuchField);
     chosen.push_back(&db->layout.fields[static_cast<std::size_t>(i)]);
   }
+  Use use(*this, *db, platform::LockMode::shared);
+  if (!use) return false;
   std::int32_t count, serial;
-  if (!readCountAndSerial(*db, kPositionLockWaitMs, count, serial)) return false;
+  if (!readCountAndSerial(*db, count, serial)) return false;
 
   const std::size_t size = static_cast<std::size_t>(db->layout.header.recordSize);
-  const std::size_t perChunk = std::max<std::size_t>(1, kScanChunkBytes / size);
+  const std::size_t perChunk = db->recordsPerChunk();
   std::vector<char> chunk(perChunk * size);
   std::vector<std::string_view> texts(chosen.size());
   ScanRow row;
@@ -623,88 +614,6 @@ bool RecordDatabase::scanRecords(const std::vector<std::string>& fieldNames,
     if (whole < want) return fail(kReadRecordFailed);  // the file was cut meanwhile
     first += static_cast<std::int64_t>(whole);
   }
-  return true;
-}
-
-bool RecordDatabase::purgeDeleted() {
-  Database* db = current();
-  if (!db) return false;
-  if (db->options.readOnly) return fail(kAccessDenied);
-  // The kept records go into a new file beside the database, which then replaces it: a crash
-  // at any point leaves either the old file or the purged one, never a mix.
-  if (!lockRange(*db, kCountOffset, 1, 0)) return false;
-  std::int32_t kept = 0, count = 0;
-  char raw[4];
-  bool ok = db->file->readAt(kCountOffset, raw, 4) == 4 || failFile(*db->file, kRecordCountFailed);
-  if (ok) {
-    count = getInt32(raw);
-    ok = rewriteKept(*db, count, kept);
-  }
-  db->index = 0;
-  if (!ok || kept == count) {
-    unlockRange(*db, kCountOffset, 1);
-    files_.remove(rewritePath(db->path));
-    return ok;
-  }
-  // Our own handle must be closed before the file can be replaced on Windows.
-  db->file.reset();
-  bool replaced = files_.replace(rewritePath(db->path), db->path);
-  if (!replaced) {
-    fail(kSharingViolation);
-    files_.remove(rewritePath(db->path));
-  }
-  int error = lastError_;
-  if (!openInto(*db)) {
-    // The file is sound on disk but cannot be used from here any more.
-    closeDatabase(db->path);
-    return false;
-  }
-  lastError_ = error;
-  return replaced;
-}
-
-bool RecordDatabase::rewriteKept(Database& db, std::int32_t count, std::int32_t& kept) {
-  const auto tempPath = rewritePath(db.path);
-  platform::FileFault fault;
-  auto temp = files_.open(tempPath, {platform::OpenMode::create, true}, fault);
-  if (!temp) return fail(errorOfFault(fault));
-  auto abandon = [&](const platform::RecordFile& failed, int code) {
-    failFile(failed, code);
-    temp.reset();
-    files_.remove(tempPath);
-    return false;
-  };
-
-  std::string prefix(db.layout.dataStart, '\0');
-  if (db.file->readAt(0, prefix.data(), prefix.size()) != static_cast<std::int64_t>(prefix.size()))
-    return abandon(*db.file, kReadRecordFailed);
-  if (!temp->writeAt(0, prefix.data(), prefix.size())) return abandon(*temp, kWriteRecordFailed);
-
-  const std::size_t size = static_cast<std::size_t>(db.layout.header.recordSize);
-  const std::size_t perChunk = std::max<std::size_t>(1, kPurgeChunkBytes / size);
-  std::vector<char> in(perChunk * size), out(perChunk * size);
-  kept = 0;
-  for (std::int64_t first = 0; first < count;) {
-    const std::size_t want = static_cast<std::size_t>(
-        std::min<std::int64_t>(static_cast<std::int64_t>(perChunk), count - first));
-    if (db.file->readAt(db.slotOffset(first), in.data(), want * size) !=
-        static_cast<std::int64_t>(want * size))
-      return abandon(*db.file, kReadRecordFailed);
-    std::size_t outBytes = 0;
-    for (std::size_t r = 0; r < want; ++r) {
-      const char* rec = in.data() + r * size;
-      if (getInt32(rec) <= 0) continue;
-      std::memcpy(out.data() + outBytes, rec, size);
-      outBytes += size;
-    }
-    if (outBytes && !temp->writeAt(db.slotOffset(kept), out.data(), outBytes))
-      return abandon(*temp, kWriteRecordFailed);
-    kept += static_cast<std::int32_t>(outBytes / size);
-    first += static_cast<std::int64_t>(want);
-  }
-  putInt32(prefix.data() + kCountOffset, kept);
-  if (!temp->writeAt(kCountOffset, prefix.data() + kCountOffset, 4))
-    return abandon(*temp, kWriteRecordFailed);
   return true;
 }
 

@@ -1,6 +1,13 @@
 // The record database: any number of open database files, one of them current, with the
 // record operations the program performs on a bank. Operations report success as true/false
 // and leave the engine's error code in lastError().
+//
+// Several processes may use one file at once. Besides the byte-range locks of the file format
+// (the whole file while it is opened, byte 16 while the record count is read or changed), every
+// use of the records holds a lock of this engine's own on a byte past the format's range:
+// shared to read, append or mark, exclusive to rewrite (purge, clear, remove). So a purge or a
+// clear never meets another process's append half-way, and what an append reported as done is
+// in the file afterwards. A lock held elsewhere is waited for, up to kLockWaitMs.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +23,8 @@
 #include "platform/record_file.h"
 
 namespace bank {
+
+inline constexpr std::uint32_t kLockWaitMs = 5000;
 
 struct OpenOptions {
   bool readOnly = false;
@@ -38,6 +47,13 @@ struct ScanRow {
   const std::vector<std::string_view>* texts = nullptr;  // the chosen text fields, in order
 };
 
+// The record a deletion means: its serial, which no purge changes, and optionally the texts it
+// must still hold (GBK, field name and text), so a record changed meanwhile is left alone.
+struct RecordIdentity {
+  std::int32_t serial = 0;
+  std::vector<std::pair<std::string, std::string>> expectedTexts;
+};
+
 class RecordDatabase {
  public:
   explicit RecordDatabase(platform::FileSystem& files = platform::nativeFileSystem());
@@ -45,6 +61,7 @@ class RecordDatabase {
   RecordDatabase(const RecordDatabase&) = delete;
   RecordDatabase& operator=(const RecordDatabase&) = delete;
 
+  // A new database; an existing file of that name is replaced whole (the durable replace).
   bool createDatabase(const std::filesystem::path& path, const std::vector<FieldDef>& fields);
   bool openDatabase(const std::filesystem::path& path, const OpenOptions& options = {});
   bool isOpen(const std::filesystem::path& path) const;
@@ -52,6 +69,12 @@ class RecordDatabase {
   bool makeCurrent(const std::filesystem::path& path);
   void closeDatabase();
   void closeDatabase(const std::filesystem::path& path);
+  // Deletes a database file, closing it here first when it is open. Fails with a sharing
+  // violation while another process is using it.
+  bool removeDatabase(const std::filesystem::path& path);
+  // Empties a database in place, keeping its fields and its next serial, so handles other
+  // processes hold stay valid. A file that is no database (or none at all) is created anew.
+  bool clearDatabase(const std::filesystem::path& path, const std::vector<FieldDef>& fields);
 
   // Record slots of the current database, deleted ones included; negative code on failure.
   std::int32_t recordCount();
@@ -67,7 +90,12 @@ class RecordDatabase {
   // One text per field, in schema order; values of non-text fields are converted.
   bool addRecord(const std::vector<std::string>& values);
   bool markDeleted();
+  // Removes the records marked deleted, rewriting the file in place through a journal.
   bool purgeDeleted();
+  // Marks the record and purges, as one step no other process can come between. Fails with
+  // kNoCurrentRecord, changing nothing, when no live record has the serial or its texts differ;
+  // a failed purge leaves the record as it was.
+  bool deleteRecord(const RecordIdentity& record);
 
   // From the current record onward, the first record for which `condition` holds becomes
   // current; when none does, the position stays as it was.
@@ -84,18 +112,24 @@ class RecordDatabase {
 
  private:
   struct Database;
+  class Use;
 
   bool fail(int code);
   bool failFile(const platform::RecordFile& file, int fallback);
   Database* current();
   bool openInto(Database& db);
-  bool lockRange(Database& db, std::uint64_t offset, std::uint64_t size, std::uint32_t waitMs);
+  bool waitLock(Database& db, std::uint64_t offset, std::uint64_t size, platform::LockMode mode);
   void unlockRange(Database& db, std::uint64_t offset, std::uint64_t size);
-  bool readCountAndSerial(Database& db, std::uint32_t waitMs, std::int32_t& count,
-                          std::int32_t& serial);
+  bool beginUse(Database& db, platform::LockMode mode);
+  void endUse(Database& db);
+  bool finishInterruptedPurge(Database& db);
+  bool readCountAndSerial(Database& db, std::int32_t& count, std::int32_t& serial);
   bool repairTail(Database& db, std::uint64_t fileLength);
   bool checkCompanion(Database& db);
-  bool rewriteKept(Database& db, std::int32_t count, std::int32_t& kept);
+  bool purgeLocked(Database& db);
+  bool writeJournal(Database& db, std::int32_t count, bool& nothingToDo);
+  bool applyJournal(Database& db, platform::RecordFile& bank);
+  bool writeSerial(Database& db, std::int64_t index, std::int32_t serial);
 
   platform::FileSystem& files_;
   std::vector<std::unique_ptr<Database>> open_;
@@ -106,8 +140,5 @@ class RecordDatabase {
 // The file a path names once the default extension is added.
 std::filesystem::path withDefaultExtension(const std::filesystem::path& path,
                                            const char* extension = ".EDB");
-
-// Where crash-safe rewrites of a database build the new file; never matches "*.edb".
-std::filesystem::path rewritePath(const std::filesystem::path& databasePath);
 
 }  // namespace bank

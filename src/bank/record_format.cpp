@@ -1,5 +1,6 @@
 #include "bank/record_format.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -180,6 +181,13 @@ int decodeFields(std::string_view bytes, std::int32_t count, const Header& heade
     fields.push_back(std::move(f));
   }
   if (total != header.recordSize) return -22;
+  // Slots that share bytes would make one field's write change another's value.
+  std::vector<const Field*> byOffset;
+  for (const auto& f : fields) byOffset.push_back(&f);
+  std::sort(byOffset.begin(), byOffset.end(),
+            [](const Field* a, const Field* b) { return a->offset < b->offset; });
+  for (std::size_t i = 1; i < byOffset.size(); ++i)
+    if (byOffset[i - 1]->offset + byOffset[i - 1]->width > byOffset[i]->offset) return -22;
   return 0;
 }
 
