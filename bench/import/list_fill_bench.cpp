@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <string>
 
+#include "app/controllers/list_view_table.h"
 #include "app/forms/import_form.h"
 #include "bank/question_bank.h"
-#include "import/list_view_table.h"
 #include "import/memory_table.h"
 #include "import/sheet_loader.h"
 #include "import/table_import.h"
@@ -47,9 +47,11 @@ Times loadAndImport(importer::ImportTable& table, const std::filesystem::path& r
   const auto bankPath = runDir / bankName;
   std::filesystem::remove(bankPath);
   bank::RecordDatabase database;
+  importer::ImportReport report;
   times.import = secondsFor([&] {
     return database.createDatabase(bankPath, bank::bankSchema()) &&
-           importer::importIntoBank(database, bankPath, table, {}).has_value();
+           importer::importIntoBank(database, bankPath, table, report).error ==
+               importer::ImportError::none;
   });
   return times;
 }
@@ -72,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
   ui::win32::Win32Backend backend;
   ui::install(backend);
   auto& form = ui::load<app::ImportForm>();
-  importer::ListViewTable list(form.超级列表框);
+  app::ListViewTable list(form.超级列表框);
   const Times shown = loadAndImport(list, runDir, workbook, "list.edb");
 
   std::printf("rows %d\n", list.rowCount());

@@ -14,11 +14,6 @@ std::string& versionTextStore() {
   return text;
 }
 
-template <class Hook, class... Args>
-void callHook(const Hook& hook, Args&... args) {
-  if (hook) hook(args...);
-}
-
 }  // namespace
 
 const char* const kReleasePageUrl = "https://quorvix.example/releases";
@@ -30,21 +25,10 @@ std::string windowTitle() {
   return prefix + versionText();
 }
 
-int runProgram(ui::Backend& backend) {
-  ui::install(backend);
-  int exitCode = 0;
-  {
-    Shell shell(defaultShellHooks());
-    exitCode = shell.run();
-    ui::uninstall();
-  }
-  return exitCode;
-}
-
-Shell::Shell(ShellHooks hooks) : hooks_(std::move(hooks)) {}
+Shell::Shell(ShellServices services) : services_(services) {}
 
 void Shell::start() {
-  callHook(hooks_.createCaptureState);
+  services_.capture.createCaptureState();
   loadDisclaimer();
 }
 
@@ -72,7 +56,7 @@ DisclaimerForm& Shell::loadDisclaimer() {
 }
 
 void Shell::startDisclaimer(DisclaimerForm& form) {
-  callHook(hooks_.applySkin);
+  services_.skin.applySkin();
   versionTextStore() = "V2.0";
   form.setCaption(windowTitle());
 }
@@ -82,19 +66,19 @@ void Shell::startDisclaimer(DisclaimerForm& form) {
 BankChooserForm& Shell::loadBankChooser() {
   return ui::load<BankChooserForm>([this](BankChooserForm& form) {
     form.onCreated = [this, &form] { startBankChooser(form); };
-    form.组合框1.onSelectionChanged = [this, &form] { callHook(hooks_.bankSelected, form); };
+    form.组合框1.onSelectionChanged = [this, &form] { services_.banks.bankSelected(form); };
     form.按钮_导入题库.onClick = [this, &form] { moveOn(form, [this] { loadImport(); }); };
-    form.按钮_删除题库.onClick = [this, &form] { callHook(hooks_.deleteBank, form); };
+    form.按钮_删除题库.onClick = [this, &form] { services_.banks.deleteBank(form); };
     form.按钮_开始考试.onClick = [this, &form] {
-      if (!hooks_.openForAnswering || !hooks_.openForAnswering(form)) return;
+      if (!services_.banks.openForAnswering(form)) return;
       moveOn(form, [this] { loadAnswer(); });
     };
   });
 }
 
 void Shell::startBankChooser(BankChooserForm& form) {
-  callHook(hooks_.ensureBankFolder);
-  callHook(hooks_.listBanks, form.组合框1);
+  services_.banks.ensureBankFolder();
+  services_.banks.listBanks(form.组合框1);
   form.setCaption(windowTitle());
 }
 
@@ -102,7 +86,7 @@ void Shell::startBankChooser(BankChooserForm& form) {
 
 ImportForm& Shell::loadImport() {
   return ui::load<ImportForm>([this](ImportForm& form) {
-    callHook(hooks_.wireImportForm, form);
+    services_.import.wireImportForm(form);
     form.onCreated = [this, &form] { startImport(form); };
     form.按钮_返回题库选择.onClick = [this, &form] {
       moveOn(
@@ -112,7 +96,7 @@ ImportForm& Shell::loadImport() {
 }
 
 void Shell::startImport(ImportForm& form) {
-  callHook(hooks_.listBanks, form.组合框1);
+  services_.banks.listBanks(form.组合框1);
   form.setCaption(windowTitle());
 }
 
@@ -120,11 +104,11 @@ void Shell::startImport(ImportForm& form) {
 
 AnswerForm& Shell::loadAnswer() {
   return ui::load<AnswerForm>([this](AnswerForm& form) {
-    callHook(hooks_.wireAnswerForm, form);
+    services_.answer.wireAnswerForm(form);
     form.onCreated = [this, &form] { startAnswer(form); };
-    form.onDestroying = [this] {
-      callHook(hooks_.releaseCaptureHook);
-      callHook(hooks_.closeAnswerBank);
+    form.onDestroying = [this, &form] {
+      services_.capture.releaseCaptureHook();
+      services_.answer.closeAnswerBank(form, {});
     };
     form.按钮_返回.onClick = [this, &form] { leaveAnswer(form); };
     form.按钮_赞助.onClick = [this] { loadOcrSettings(); };
@@ -135,10 +119,13 @@ AnswerForm& Shell::loadAnswer() {
 void Shell::startAnswer(AnswerForm& form) {
   ui::Size screen = ui::screenSize();
   form.move(screen.width - 400, int(std::lround(screen.height / 2.0 - 350)));
-  callHook(hooks_.loadRecordCount, form);
-  double date = hooks_.fetchNetworkDate ? hooks_.fetchNetworkDate() : currentVariantDateUtc8();
-  form.状态条1.setSectionText(1, dateTimeText(fromVariantDate(date)));
+  services_.answer.loadRecordCount(form);
   form.setCaption(windowTitle());
+  services_.date.fetchNetworkDate(form, [&form](double date) {
+    // A search may have written the status first; its outcome matters more than the date.
+    if (form.状态条1.sectionText(1).empty())
+      form.状态条1.setSectionText(1, dateTimeText(fromVariantDate(date)));
+  });
 }
 
 void Shell::leaveAnswer(AnswerForm& form) {
@@ -147,19 +134,14 @@ void Shell::leaveAnswer(AnswerForm& form) {
     if (stillOpen || form.leaving()) return;
     moveOn(form, [this] { loadBankChooser(); });
   };
-  if (hooks_.closeAnswerBankThen) {
-    hooks_.closeAnswerBankThen(form, afterClose);
-    return;
-  }
-  callHook(hooks_.closeAnswerBank);
-  afterClose(hooks_.answerBankIsOpen && hooks_.answerBankIsOpen());
+  services_.answer.closeAnswerBank(form, afterClose);
 }
 
 // ---- OcrSettingsForm ----
 
 OcrSettingsForm& Shell::loadOcrSettings() {
   return ui::load<OcrSettingsForm>(
-      [this](OcrSettingsForm& form) { callHook(hooks_.wireOcrSettingsForm, form); });
+      [this](OcrSettingsForm& form) { services_.capture.wireOcrSettingsForm(form); });
 }
 
 }  // namespace app

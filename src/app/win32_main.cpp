@@ -2,15 +2,10 @@
 // loop. The process ends with the loop's code once the last form is gone.
 #include <windows.h>
 
-#include "app/shell.h"
-#include "ui/toolkit.h"
+#include "app/program_services.h"
 #include "ui/win32/win32_backend.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ui::win32::Win32Backend backend;
-  ui::install(backend);
-  app::Shell shell(app::defaultShellHooks());
-  int exitCode = shell.run();
-  ui::uninstall();
-  return exitCode;
+  return app::runProgram(backend);
 }

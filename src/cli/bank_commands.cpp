@@ -14,48 +14,6 @@
 namespace cli {
 namespace {
 
-// The command line has said yes already; messages go to standard output.
-class CommandLinePrompts final : public bank::BankPrompts {
- public:
-  void showMessage(const std::string& text) override {
-    std::printf("%s\n", cp936::toUtf8(text).c_str());
-  }
-  bool confirm(const std::string&) override { return true; }
-};
-
-// A chooser holding the one bank the command names.
-class OneBankChooser final : public bank::BankChooser {
- public:
-  explicit OneBankChooser(const std::filesystem::path& path)
-      : file_(path), text_(cp936::fromUtf16(path.filename().u16string())) {}
-  void clear() override {}
-  void addItem(const std::string&, const std::filesystem::path&) override {}
-  void select(int) override {}
-  int selectedIndex() const override { return 0; }
-  std::string text() const override { return text_; }
-  std::filesystem::path itemFile(int) const override { return file_; }
-
- private:
-  std::filesystem::path file_;
-  std::string text_;
-};
-
-// Collects the listing of the bank folder.
-class ListingChooser final : public bank::BankChooser {
- public:
-  void clear() override { files.clear(); }
-  void addItem(const std::string&, const std::filesystem::path& file) override {
-    files.push_back(file);
-  }
-  void select(int) override {}
-  int selectedIndex() const override { return files.empty() ? -1 : 0; }
-  std::string text() const override { return {}; }
-  std::filesystem::path itemFile(int index) const override {
-    return files.at(static_cast<std::size_t>(index));
-  }
-  std::vector<std::filesystem::path> files;
-};
-
 bool bankExists(const std::filesystem::path& path, const char* command) {
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec)) return true;
@@ -66,12 +24,9 @@ bool bankExists(const std::filesystem::path& path, const char* command) {
 
 int runBanks(const Context& context) {
   if (!context.args.empty()) return usageError("banks");
-  CommandLinePrompts prompts;
   bank::RecordDatabase database;
-  bank::QuestionBank questionBank(database, prompts, context.runDir);
-  ListingChooser listing;
-  questionBank.listBanks(listing);
-  for (const auto& file : listing.files) std::printf("%s\n", utf8Of(file).c_str());
+  bank::QuestionBank questionBank(database, context.runDir);
+  for (const auto& file : questionBank.listBanks()) std::printf("%s\n", utf8Of(file).c_str());
   return 0;
 }
 
@@ -84,9 +39,8 @@ int runCreate(const Context& context) {
     std::fprintf(stderr, "quorvix-cli create: %s: the bank exists already\n", utf8Of(path).c_str());
     return 1;
   }
-  CommandLinePrompts prompts;
   bank::RecordDatabase database;
-  bank::QuestionBank questionBank(database, prompts, context.runDir);
+  bank::QuestionBank questionBank(database, context.runDir);
   questionBank.ensureBankFolder();
   if (!questionBank.createBank(path))
     return reportEngineError("create", path, database.lastError());
@@ -158,13 +112,13 @@ int runClear(const Context& context) {
   if (context.args.size() != 1) return usageError("clear BANK");
   auto path = bankArgument(context, context.args[0]);
   if (!bankExists(path, "clear")) return 1;
-  CommandLinePrompts prompts;
   bank::RecordDatabase database;
-  bank::QuestionBank questionBank(database, prompts, context.runDir);
-  questionBank.clearBank(OneBankChooser(path));
-  bank::RecordDatabase check;
-  if (!check.openDatabase(path) || check.recordCount() != 0)
-    return reportEngineError("clear", path, database.lastError());
+  bank::QuestionBank questionBank(database, context.runDir);
+  if (!questionBank.clearBank(path)) return reportEngineError("clear", path, database.lastError());
+  std::printf("%s\n", cp936::toUtf8(cp936::fromUtf8("题库 ") +
+                                    cp936::fromUtf16(path.filename().u16string()) +
+                                    cp936::fromUtf8(" 已清空"))
+                          .c_str());
   return 0;
 }
 
@@ -172,14 +126,10 @@ int runRemove(const Context& context) {
   if (context.args.size() != 1) return usageError("remove BANK");
   auto path = bankArgument(context, context.args[0]);
   if (!bankExists(path, "remove")) return 1;
-  CommandLinePrompts prompts;
   bank::RecordDatabase database;
-  bank::QuestionBank questionBank(database, prompts, context.runDir);
-  OneBankChooser chooser(path);
-  questionBank.deleteBank(chooser);
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec))
-    return reportEngineError("remove", path, bank::kAccessDenied);
+  bank::QuestionBank questionBank(database, context.runDir);
+  if (!questionBank.deleteBank(path))
+    return reportEngineError("remove", path, database.lastError());
   return 0;
 }
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "app/controllers/import_texts.h"
 #include "bank/question_bank.h"
 #include "bank/record_database.h"
 #include "cli/bank_cli_support.h"
 #include "cli/commands.h"
-#include "import/import_texts.h"
 #include "import/memory_table.h"
 #include "import/sheet_loader.h"
 #include "import/table_import.h"
@@ -69,7 +69,7 @@ int runImport(const Context& context) {
     return 1;
   }
   if (table.rowCount() == 0) {
-    std::fprintf(stderr, "quorvix-cli import: %s\n", importer::texts::kEmptyTable);
+    std::fprintf(stderr, "quorvix-cli import: %s\n", app::import_texts::kEmptyTable);
     return 1;
   }
 
@@ -79,10 +79,22 @@ int runImport(const Context& context) {
   if (!std::filesystem::is_regular_file(path, ec) &&
       !database.createDatabase(path, bank::bankSchema()))
     return reportEngineError("import", path, database.lastError());
-  int removed = 0;
-  const auto counts =
-      importer::importIntoBank(database, path, table, [&](int count) { removed = count; });
-  if (!counts) return reportEngineError("import", path, database.lastError());
+  struct Report final : importer::ImportReport {
+    explicit Report(importer::MemoryTable& table) : table(table) {}
+    void repeatsRemoved(int count) override { removed = count; }
+    void rowDone(int row, importer::RowResult result) override {
+      table.setCell(row, importer::kResultColumn, app::import_texts::resultText(result));
+    }
+    importer::MemoryTable& table;
+    int removed = 0;
+  } report(table);
+  const auto outcome = importer::importIntoBank(database, path, table, report);
+  if (outcome.error == importer::ImportError::notABank)
+    return reportEngineError("import", path, bank::kNoSuchField);
+  if (outcome.error != importer::ImportError::none)
+    return reportEngineError("import", path, database.lastError());
+  const int removed = report.removed;
+  const auto* counts = &outcome.counts;
 
   printRows(table, json);
   if (json) {

@@ -1,10 +1,14 @@
 // quorvix-cli: the command-line front end over the same core as the program's forms.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/controllers/import_texts.h"
 #include "cli/commands.h"
+#include "import/xl_binding.h"
+#include "platform/cp936.h"
 #include "platform/run_directory.h"
 
 namespace {
@@ -22,13 +26,22 @@ void printHelp(const std::vector<cli::Command>& table) {
   std::printf("usage: quorvix-cli [--dir RUNDIR] COMMAND [ARGS...]\n\n");
   std::printf("RUNDIR defaults to the program's run directory (or $%s).\n\ncommands:\n",
               platform::kRunDirEnv);
-  for (const auto& command : table)
-    std::printf("  %-40s %s\n", command.usage, command.summary);
+  for (const auto& command : table) std::printf("  %-40s %s\n", command.usage, command.summary);
+}
+
+// The binding's fatal stop on the command line: the program's message, then exit code 1.
+[[noreturn]] void stopForMissingFunction(const char* libraryFile, const char* function) {
+  std::fprintf(
+      stderr, "%s\n",
+      cp936::toUtf8(app::import_texts::missingFunctionText(libraryFile, function)).c_str());
+  std::fflush(stderr);
+  std::_Exit(1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  xlbind::setMissingFunctionHandler(stopForMissingFunction);
   auto table = commandTable();
   cli::Context context;
   context.runDir = platform::runDirectory();

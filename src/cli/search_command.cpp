@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "answer/bank_search.h"
+#include "app/controllers/answer_texts.h"
 #include "bank/record_database.h"
 #include "cli/bank_cli_support.h"
 #include "cli/commands.h"
 #include "platform/cp936.h"
+#include "search/bank_search.h"
 
 namespace cli {
 namespace {
@@ -28,7 +29,7 @@ int runSearch(const Context& context) {
   auto path = bankArgument(context, words[0]);
 
   bank::RecordDatabase database;
-  auto result = answer::searchBank(database, path, cp936::fromUtf8(words[1]));
+  auto result = search::searchBank(database, path, cp936::fromUtf8(words[1]));
   for (const auto& row : result.rows) {
     if (json) {
       std::printf("{\"record\":%d,\"question\":%s,\"answer\":%s}\n", row.recordNumber,
@@ -39,12 +40,18 @@ int runSearch(const Context& context) {
                   plainText(row.answer).c_str());
     }
   }
-  std::string status = cp936::toUtf8(result.status);
+  namespace texts = app::answer_texts;
+  const int matches = int(result.rows.size());
+  std::string status = cp936::toUtf8(result.outcome == search::SearchOutcome::emptyKeyword
+                                         ? texts::gbk(texts::kEmptyKeyword)
+                                     : result.outcome == search::SearchOutcome::openFailed
+                                         ? texts::gbk(texts::kOpenFailed)
+                                         : texts::positionStatus(matches ? 1 : 0, matches));
   if (json)
     std::printf("{\"status\":%s}\n", jsonString(status).c_str());
   else
     std::printf("%s\n", status.c_str());
-  if (result.outcome == answer::SearchOutcome::openFailed)
+  if (result.outcome == search::SearchOutcome::openFailed)
     return reportEngineError("search", path, database.lastError());
   return 0;
 }

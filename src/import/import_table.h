@@ -2,6 +2,7 @@
 // rows in memory for the command line and tests. Texts are GBK; rows and columns are 0-based.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace importer {
 
@@ -18,6 +19,8 @@ class ImportTable {
   virtual int rowCount() const = 0;
   virtual int appendRow() = 0;  // an empty row at the end; returns its index
   virtual void deleteRow(int row) = 0;
+  // Deletes the rows whose `keep` entry is false, in one pass; `keep` has one entry a row.
+  virtual void keepRows(const std::vector<bool>& keep);
   virtual void deleteAllRows() = 0;
   virtual std::string cell(int row, int column) const = 0;
   virtual void setCell(int row, int column, const std::string& text) = 0;
@@ -28,5 +31,10 @@ class ImportTable {
   // going away, and the fill should stop.
   virtual bool letMessagesRun() { return true; }
 };
+
+inline void ImportTable::keepRows(const std::vector<bool>& keep) {
+  for (int row = rowCount() - 1; row >= 0; --row)
+    if (std::size_t(row) < keep.size() && !keep[std::size_t(row)]) deleteRow(row);
+}
 
 }  // namespace importer

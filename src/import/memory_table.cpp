@@ -32,6 +32,16 @@ void MemoryTable::deleteRow(int row) {
   if (row >= 0 && row < rowCount()) rows_.erase(rows_.begin() + row);
 }
 
+void MemoryTable::keepRows(const std::vector<bool>& keep) {
+  std::size_t kept = 0;
+  for (std::size_t row = 0; row < rows_.size(); ++row) {
+    if (row < keep.size() && !keep[row]) continue;
+    if (kept != row) rows_[kept] = std::move(rows_[row]);
+    ++kept;
+  }
+  rows_.resize(kept);
+}
+
 std::string MemoryTable::cell(int row, int column) const {
   if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return {};
   return rows_[std::size_t(row)][std::size_t(column)];

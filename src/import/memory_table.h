@@ -21,6 +21,7 @@ class MemoryTable final : public ImportTable {
   int rowCount() const override { return int(rows_.size()); }
   int appendRow() override;
   void deleteRow(int row) override;
+  void keepRows(const std::vector<bool>& keep) override;
   void deleteAllRows() override { rows_.clear(); }
   std::string cell(int row, int column) const override;
   void setCell(int row, int column, const std::string& text) override;

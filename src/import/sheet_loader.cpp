@@ -1,28 +1,13 @@
 #include "import/sheet_loader.h"
 
+#include <algorithm>
+
 #include "import/cell_display.h"
-#include "import/import_texts.h"
 #include "import/library_file.h"
-#include "import/list_view_table.h"
 #include "import/xl_book.h"
-#include "platform/cp936.h"
 #include "platform/run_directory.h"
-#include "platform/user_folders.h"
-#include "ui/system.h"
 
 namespace importer {
-
-std::filesystem::path ChooseOpenFile(const ui::OpenFileRequest& request) {
-  return ui::chooseOpenFile(request);
-}
-
-ui::OpenFileRequest workbookOpenRequest() {
-  ui::OpenFileRequest request;
-  request.filter = cp936::fromUtf8(texts::kWorkbookFilter);
-  request.initialFolder = platform::desktopFolder();
-  request.keepCurrentDirectory = true;
-  return request;
-}
 
 bool loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
                         const SheetLoadOptions& options,
@@ -62,13 +47,6 @@ bool loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& tabl
     }
   }
   return true;
-}
-
-bool LoadSheetIntoList(ui::ListView& list, const SheetLoadOptions& options) {
-  const auto workbook = ChooseOpenFile(workbookOpenRequest());
-  if (workbook.empty()) return false;
-  ListViewTable table(list);
-  return loadSheetIntoTable(workbook, table, options);
 }
 
 }  // namespace importer

@@ -5,11 +5,6 @@
 #include <filesystem>
 
 #include "import/import_table.h"
-#include "ui/backend.h"
-
-namespace ui {
-class ListView;
-}
 
 namespace importer {
 
@@ -26,13 +21,6 @@ struct SheetLoadOptions {
   int columnWidth = 80;
 };
 
-// The system's open-file dialog, owned by the active window: the chosen path, or empty.
-std::filesystem::path ChooseOpenFile(const ui::OpenFileRequest& request);
-
-// The request the workbook loader shows: the Excel filter, starting in the user's desktop
-// folder, leaving the current directory unchanged.
-ui::OpenFileRequest workbookOpenRequest();
-
 // Steps after the file was chosen: library provisioning, load, fill. False, with nothing
 // reported, when the library cannot be put in place or the workbook cannot be loaded, or the
 // table's window went away during the fill. `libraryFolder` is where the library file goes
@@ -40,9 +28,5 @@ ui::OpenFileRequest workbookOpenRequest();
 bool loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
                         const SheetLoadOptions& options = {},
                         const std::filesystem::path& libraryFolder = {});
-
-// Asks for a workbook and loads it into the list. False when the dialog was cancelled or the
-// load failed.
-bool LoadSheetIntoList(ui::ListView& list, const SheetLoadOptions& options = {});
 
 }  // namespace importer

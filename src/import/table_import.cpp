@@ -4,8 +4,6 @@
 
 #include "bank/question_bank.h"
 #include "bank/record_format.h"
-#include "import/import_texts.h"
-#include "platform/cp936.h"
 
 namespace importer {
 namespace {
@@ -30,24 +28,21 @@ const bank::Field* textField(const bank::Layout& layout, const char* name) {
   return field.type == bank::kText ? &field : nullptr;
 }
 
-// Fewer repaints than removals: enough to show the table shrinking, without redrawing a long
-// list once per removed row.
-constexpr int kRemovalsPerRepaint = 64;
-
 }  // namespace
 
 int deduplicateTable(ImportTable& table) {
   std::unordered_set<std::string> seen;
+  const int rows = table.rowCount();
+  std::vector<bool> keep(std::size_t(rows), true);
   int removed = 0;
-  for (int row = 0; row < table.rowCount();) {
+  for (int row = 0; row < rows; ++row) {
     if (seen.insert(pairKey(table.cell(row, kQuestionColumn), table.cell(row, kAnswerColumn)))
-            .second) {
-      ++row;
+            .second)
       continue;
-    }
-    table.deleteRow(row);
-    if (++removed % kRemovalsPerRepaint == 0) table.repaint();
+    keep[std::size_t(row)] = false;
+    ++removed;
   }
+  if (removed > 0) table.keepRows(keep);
   for (int row = 0; row < table.rowCount(); ++row)
     table.setCell(row, kSerialColumn, std::to_string(row + 1));
   table.repaint();
@@ -82,11 +77,10 @@ void BankPairs::add(std::string_view question, std::string_view answer) {
   pairs_.insert(key(question, answer));
 }
 
-ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, ImportTable& table) {
-  static const std::string duplicate = cp936::fromUtf8(texts::kRowDuplicate);
-  static const std::string imported = cp936::fromUtf8(texts::kRowImported);
-  static const std::string failed = cp936::fromUtf8(texts::kRowFailed);
-  // One value per field of the bank, in its order; the two texts go where their fields are.
+ImportCounts importTableRows(
+    bank::RecordDatabase& database, BankPairs& held, ImportTable& table,
+    ImportReport& report) {  // One value per field of the bank, in its order; the two texts go
+                             // where their fields are.
   const bank::Layout* layout = database.layout();
   std::vector<std::string> values(layout ? layout->fields.size() : 0);
   const int questionAt = layout ? layout->fieldIndex(bank::kQuestionField) : -1;
@@ -98,39 +92,55 @@ ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, Im
     return database.addRecord(values);
   };
   ImportCounts counts;
-  for (int row = 0; row < table.rowCount(); ++row) {
+  for (int row = 0; row < table.rowCount() && report.keepGoing(); ++row) {
     const std::string question = table.cell(row, kQuestionColumn);
     const std::string answer = table.cell(row, kAnswerColumn);
+    RowResult result = RowResult::failed;
     if (held.holds(question, answer)) {
-      table.setCell(row, kResultColumn, duplicate);
+      result = RowResult::duplicate;
       ++counts.skipped;
     } else if (append(question, answer)) {
       held.add(question, answer);
-      table.setCell(row, kResultColumn, imported);
+      result = RowResult::imported;
       ++counts.imported;
     } else {
-      table.setCell(row, kResultColumn, failed);
       ++counts.failed;
     }
+    report.rowDone(row, result);
   }
   return counts;
 }
 
-std::optional<ImportCounts> importIntoBank(bank::RecordDatabase& database,
-                                           const std::filesystem::path& path, ImportTable& table,
-                                           const std::function<void(int removed)>& deduplicated) {
-  if (database.isOpen(path)) database.closeDatabase(path);
-  if (!database.openDatabase(path)) return std::nullopt;
-  BankPairs held;
-  if (!held.load(database)) {
-    database.closeDatabase(path);
-    return std::nullopt;
+ImportError BankImport::open(bank::RecordDatabase& database) {
+  if (database.isOpen(path_)) database.closeDatabase(path_);
+  if (!database.openDatabase(path_)) return ImportError::cannotOpenBank;
+  ImportError error = ImportError::none;
+  if (!bank::isQuestionBankLayout(*database.layout()))
+    error = ImportError::notABank;
+  else if (!held_.load(database))
+    error = ImportError::cannotOpenBank;
+  if (error != ImportError::none) database.closeDatabase(path_);
+  return error;
+}
+
+ImportOutcome BankImport::importRows(bank::RecordDatabase& database, ImportTable& table,
+                                     ImportReport& report) {
+  ImportOutcome outcome;
+  if (!(database.isOpen(path_) ? database.makeCurrent(path_) : database.openDatabase(path_))) {
+    outcome.error = ImportError::cannotOpenBank;
+    return outcome;
   }
-  const int removed = deduplicateTable(table);
-  if (deduplicated) deduplicated(removed);
-  const ImportCounts counts = importTableRows(database, held, table);
-  database.closeDatabase(path);
-  return counts;
+  outcome.counts = importTableRows(database, held_, table, report);
+  database.closeDatabase(path_);
+  return outcome;
+}
+
+ImportOutcome importIntoBank(bank::RecordDatabase& database, const std::filesystem::path& path,
+                             ImportTable& table, ImportReport& report) {
+  BankImport import(path);
+  if (ImportError error = import.open(database); error != ImportError::none) return {error, {}};
+  report.repeatsRemoved(deduplicateTable(table));
+  return import.importRows(database, table, report);
 }
 
 }  // namespace importer

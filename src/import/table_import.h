@@ -1,12 +1,12 @@
 // Importing an import table into a question bank: repeated rows removed from the table, then
-// every row appended as a record unless the bank already holds its question/answer pair.
+// every row appended as a record unless the bank already holds its question/answer pair. The
+// import reports what happens through ImportReport; the front end decides what the user sees.
 #pragma once
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 
 #include "bank/record_database.h"
 #include "import/import_table.h"
@@ -16,16 +16,33 @@ namespace importer {
 // Table columns: 0 serial number, 1 question, 2 answer, 3 result.
 inline constexpr int kSerialColumn = 0, kQuestionColumn = 1, kAnswerColumn = 2, kResultColumn = 3;
 
-// Removes every row whose question and answer both equal those of an earlier row (byte
-// equality), keeping first occurrences in order, then numbers the rows 1, 2, ... in column 0.
-// Returns the number of rows removed.
-int deduplicateTable(ImportTable& table);
+enum class RowResult {
+  duplicate,  // the bank already held the pair
+  imported,   // appended
+  failed,     // the append failed (disk full, damaged bank)
+};
 
 struct ImportCounts {
-  int skipped = 0;   // the bank already held the pair: "重复内容"
-  int imported = 0;  // appended: "导入成功"
-  int failed = 0;    // the append failed (disk full, damaged bank): "导入失败"
+  int skipped = 0;
+  int imported = 0;
+  int failed = 0;
 };
+
+// What an import tells its front end as it goes, on the thread that imports.
+class ImportReport {
+ public:
+  virtual ~ImportReport() = default;
+  // The table's repeated rows were removed (called once, before the rows, also with 0).
+  virtual void repeatsRemoved(int count) {}
+  virtual void rowDone(int row, RowResult result) {}
+  // False once the front end wants the import to stop; it stops before the next row.
+  virtual bool keepGoing() { return true; }
+};
+
+// Removes every row whose question and answer both equal those of an earlier row (byte
+// equality), keeping first occurrences in order, then numbers the rows 1, 2, ... in column 0.
+// Returns the number of rows removed. Linear in the rows.
+int deduplicateTable(ImportTable& table);
 
 // The question/answer pairs a bank holds, as the bank stores them: a text longer than its
 // field is compared by the part that fits, so a cut question still counts as held.
@@ -47,16 +64,41 @@ class BankPairs {
 };
 
 // Imports every row of the table into the current database of `database`, whose pairs
-// `held` was loaded from: each row is appended unless its pair is held, and its result goes
-// into column 3. Appended pairs join `held`.
-ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, ImportTable& table);
+// `held` was loaded from: each row is appended unless its pair is held. Appended pairs join
+// `held`.
+ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, ImportTable& table,
+                             ImportReport& report);
 
-// The whole import into the bank at `path`: closes the bank when it is open, opens it, removes
-// the table's repeated rows and tells `deduplicated` how many went, imports the rows and closes
-// the bank. Nothing when the bank cannot be opened or has not the two text fields (the
-// database's lastError says why when it knows).
-std::optional<ImportCounts> importIntoBank(bank::RecordDatabase& database,
-                                           const std::filesystem::path& path, ImportTable& table,
-                                           const std::function<void(int removed)>& deduplicated);
+enum class ImportError {
+  none,
+  cannotOpenBank,  // the database's lastError says why
+  notABank,        // the file has no 题目 and 答案 text fields
+};
+
+struct ImportOutcome {
+  ImportError error = ImportError::none;
+  ImportCounts counts;
+};
+
+// One import into one bank, in two steps, so a front end can show the removal of repeated rows
+// between them without holding the bank.
+class BankImport {
+ public:
+  explicit BankImport(std::filesystem::path path) : path_(std::move(path)) {}
+  // Closes the bank when it is open, opens it and reads the pairs it holds; the bank stays open.
+  ImportError open(bank::RecordDatabase& database);
+  // Imports the rows (the bank is opened again if someone closed it meanwhile) and closes it.
+  ImportOutcome importRows(bank::RecordDatabase& database, ImportTable& table,
+                           ImportReport& report);
+
+ private:
+  std::filesystem::path path_;
+  BankPairs held_;
+};
+
+// The whole import into the bank at `path`: open, remove the table's repeated rows, import the
+// rows, close.
+ImportOutcome importIntoBank(bank::RecordDatabase& database, const std::filesystem::path& path,
+                             ImportTable& table, ImportReport& report);
 
 }  // namespace importer

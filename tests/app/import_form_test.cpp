@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "bank_wiring_fixture.h"
-#include "import/library_os.h"
+#include "bank_controller_fixture.h"
+#include "import/library_file.h"
 
 namespace fs = std::filesystem;
 
@@ -28,7 +28,7 @@ void setRunDirVariable(const fs::path& value) {
 #endif
 }
 
-class ImportFormTest : public apptest::BankWiringTest {
+class ImportFormTest : public apptest::BankControllerTest {
  protected:
   ImportFormTest() { setRunDirVariable(runDir); }
   ~ImportFormTest() override { setRunDirVariable(fs::path()); }
@@ -146,7 +146,7 @@ TEST_F(ImportFormTest, ImportingIntoANewBankThenAgainSkipsEveryRow) {
   EXPECT_EQ(form.超级列表框.cell(199, 0), "200");
   EXPECT_EQ(resultColumn(form), Strings(200, "导入成功"));
   EXPECT_EQ(recordsIn("新题库.edb"), 200);
-  EXPECT_FALSE(wiring->sharedBank().use(
+  EXPECT_FALSE(banks->sharedBank().use(
       [&](bank::RecordDatabase& db) { return db.isOpen(bankFile("新题库.edb")); }));
 
   backend.clearMessages();
@@ -157,7 +157,7 @@ TEST_F(ImportFormTest, ImportingIntoANewBankThenAgainSkipsEveryRow) {
             "题目已导入完毕\r\n已跳过重复项200条数据\r\n共新导入0条数据");
   EXPECT_EQ(resultColumn(form), Strings(200, "重复内容"));
   EXPECT_EQ(recordsIn("新题库.edb"), 200);
-  EXPECT_EQ(wiring->questionBank().targetBankPath(), bankFile("新题库.edb"));
+  EXPECT_EQ(banks->questionBank().targetBankPath(), bankFile("新题库.edb"));
   EXPECT_TRUE(buttonsOn(form));
 }
 

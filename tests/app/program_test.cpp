@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/shell.h"
+#include "app/program_services.h"
 #include "bank/question_bank.h"
 #include "bank/record_database.h"
 #include "platform/cp936.h"

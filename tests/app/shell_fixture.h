@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,39 +24,67 @@ F& onlyForm() {
   return *form;
 }
 
-class ShellTest : public ::testing::Test {
- protected:
-  ShellTest() {
-    hooks.createCaptureState = [this] { calls.push_back("createCaptureState"); };
-    hooks.applySkin = [this] { calls.push_back("applySkin"); };
-    hooks.ensureBankFolder = [this] { calls.push_back("ensureBankFolder"); };
-    hooks.listBanks = [this](ui::ComboBox& chooser) {
-      calls.push_back("listBanks");
-      chooser.addItem("a.edb");
-      chooser.setSelectedIndex(0);
-    };
-    hooks.bankSelected = [this](app::BankChooserForm&) { calls.push_back("bankSelected"); };
-    hooks.deleteBank = [this](app::BankChooserForm&) { calls.push_back("deleteBank"); };
-    hooks.openForAnswering = [this](app::BankChooserForm&) {
-      calls.push_back("openForAnswering");
-      return bankOpens;
-    };
-    hooks.loadRecordCount = [this](app::AnswerForm& form) {
-      calls.push_back("loadRecordCount");
-      form.透明标签1.setCaption(gbk("共有3题"));
-    };
-    hooks.fetchNetworkDate = [this] {
-      calls.push_back("fetchNetworkDate");
-      return networkDate;
-    };
-    hooks.closeAnswerBank = [this] { calls.push_back("closeAnswerBank"); };
-    hooks.answerBankIsOpen = [this] { return bankStaysOpen; };
-    hooks.releaseCaptureHook = [this] { calls.push_back("releaseCaptureHook"); };
+// Services that record what the shell asked of them.
+class RecordingServices final : public app::SkinServices,
+                                public app::BankServices,
+                                public app::ImportServices,
+                                public app::AnswerServices,
+                                public app::CaptureServices,
+                                public app::DateServices {
+ public:
+  void applySkin() override { calls.push_back("applySkin"); }
+  void ensureBankFolder() override { calls.push_back("ensureBankFolder"); }
+  void listBanks(ui::ComboBox& chooser) override {
+    calls.push_back("listBanks");
+    chooser.addItem("a.edb");
+    chooser.setSelectedIndex(0);
+  }
+  void bankSelected(app::BankChooserForm&) override { calls.push_back("bankSelected"); }
+  void deleteBank(app::BankChooserForm&) override { calls.push_back("deleteBank"); }
+  bool openForAnswering(app::BankChooserForm&) override {
+    calls.push_back("openForAnswering");
+    return bankOpens;
+  }
+  void wireImportForm(app::ImportForm& form) override {
+    if (onWireImport) onWireImport(form);
+  }
+  void wireAnswerForm(app::AnswerForm& form) override {
+    if (onWireAnswer) onWireAnswer(form);
+  }
+  void loadRecordCount(app::AnswerForm& form) override {
+    calls.push_back("loadRecordCount");
+    form.透明标签1.setCaption(gbk("共有3题"));
+  }
+  void closeAnswerBank(app::AnswerForm&, std::function<void(bool)> closed) override {
+    calls.push_back("closeAnswerBank");
+    if (closed) closed(bankStaysOpen);
+  }
+  void createCaptureState() override { calls.push_back("createCaptureState"); }
+  void releaseCaptureHook() override { calls.push_back("releaseCaptureHook"); }
+  void wireOcrSettingsForm(app::OcrSettingsForm& form) override {
+    if (onWireOcrSettings) onWireOcrSettings(form);
+  }
+  void fetchNetworkDate(app::AnswerForm&, std::function<void(double)> arrived) override {
+    calls.push_back("fetchNetworkDate");
+    arrived(networkDate);
   }
 
-  // Builds the shell from `hooks` as they are now and starts the program.
+  app::ShellServices services() { return {*this, *this, *this, *this, *this, *this}; }
+
+  std::vector<std::string> calls;
+  bool bankOpens = true;
+  bool bankStaysOpen = false;
+  double networkDate = 46363.34375;  // 2026-12-07 08:15:00
+  std::function<void(app::ImportForm&)> onWireImport;
+  std::function<void(app::AnswerForm&)> onWireAnswer;
+  std::function<void(app::OcrSettingsForm&)> onWireOcrSettings;
+};
+
+class ShellTest : public ::testing::Test {
+ protected:
+  // Builds the shell over the recording services and starts the program.
   void startProgram() {
-    shell.emplace(hooks);
+    shell.emplace(services.services());
     shell->start();
   }
 
@@ -83,11 +112,10 @@ class ShellTest : public ::testing::Test {
     return only<app::AnswerForm>();
   }
 
-  std::vector<std::string> calls;
-  bool bankOpens = true;
-  bool bankStaysOpen = false;
-  double networkDate = 46363.34375;  // 2026-12-07 08:15:00
-  app::ShellHooks hooks;
+  RecordingServices services;
+  std::vector<std::string>& calls = services.calls;
+  bool& bankOpens = services.bankOpens;
+  bool& bankStaysOpen = services.bankStaysOpen;
   std::optional<app::Shell> shell;
   // Declared last, so forms are destroyed while the shell and the records still exist.
   ui::headless::Session session;

@@ -56,7 +56,7 @@ TEST_F(ShellTest, RefuseEndsTheProgramAtOnceWithCodeZero) {
 }
 
 TEST_F(ShellTest, TheWholeProgramRunsUntilItsLastFormIsGone) {
-  shell.emplace(hooks);
+  shell.emplace(services.services());
   backend.at(1, [&] { backend.click(disclaimer().按钮_同意); });
   backend.at(50, [&] { backend.closeBox(only<app::BankChooserForm>()); });
   EXPECT_EQ(shell->run(), 0);
@@ -190,12 +190,12 @@ TEST_F(ShellTest, DoubleClickOnTheStatusBarOpensTheReleasePage) {
 
 TEST_F(ShellTest, OtherSubsystemsWireTheirControlsBeforeTheFormsStart) {
   int wired = 0;
-  hooks.wireImportForm = [&](app::ImportForm& form) {
+  services.onWireImport = [&](app::ImportForm& form) {
     ++wired;
     EXPECT_FALSE(form.alive());
   };
-  hooks.wireAnswerForm = [&](app::AnswerForm&) { ++wired; };
-  hooks.wireOcrSettingsForm = [&](app::OcrSettingsForm&) { ++wired; };
+  services.onWireAnswer = [&](app::AnswerForm&) { ++wired; };
+  services.onWireOcrSettings = [&](app::OcrSettingsForm&) { ++wired; };
   backend.click(toChooser().按钮_导入题库);
   backend.runPending();
   backend.click(only<app::ImportForm>().按钮_返回题库选择);

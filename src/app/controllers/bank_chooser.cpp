@@ -1,0 +1,26 @@
+#include "app/controllers/bank_chooser.h"
+
+#include "platform/cp936.h"
+
+namespace app {
+
+bank::BankChoice choiceOf(const ui::ComboBox& combo) {
+  bank::BankChoice choice;
+  choice.shownText = combo.text();
+  int selected = combo.selectedIndex();
+  if (selected >= 0) {
+    std::string data = combo.itemData(selected);
+    choice.selectedFile = std::filesystem::path(std::u8string(data.begin(), data.end()));
+  }
+  return choice;
+}
+
+void addBanks(ui::ComboBox& combo, const std::vector<std::filesystem::path>& banks) {
+  for (const auto& name : banks) {
+    std::u8string utf8 = name.u8string();
+    combo.addItem(cp936::fromUtf16(name.u16string()), std::string(utf8.begin(), utf8.end()));
+    combo.setSelectedIndex(0);
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,156 @@
+#include "app/controllers/import_controller.h"
+
+#include <string>
+#include <system_error>
+
+#include "app/controllers/bank_chooser.h"
+#include "app/controllers/import_texts.h"
+#include "app/controllers/list_view_table.h"
+#include "import/sheet_loader.h"
+#include "import/table_import.h"
+#include "platform/cp936.h"
+#include "platform/user_folders.h"
+#include "ui/system.h"
+
+namespace app {
+namespace {
+
+namespace texts = import_texts;
+
+std::string gbk(const char* utf8) { return cp936::fromUtf8(utf8); }
+void show(const char* utf8) { ui::messageBox(gbk(utf8)); }
+
+// The open and import buttons are off while either runs, and back on however it ends.
+class ImportButtonsOff {
+ public:
+  explicit ImportButtonsOff(ImportForm& form) : form_(form) { enable(false); }
+  ~ImportButtonsOff() { enable(true); }
+  ImportButtonsOff(const ImportButtonsOff&) = delete;
+  ImportButtonsOff& operator=(const ImportButtonsOff&) = delete;
+
+ private:
+  void enable(bool on) {
+    form_.按钮_打开.setEnabled(on);
+    form_.按钮_导入题库.setEnabled(on);
+  }
+  ImportForm& form_;
+};
+
+// The workbook dialog: the Excel filter, starting in the user's desktop folder, leaving the
+// current directory unchanged.
+ui::OpenFileRequest workbookOpenRequest() {
+  ui::OpenFileRequest request;
+  request.filter = gbk(texts::kWorkbookFilter);
+  request.initialFolder = platform::desktopFolder();
+  request.keepCurrentDirectory = true;
+  return request;
+}
+
+// A new bank's name names a file in the bank folder, never one elsewhere.
+bool isPlainName(const std::string& name) {
+  return cp936::toUtf16(name).find_first_of(u"\\/:") == std::u16string::npos;
+}
+
+bool isFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+std::string doneText(const importer::ImportCounts& counts) {
+  std::string text = gbk(texts::kDoneBefore) + std::to_string(counts.skipped) +
+                     gbk(texts::kDoneSkippedAfter) + std::to_string(counts.imported) +
+                     gbk(texts::kDoneImportedAfter);
+  if (counts.failed > 0) {
+    text += gbk(texts::kDoneFailedBefore) + std::to_string(counts.failed) +
+            gbk(texts::kDoneFailedAfter);
+  }
+  return text;
+}
+
+// Each row's result into the table's 结果 column.
+class TableReport final : public importer::ImportReport {
+ public:
+  explicit TableReport(importer::ImportTable& table) : table_(table) {}
+  void rowDone(int row, importer::RowResult result) override {
+    table_.setCell(row, importer::kResultColumn, texts::resultText(result));
+  }
+
+ private:
+  importer::ImportTable& table_;
+};
+
+void showTargetControl(ImportForm& form, bool existingBank) {
+  form.组合框1.setVisible(existingBank);
+  form.编辑框1.setVisible(!existingBank);
+}
+
+}  // namespace
+
+void ImportController::wireImportForm(ImportForm& form) {
+  form.单选框1.onClick = [&form] { showTargetControl(form, true); };
+  form.单选框2.onClick = [&form] { showTargetControl(form, false); };
+  form.按钮_打开.onClick = [this, &form] { openWorkbook(form); };
+  form.按钮_导入题库.onClick = [this, &form] { importTable(form); };
+  form.按钮_清空数据库.onClick = [this, &form] { banks_.clearBank(form.组合框1); };
+}
+
+void ImportController::openWorkbook(ImportForm& form) {
+  form.超级列表框.deleteAllRows();
+  ImportButtonsOff busy(form);
+  const auto workbook = ui::chooseOpenFile(workbookOpenRequest());
+  if (workbook.empty()) return;
+  ListViewTable table(form.超级列表框);
+  importer::SheetLoadOptions options;
+  options.rebuildColumns = false;
+  importer::loadSheetIntoTable(workbook, table, options);
+}
+
+// The bank the import goes into, created when a new one is asked for; empty after a message.
+std::filesystem::path ImportController::importTarget(ImportForm& form) {
+  bank::QuestionBank& bank = banks_.questionBank();
+  if (form.单选框1.checked()) return bank.bankPathOf(choiceOf(form.组合框1));
+  const std::string name = form.编辑框1.content();
+  if (name.empty()) {
+    show(texts::kNoNewBankName);
+    return {};
+  }
+  if (!isPlainName(name)) {
+    show(texts::kOpenFailed);
+    return {};
+  }
+  auto path = bank.bankPath(name + ".edb");
+  // An existing bank of that name is used as it is; a failed create shows when opening.
+  if (!isFile(path)) {
+    banks_.sharedBank().use([&](bank::RecordDatabase&) { return bank.createBank(path); });
+  }
+  return path;
+}
+
+void ImportController::importTable(ImportForm& form) {
+  ImportButtonsOff busy(form);
+  ListViewTable table(form.超级列表框);
+  if (table.rowCount() == 0) return show(texts::kEmptyTable);
+  banks_.ensureBankFolder();
+  const auto path = importTarget(form);
+  if (path.empty()) return;
+  banks_.questionBank().setTargetBankPath(path);
+
+  // The bank is held only while it is worked on: the notice between the two steps runs a
+  // message loop of its own.
+  importer::BankImport import(path);
+  auto& shared = banks_.sharedBank();
+  if (shared.use([&](bank::RecordDatabase& db) { return import.open(db); }) !=
+      importer::ImportError::none)
+    return show(texts::kOpenFailed);
+  const int removed = importer::deduplicateTable(table);
+  ui::timedMessageBox(gbk(texts::kDuplicatesRemovedBefore) + std::to_string(removed) +
+                          gbk(texts::kDuplicatesRemovedAfter),
+                      gbk(texts::kNoticeCaption), ui::mb::kOk, 2000);
+  TableReport report(table);
+  const auto outcome =
+      shared.use([&](bank::RecordDatabase& db) { return import.importRows(db, table, report); });
+  if (outcome.error != importer::ImportError::none) return show(texts::kOpenFailed);
+  ui::messageBox(doneText(outcome.counts));
+}
+
+}  // namespace app

@@ -1,0 +1,60 @@
+// The texts the import shows, in one place. Written as UTF-8 here; shown as GBK.
+#pragma once
+#include <string>
+
+#include "import/table_import.h"
+#include "platform/cp936.h"
+
+namespace app::import_texts {
+
+inline constexpr const char* kWorkbookFilter = "Excel表格(*.xls,*.xlsx)|*.xls;*.xlsx";
+inline constexpr const char* kEmptyTable = "表格为空，请导入excel表格题库！";
+inline constexpr const char* kNoNewBankName = "请输入要新建的  数据库名称  ！";
+inline constexpr const char* kOpenFailed = "打开数据库失败";
+inline constexpr const char* kDuplicatesRemovedBefore = "已删除表格中重复内容";
+inline constexpr const char* kDuplicatesRemovedAfter = "条";
+inline constexpr const char* kNoticeCaption = "友情提醒";
+inline constexpr const char* kRowDuplicate = "重复内容";
+inline constexpr const char* kRowImported = "导入成功";
+inline constexpr const char* kRowFailed = "导入失败";
+// "题目已导入完毕\r\n已跳过重复项" N "条数据\r\n共新导入" M "条数据", and when appends failed
+// "\r\n导入失败" K "条数据".
+inline constexpr const char* kDoneBefore = "题目已导入完毕\r\n已跳过重复项";
+inline constexpr const char* kDoneSkippedAfter = "条数据\r\n共新导入";
+inline constexpr const char* kDoneImportedAfter = "条数据";
+inline constexpr const char* kDoneFailedBefore = "\r\n导入失败";
+inline constexpr const char* kDoneFailedAfter = "条数据";
+// When the library or one of its functions cannot be found: library file, function name.
+inline constexpr const char* kMissingFunction = "无法找到指定DLL库文件“%s”中的输出命令“%s”";
+
+// A row's result as the table's 结果 column shows it (GBK).
+inline std::string resultText(importer::RowResult result) {
+  switch (result) {
+    case importer::RowResult::duplicate:
+      return cp936::fromUtf8(kRowDuplicate);
+    case importer::RowResult::imported:
+      return cp936::fromUtf8(kRowImported);
+    case importer::RowResult::failed:
+      break;
+  }
+  return cp936::fromUtf8(kRowFailed);
+}
+
+// kMissingFunction with its two names put in (GBK).
+inline std::string missingFunctionText(const char* libraryFile, const char* function) {
+  const std::string format = cp936::fromUtf8(kMissingFunction);
+  std::string text;
+  const char* names[] = {libraryFile, function};
+  int next = 0;
+  for (std::size_t i = 0; i < format.size(); ++i) {
+    if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' && next < 2) {
+      text += names[next++];
+      ++i;
+    } else {
+      text += format[i];
+    }
+  }
+  return text;
+}
+
+}  // namespace app::import_texts

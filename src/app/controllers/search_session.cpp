@@ -1,0 +1,217 @@
+#include "app/controllers/search_session.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "app/controllers/answer_texts.h"
+#include "app/controllers/timed_notice.h"
+#include "bank/question_bank.h"
+#include "ui/system.h"
+
+namespace app {
+namespace {
+
+namespace texts = answer_texts;
+using search::SearchOutcome;
+using search::SearchResult;
+using search::SearchRow;
+
+constexpr int kEnterKey = 0x0D;
+
+// User-interface thread only.
+std::map<ui::FormHandle, std::weak_ptr<SearchSession>>& sessions() {
+  static std::map<ui::FormHandle, std::weak_ptr<SearchSession>> live;
+  return live;
+}
+
+void navigationNotice(const char* utf8) {
+  TimedNoticeOptions options;
+  options.timeoutMs = kNavigationNoticeMs;
+  TimedNotice(texts::gbk(utf8), options);
+}
+
+// Removes the record the user saw, unless it has changed since: a purge elsewhere may have
+// moved it, so it is named by its serial and its texts, not by its position.
+void deleteRecord(bank::RecordDatabase& db, const std::filesystem::path& path,
+                  const SearchRow& row) {
+  bool ready = db.isOpen(path) ? db.makeCurrent(path) : db.openDatabase(path);
+  if (!ready) return;
+  db.deleteRecord({row.serial,
+                   {{bank::kQuestionField, row.question}, {bank::kAnswerField, row.answer}}});
+}
+
+}  // namespace
+
+std::shared_ptr<SearchSession> SearchSession::attach(AnswerForm& form, AnswerBank bank) {
+  ui::assertUiThread("SearchSession::attach");
+  std::erase_if(sessions(), [](const auto& entry) { return entry.second.expired(); });
+  auto session = std::make_shared<SearchSession>(form, std::move(bank));
+  sessions()[form.handle()] = session;
+  form.按钮_上一题.onClick = [session] { session->previousResult(); };
+  form.按钮_下一题.onClick = [session] { session->nextResult(); };
+  form.按钮_删除.onClick = [session] { session->deleteResult(); };
+  // The form hears the keys of its controls; Enter runs the search of the typed keyword.
+  form.onKeyDown = [session, earlier = form.onKeyDown](int key) {
+    if (key == kEnterKey) session->search();
+    if (earlier) earlier(key);
+  };
+  return session;
+}
+
+std::shared_ptr<SearchSession> SearchSession::of(ui::FormHandle form) {
+  ui::assertUiThread("SearchSession::of");
+  auto found = sessions().find(form);
+  return found == sessions().end() ? nullptr : found->second.lock();
+}
+
+SearchSession::SearchSession(AnswerForm& form, AnswerBank bank)
+    : form_(form), bank_(std::move(bank)) {}
+
+std::function<void(std::function<void(SearchSession&)>)> SearchSession::poster() {
+  return [weak = weak_from_this(), handle = form_.handle()](auto work) {
+    ui::post(handle, [weak, work = std::move(work)] {
+      if (auto session = weak.lock()) work(*session);
+    });
+  };
+}
+
+void SearchSession::loadRecordCount() {
+  std::int32_t count = bank_.shared.use([](bank::RecordDatabase& db) { return db.recordCount(); });
+  bankRecordCount_ = std::max<std::int32_t>(count, 0);  // no current bank: nothing to scan
+  form_.透明标签1.setCaption(texts::gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
+                             texts::gbk(texts::kCountAfter));
+}
+
+void SearchSession::setStatus(const std::string& text) { form_.状态条1.setSectionText(1, text); }
+
+void SearchSession::search() {
+  std::string keyword = form_.编辑框1.content();
+  if (search::isBlankKeyword(keyword)) {
+    setStatus(texts::gbk(texts::kEmptyKeyword));
+    return;
+  }
+  if (bankHandedBack_) return;
+  bank_.worker.submitSearch([&shared = bank_.shared, path = bank_.answerBankPath(),
+                             keyword = std::move(keyword), limit = bankRecordCount_,
+                             post = poster()] {
+    SearchResult result = shared.use(
+        [&](bank::RecordDatabase& db) { return search::searchBank(db, path, keyword, limit); });
+    post([result = std::move(result)](SearchSession& session) { session.applySearch(result); });
+  });
+}
+
+void SearchSession::applySearch(const SearchResult& result) {
+  if (result.outcome == SearchOutcome::openFailed) {
+    setStatus(texts::gbk(texts::kOpenFailed));  // the list and the display stay as they are
+    return;
+  }
+  if (result.outcome == SearchOutcome::emptyKeyword) {
+    setStatus(texts::gbk(texts::kEmptyKeyword));
+    return;
+  }
+  ui::ListView& list = form_.超级列表框_题库;
+  list.deleteAllRows();
+  matchCount_ = 0;
+  rows_ = result.rows;
+  for (const SearchRow& row : rows_) {
+    list.appendRow();
+    list.setCell(matchCount_, 0, std::to_string(row.recordNumber));
+    list.setCell(matchCount_, 1, row.question);
+    list.setCell(matchCount_, 2, row.answer);
+    ++matchCount_;
+  }
+  if (list.rowCount() > 0) {
+    list.selectRow(0);
+    showResult(0);
+    showPosition();
+  } else {
+    form_.编辑框2.setContent(texts::gbk(texts::kNoMatch));
+    form_.编辑框3.setContent("");
+    setStatus(texts::positionStatus(0, 0));
+  }
+}
+
+void SearchSession::showResult(int row) {
+  const ui::ListView& list = form_.超级列表框_题库;
+  form_.编辑框2.setContent(list.cell(row, 1));
+  form_.编辑框3.setContent(list.cell(row, 2));
+  form_.透明标签1.setCaption(texts::gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
+                             texts::gbk(texts::kCurrentBefore) + list.cell(row, 0) +
+                             texts::gbk(texts::kCountAfter));
+}
+
+void SearchSession::showPosition() {
+  setStatus(texts::positionStatus(form_.超级列表框_题库.selectedRow() + 1, matchCount_));
+}
+
+void SearchSession::previousResult() {
+  ui::ListView& list = form_.超级列表框_题库;
+  int selected = list.selectedRow();
+  if (selected <= 0) {
+    navigationNotice(texts::kFirstResult);
+  } else {
+    list.selectRow(selected - 1);
+    showResult(list.selectedRow());
+  }
+  showPosition();
+}
+
+void SearchSession::nextResult() {
+  ui::ListView& list = form_.超级列表框_题库;
+  int selected = list.selectedRow();
+  if (selected >= list.rowCount() - 1) {
+    navigationNotice(texts::kLastResult);
+  } else {
+    list.selectRow(selected + 1);
+    showResult(list.selectedRow());
+  }
+  showPosition();
+}
+
+void SearchSession::deleteResult() {
+  int selected = form_.超级列表框_题库.selectedRow();
+  if (selected < 0) {
+    ui::messageBox(texts::gbk(texts::kNothingSelected));
+    return;
+  }
+  // What the user saw when they asked; the list may be rebuilt while the box is up.
+  std::optional<SearchRow> seen;
+  if (std::size_t(selected) < rows_.size()) seen = rows_[std::size_t(selected)];
+  int answer = ui::messageBox(texts::gbk(texts::kConfirmDelete), texts::gbk(texts::kConfirmCaption),
+                              ui::mb::kOkCancel | ui::mb::kIconQuestion);
+  if (answer == ui::mb::kIdOk && seen && !bankHandedBack_) {
+    bank_.worker.submit([&shared = bank_.shared, path = bank_.answerBankPath(), row = *seen] {
+      shared.use([&](bank::RecordDatabase& db) { deleteRecord(db, path, row); });
+    });
+  }
+  search();  // after OK and Cancel alike
+}
+
+void SearchSession::handBackBank(std::function<void(bool stillOpen)> closed) {
+  if (bankHandedBack_) return;
+  bankHandedBack_ = true;
+  bank_.worker.submit([&shared = bank_.shared, path = bank_.answerBankPath(), post = poster(),
+                       closed = std::move(closed)] {
+    bool stillOpen = shared.use([&](bank::RecordDatabase& db) {
+      db.closeDatabase(path);
+      return db.isOpen(path);
+    });
+    post([stillOpen, closed](SearchSession& session) {
+      if (stillOpen) session.bankHandedBack_ = false;
+      if (closed) closed(stillOpen);
+    });
+  });
+}
+
+void postKeywordSearch(ui::FormHandle answerForm, std::string keyword) {
+  ui::post(answerForm, [answerForm, keyword = std::move(keyword)] {
+    auto session = SearchSession::of(answerForm);
+    if (!session) return;
+    session->form().编辑框1.setContent(keyword);
+    session->search();
+  });
+}
+
+}  // namespace app

@@ -1,0 +1,38 @@
+// The services the program runs with: the bank store, the import and the answer form over one
+// record database, and the steps of the subsystems that are still to come.
+#pragma once
+#include <filesystem>
+
+#include "app/controllers/answer_controller.h"
+#include "app/controllers/bank_controller.h"
+#include "app/controllers/import_controller.h"
+#include "app/shell_services.h"
+
+namespace app {
+
+class ProgramServices final : public SkinServices, public CaptureServices, public DateServices {
+ public:
+  explicit ProgramServices(std::filesystem::path runDirectory);
+
+  ShellServices shellServices();
+
+  void applySkin() override {}
+  void createCaptureState() override {}
+  void releaseCaptureHook() override {}
+  void wireOcrSettingsForm(OcrSettingsForm&) override {}
+  void fetchNetworkDate(AnswerForm& form, std::function<void(double date)> arrived) override;
+
+ private:
+  BankController banks_;
+  ImportController import_{banks_};
+  AnswerController answer_{banks_};
+};
+
+// The binding's fatal stop as the program makes it: the message, then the end of the process.
+[[noreturn]] void stopForMissingFunction(const char* libraryFile, const char* function);
+
+// The whole program over a backend: installs it on this thread, runs the shell with the
+// program's services until the last form is destroyed, and returns the exit code.
+int runProgram(ui::Backend& backend);
+
+}  // namespace app

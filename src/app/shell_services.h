@@ -1,0 +1,80 @@
+// What the shell leaves to the other subsystems: one small interface each. The program's own
+// are made by ProgramServices (program_services.h); tests pass their own.
+#pragma once
+#include <functional>
+
+#include "app/forms/forms.h"
+
+namespace app {
+
+// The start form's skin.
+class SkinServices {
+ public:
+  virtual ~SkinServices() = default;
+  virtual void applySkin() = 0;
+};
+
+// The bank store behind the bank chooser and the import form's chooser.
+class BankServices {
+ public:
+  virtual ~BankServices() = default;
+  virtual void ensureBankFolder() = 0;
+  virtual void listBanks(ui::ComboBox& chooser) = 0;
+  virtual void bankSelected(BankChooserForm& form) = 0;
+  virtual void deleteBank(BankChooserForm& form) = 0;
+  // Opens the chosen bank and tells the user when it cannot; true when the answer form may
+  // start with the bank open.
+  virtual bool openForAnswering(BankChooserForm& form) = 0;
+};
+
+// The import form's workbook and bank buttons.
+class ImportServices {
+ public:
+  virtual ~ImportServices() = default;
+  // Attaches the handlers of the controls the shell leaves alone, before the form is created.
+  virtual void wireImportForm(ImportForm& form) = 0;
+};
+
+// The answer form's search, navigation, deletion and options over the bank it opened.
+class AnswerServices {
+ public:
+  virtual ~AnswerServices() = default;
+  // Attaches the handlers of the controls the shell leaves alone, before the form is created.
+  virtual void wireAnswerForm(AnswerForm& form) = 0;
+  // Answer form start: the record count into 透明标签1.
+  virtual void loadRecordCount(AnswerForm& form) = 0;
+  // Closes the answer bank after the bank work handed in before it, then calls `closed` (when
+  // given) on the user-interface thread with whether the bank is still open.
+  virtual void closeAnswerBank(AnswerForm& form, std::function<void(bool stillOpen)> closed) = 0;
+};
+
+// Capture modes, hotkeys and the OCR settings form.
+class CaptureServices {
+ public:
+  virtual ~CaptureServices() = default;
+  // Program start: the empty state of the capture mode.
+  virtual void createCaptureState() = 0;
+  // Answer form destruction: the mouse hook is released.
+  virtual void releaseCaptureHook() = 0;
+  virtual void wireOcrSettingsForm(OcrSettingsForm& form) = 0;
+};
+
+// The current date for the answer form's status bar.
+class DateServices {
+ public:
+  virtual ~DateServices() = default;
+  // Asks for the date; `arrived` runs on the user-interface thread, now or later, with a
+  // variant date, unless the form is gone by then.
+  virtual void fetchNetworkDate(AnswerForm& form, std::function<void(double date)> arrived) = 0;
+};
+
+struct ShellServices {
+  SkinServices& skin;
+  BankServices& banks;
+  ImportServices& import;
+  AnswerServices& answer;
+  CaptureServices& capture;
+  DateServices& date;
+};
+
+}  // namespace app

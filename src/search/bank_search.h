@@ -1,0 +1,48 @@
+// The keyword search over a bank: which questions contain the keyword, in record order. No
+// controls and no texts here; the form and the command line show the outcome each in its way.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bank/record_database.h"
+
+namespace search {
+
+struct SearchRow {
+  std::int32_t recordNumber = 0;
+  std::int32_t serial = 0;  // names the record whatever purges move it
+  std::string question;     // GBK
+  std::string answer;       // GBK
+};
+
+enum class SearchOutcome {
+  emptyKeyword,  // the keyword holds nothing but spaces; nothing else happened
+  openFailed,    // the bank could not be opened
+  noMatch,
+  found,
+};
+
+struct SearchResult {
+  SearchOutcome outcome = SearchOutcome::noMatch;
+  std::vector<SearchRow> rows;
+};
+
+// Does `keyword` occur in `question`, starting at a character boundary (a byte of 0x80 or
+// more starts a two-byte character)? Case-sensitive; an empty keyword occurs everywhere.
+bool occursIn(std::string_view question, std::string_view keyword);
+
+// A keyword of nothing but spaces asks for nothing.
+bool isBlankKeyword(std::string_view keyword);
+
+// Searches the questions of the bank at `bankPath` for `keyword` (GBK), opening the bank when
+// it is not open and closing it at the end of every search that got past opening. At most
+// `recordLimit` records are looked at (the count the answer form read when it started);
+// a negative limit means every record.
+SearchResult searchBank(bank::RecordDatabase& database, const std::filesystem::path& bankPath,
+                        std::string_view keyword, std::int32_t recordLimit = -1);
+
+}  // namespace search

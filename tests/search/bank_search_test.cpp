@@ -1,0 +1,146 @@
+#include "search/bank_search.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "bank/question_bank.h"
+#include "platform/cp936.h"
+
+namespace {
+
+using search::occursIn;
+using search::SearchOutcome;
+
+std::string gbk(const char* utf8) { return cp936::fromUtf8(utf8); }
+
+TEST(OccursInTest, MatchesOnlyAtCharacterBoundaries) {
+  EXPECT_TRUE(occursIn(gbk("中国的首都"), gbk("首都")));
+  EXPECT_TRUE(occursIn("abc", ""));
+  EXPECT_FALSE(occursIn("", "a"));
+  EXPECT_FALSE(occursIn("ab", "abc"));
+  // 誠 is D5 5C and 乗 is 81 5C: their trail bytes are '\', which a keyword "\" never matches.
+  EXPECT_FALSE(occursIn(gbk("誠乗"), "\\"));
+  EXPECT_TRUE(occursIn(gbk("誠\\"), "\\"));
+  // 丄 is 81 41: the 'A' inside it is no letter A.
+  EXPECT_FALSE(occursIn(gbk("丄"), "A"));
+  EXPECT_TRUE(occursIn(gbk("丄A"), "A"));
+  // A keyword made of the second byte of one character and the first of the next.
+  std::string text = gbk("中国");  // D6 D0 B9 FA
+  EXPECT_FALSE(occursIn(text, text.substr(1, 2)));
+  EXPECT_TRUE(occursIn(gbk("国中国"), text));
+  // A candidate inside a character does not hide a later real one.
+  EXPECT_FALSE(occursIn(gbk("国国"), "\xFA\xB9"));
+  EXPECT_TRUE(occursIn(gbk("乗\\乗"), "\\"));
+}
+
+TEST(OccursInTest, IsCaseSensitiveAndKeepsSpaces) {
+  EXPECT_FALSE(occursIn("capital of china", "China"));
+  EXPECT_TRUE(occursIn("capital of China", "China"));
+  EXPECT_FALSE(occursIn("China is big", " China"));
+  EXPECT_TRUE(occursIn("of China", " China"));
+}
+
+TEST(OccursInTest, AgreesWithAWalkOverEveryCharacter) {
+  std::mt19937 random(7);
+  const char alphabet[] = {'a', 'A', '\\', '\x81', '\x5C', '\xB9', '\xFA', '\x41'};
+  for (int round = 0; round < 20000; ++round) {
+    std::string q, k;
+    for (int i = random() % 12; i > 0; --i) q += alphabet[random() % sizeof alphabet];
+    for (int i = 1 + random() % 3; i > 0; --i) k += alphabet[random() % sizeof alphabet];
+    bool expected = false;
+    for (std::size_t pos = 0; pos < q.size() && !expected;
+         pos += static_cast<unsigned char>(q[pos]) >= 0x80 ? 2 : 1)
+      expected = q.compare(pos, k.size(), k) == 0 && pos + k.size() <= q.size();
+    ASSERT_EQ(occursIn(q, k), expected) << "question " << q << " keyword " << k;
+  }
+}
+
+class BankSearchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device seed;
+    dir = std::filesystem::temp_directory_path() /
+          ("quorvix-search-" + std::to_string(seed()) + std::to_string(seed()));
+    std::filesystem::create_directories(dir);
+    path = dir / "bank.edb";
+    ASSERT_TRUE(db.createDatabase(path, bank::bankSchema()));
+    ASSERT_TRUE(db.openDatabase(path));
+    for (auto [q, a] : {std::pair{"中国的首都是哪里？", "北京"},
+                        {"日本的首都是哪里？", "东京"},
+                        {"答案里才有首都", "首都不在题目里"},
+                        {"Capital of China", "Beijing"},
+                        {"中国最长的河流", "长江"}})
+      ASSERT_TRUE(db.addRecord({gbk(q), gbk(a)}));
+    db.closeDatabase();
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  std::vector<int> numbers(const search::SearchResult& result) {
+    std::vector<int> out;
+    for (const auto& row : result.rows) out.push_back(row.recordNumber);
+    return out;
+  }
+
+  std::filesystem::path dir, path;
+  bank::RecordDatabase db;
+};
+
+TEST_F(BankSearchTest, FindsQuestionsInRecordOrderAndClosesTheBank) {
+  auto result = search::searchBank(db, path, gbk("首都"));
+  EXPECT_EQ(result.outcome, SearchOutcome::found);
+  EXPECT_THAT(numbers(result), ::testing::ElementsAre(1, 2, 3));
+  EXPECT_EQ(result.rows[1].question, gbk("日本的首都是哪里？"));
+  EXPECT_EQ(result.rows[1].answer, gbk("东京"));
+  EXPECT_FALSE(db.isOpen(path));
+
+  result = search::searchBank(db, path, gbk("北京"));  // answers are never searched
+  EXPECT_EQ(result.outcome, SearchOutcome::noMatch);
+  EXPECT_TRUE(result.rows.empty());
+  EXPECT_FALSE(db.isOpen(path));
+}
+
+TEST_F(BankSearchTest, UsesTheBankLeftOpenAndMakesItCurrent) {
+  auto other = dir / "other.edb";
+  ASSERT_TRUE(db.createDatabase(other, bank::bankSchema()));
+  ASSERT_TRUE(db.openDatabase(path));
+  ASSERT_TRUE(db.openDatabase(other));  // now current
+  auto result = search::searchBank(db, path, "China");
+  EXPECT_THAT(numbers(result), ::testing::ElementsAre(4));
+  EXPECT_FALSE(db.isOpen(path));
+  EXPECT_TRUE(db.isOpen(other));
+}
+
+TEST_F(BankSearchTest, SpacesOnlyAndUnopenableBanksChangeNothing) {
+  auto result = search::searchBank(db, path, "   ");
+  EXPECT_EQ(result.outcome, SearchOutcome::emptyKeyword);
+  EXPECT_EQ(search::searchBank(db, path, "").outcome, SearchOutcome::emptyKeyword);
+
+  ASSERT_TRUE(db.openDatabase(path));
+  search::searchBank(db, path, " ");
+  EXPECT_TRUE(db.isOpen(path)) << "an empty keyword stops before the bank is touched";
+  db.closeDatabase();
+
+  result = search::searchBank(db, dir / "missing.edb", "x");
+  EXPECT_EQ(result.outcome, SearchOutcome::openFailed);
+}
+
+TEST_F(BankSearchTest, LooksAtNoMoreThanTheCountReadAtStartAndRenumbersAfterDeletion) {
+  EXPECT_THAT(numbers(search::searchBank(db, path, gbk("中国"), 4)), ::testing::ElementsAre(1));
+  EXPECT_THAT(numbers(search::searchBank(db, path, gbk("中国"), 9)), ::testing::ElementsAre(1, 5));
+
+  ASSERT_TRUE(db.openDatabase(path));
+  ASSERT_TRUE(db.goTo(2) && db.markDeleted() && db.purgeDeleted());
+  db.closeDatabase();
+  // The deleted question is gone and the later records moved up by one.
+  auto result = search::searchBank(db, path, gbk("首都"), 5);
+  EXPECT_THAT(numbers(result), ::testing::ElementsAre(1, 2));
+  EXPECT_EQ(result.rows[1].question, gbk("答案里才有首都"));
+  EXPECT_THAT(numbers(search::searchBank(db, path, gbk("河流"), 5)), ::testing::ElementsAre(4));
+}
+
+}  // namespace
