@@ -6,7 +6,7 @@
 #include "app/controllers/answer_controller.h"
 #include "app/controllers/bank_controller.h"
 #include "app/controllers/import_controller.h"
-#include "app/shell_services.h"
+#include "app/controllers/shell_services.h"
 
 namespace app {
 

@@ -4,6 +4,7 @@
 
 #include "app/date_text.h"
 #include "platform/cp936.h"
+#include "platform/date_time.h"
 #include "ui/system.h"
 
 namespace app {
@@ -124,7 +125,7 @@ void Shell::startAnswer(AnswerForm& form) {
   services_.date.fetchNetworkDate(form, [&form](double date) {
     // A search may have written the status first; its outcome matters more than the date.
     if (form.状态条1.sectionText(1).empty())
-      form.状态条1.setSectionText(1, dateTimeText(fromVariantDate(date)));
+      form.状态条1.setSectionText(1, platform::dateTimeText(platform::fromVariantDate(date)));
   });
 }
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "app/controllers/shell_services.h"
 #include "app/forms/forms.h"
-#include "app/shell_services.h"
 
 namespace app {
 

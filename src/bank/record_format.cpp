@@ -5,7 +5,9 @@
 #include <ctime>
 #include <mutex>
 
+#include "platform/date_time.h"
 #include "platform/gbk_text.h"
+#include "platform/little_endian.h"
 
 namespace bank {
 namespace {
@@ -31,33 +33,7 @@ bool isHanzi(unsigned char lead, unsigned char trail) {
   return lead >= 0xAA && lead <= 0xFE && trail <= 0xA0;
 }
 
-// Days from 1970-01-01 to a civil date (proleptic Gregorian).
-long daysFromCivil(long y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<long>(doe) - 719468;
-}
-
 }  // namespace
-
-std::int32_t getInt32(const char* at) {
-  std::uint32_t v;
-  std::memcpy(&v, at, 4);  // the file is little-endian, as are both targets
-  return static_cast<std::int32_t>(v);
-}
-
-void putInt32(char* at, std::int32_t value) { std::memcpy(at, &value, 4); }
-
-double getDouble(const char* at) {
-  double v;
-  std::memcpy(&v, at, 8);
-  return v;
-}
-
-void putDouble(char* at, double value) { std::memcpy(at, &value, 8); }
 
 int Layout::fieldIndex(std::string_view name) const {
   for (std::size_t i = 0; i < fields.size(); ++i)
@@ -122,19 +98,19 @@ int planFields(const std::vector<FieldDef>& defs, std::vector<Field>& fields) {
 std::string encodeLayout(const Header& header, const std::vector<Field>& fields) {
   std::string out(kFieldsStart + kDescriptorSize * fields.size(), '\0');
   char* p = out.data();
-  putInt32(p, static_cast<std::int32_t>(kMagic));
-  putInt32(p + 4, static_cast<std::int32_t>(header.version));
-  putDouble(p + 8, header.created);
-  putInt32(p + 16, header.recordCount);
-  putInt32(p + 20, header.nextSerial);
-  putInt32(p + 24, header.recordSize);
-  putInt32(p + kHeaderSize, static_cast<std::int32_t>(fields.size()));
+  le::putI32(p, static_cast<std::int32_t>(kMagic));
+  le::putI32(p + 4, static_cast<std::int32_t>(header.version));
+  le::putF64(p + 8, header.created);
+  le::putI32(p + 16, header.recordCount);
+  le::putI32(p + 20, header.nextSerial);
+  le::putI32(p + 24, header.recordSize);
+  le::putI32(p + kHeaderSize, static_cast<std::int32_t>(fields.size()));
   for (std::size_t i = 0; i < fields.size(); ++i) {
     char* d = p + kFieldsStart + i * kDescriptorSize;
     std::memcpy(d, fields[i].name.data(), std::min(fields[i].name.size(), kMaxNameBytes));
-    putInt32(d + 20, fields[i].type);
-    putInt32(d + 24, fields[i].offset);
-    putInt32(d + 28, fields[i].textWidth);
+    le::putI32(d + 20, fields[i].type);
+    le::putI32(d + 24, fields[i].offset);
+    le::putI32(d + 28, fields[i].textWidth);
   }
   return out;
 }
@@ -142,12 +118,12 @@ std::string encodeLayout(const Header& header, const std::vector<Field>& fields)
 int decodeHeader(std::string_view bytes, Header& header) {
   if (bytes.size() < kHeaderSize) return -22;
   const char* p = bytes.data();
-  if (static_cast<std::uint32_t>(getInt32(p)) != kMagic) return -22;
-  header.version = static_cast<std::uint32_t>(getInt32(p + 4));
-  header.created = getDouble(p + 8);
-  header.recordCount = getInt32(p + 16);
-  header.nextSerial = getInt32(p + 20);
-  header.recordSize = getInt32(p + 24);
+  if (static_cast<std::uint32_t>(le::i32(p)) != kMagic) return -22;
+  header.version = static_cast<std::uint32_t>(le::i32(p + 4));
+  header.created = le::f64(p + 8);
+  header.recordCount = le::i32(p + 16);
+  header.nextSerial = le::i32(p + 20);
+  header.recordSize = le::i32(p + 24);
   if (header.recordSize <= 0 || header.recordCount < 0 || header.nextSerial <= 0) return -22;
   if (header.version > kVersion) return -23;
   return 0;
@@ -169,9 +145,9 @@ int decodeFields(std::string_view bytes, std::int32_t count, const Header& heade
     if (!end) return -22;
     Field f;
     f.name.assign(d, static_cast<const char*>(end));
-    f.type = getInt32(d + 20);
-    f.offset = getInt32(d + 24);
-    f.textWidth = getInt32(d + 28);
+    f.type = le::i32(d + 20);
+    f.offset = le::i32(d + 24);
+    f.textWidth = le::i32(d + 28);
     if (f.type < kByte || f.type > kMemo || f.offset < 0) return -22;
     if (f.type == kText && (f.textWidth < 1 || f.textWidth > kMaxTextWidth)) return -22;
     f.width = slotWidth(f.type, f.type == kText ? f.textWidth : 0);
@@ -210,9 +186,9 @@ double oleDateNow() {
     std::time_t now = std::time(nullptr);
     t = *std::localtime(&now);
   }
-  long days = daysFromCivil(t.tm_year + 1900L, static_cast<unsigned>(t.tm_mon + 1),
-                            static_cast<unsigned>(t.tm_mday)) -
-              daysFromCivil(1899, 12, 30);
+  const std::int64_t days =
+      platform::daysFromCivil(t.tm_year + 1900, unsigned(t.tm_mon + 1), unsigned(t.tm_mday)) -
+      platform::kVariantEpochDays;
   return static_cast<double>(days) + (t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec) / 86400.0;
 }
 

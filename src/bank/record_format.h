@@ -105,12 +105,6 @@ std::string_view readTextSlot(std::string_view slot);
 // digits (ASCII or full-width), at most 16 bytes.
 bool isValidFieldName(std::string_view name);
 
-// Little-endian integers and doubles at a byte position.
-std::int32_t getInt32(const char* at);
-void putInt32(char* at, std::int32_t value);
-double getDouble(const char* at);
-void putDouble(char* at, double value);
-
 // OLE Automation date of the local clock's current second.
 double oleDateNow();
 

@@ -7,6 +7,7 @@
 
 #include "import/xl_sheet.h"
 #include "platform/cp936.h"
+#include "platform/number_text.h"
 
 namespace importer {
 namespace {
@@ -42,7 +43,7 @@ std::string renderNumberCell(std::string_view basicText, double value, const XlD
   const std::string format(numberFormat);
   if (format == "9" || format == "10" || format == "0.0000%") {
     double number = std::strtod(std::string(basicText).c_str(), nullptr);
-    return numberText(number * 100) + "%";
+    return platform::numberText(number * 100) + "%";
   }
   if (format == "14") return formatted("%04d-%d-%d", date.year, date.month, date.day);
   // Times use the 24-hour clock, as the workbook shows them: 13:05 stays 13:05.
@@ -53,7 +54,8 @@ std::string renderNumberCell(std::string_view basicText, double value, const XlD
   if (format == "31") return formatted("%04d年%d月%d日", date.year, date.month, date.day);
   static constexpr const char* kFixedDecimals[] = {"0.0_ ", "0.00_ ", "0.000_ ", "0.0000_ "};
   for (int decimals = 1; decimals <= 4; ++decimals) {
-    if (format == kFixedDecimals[decimals - 1]) return numberText(roundDecimals(value, decimals));
+    if (format == kFixedDecimals[decimals - 1])
+      return platform::numberText(roundDecimals(value, decimals));
   }
   return std::string(basicText);
 }

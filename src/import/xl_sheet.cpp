@@ -4,7 +4,9 @@
 
 #include "import/xl_binding.h"
 #include "platform/cp936.h"
+#include "platform/date_time.h"
 #include "platform/gbk_text.h"
+#include "platform/number_text.h"
 
 namespace {
 
@@ -74,8 +76,11 @@ XlDateTime XlSheet::readDate(int row, int col, XlFormatRecord* format) const {
 std::string XlSheet::readText(int row, int col, XlFormatRecord* format) const {
   switch (cellType(row, col)) {
     case kNumber:
-      if (isDate(row, col)) return dateTimeText(readDate(row, col, format));
-      return numberText(readNum(row, col, format));
+      if (isDate(row, col)) {
+        const XlDateTime d = readDate(row, col, format);
+        return platform::dateTimeText({d.year, d.month, d.day, d.hour, d.minute, d.second});
+      }
+      return platform::numberText(readNum(row, col, format));
     case kString:
       return readStr(row, col, format);
     case kBoolean:

@@ -7,6 +7,7 @@
 #include "json/script_engine.h"
 #include "json/script_text.h"
 #include "platform/cp936.h"
+#include "platform/number_text.h"
 
 namespace json {
 namespace {
@@ -186,9 +187,7 @@ bool JsonObject::RemoveItem(int index, std::string_view path) {
 bool JsonObject::Delete(std::string_view path) { return evalBool(u"delete " + qualified(path)); }
 
 bool JsonObject::SetNumber(std::string_view path, double number) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.13g", number);
-  return evalBool(qualified(path) + u" = " + u16(text));
+  return evalBool(qualified(path) + u" = " + u16(platform::numberText(number)));
 }
 
 double JsonObject::GetNumber(std::string_view path) { return evalNumber(qualified(path)); }

@@ -1,6 +1,7 @@
 #include "net/url_encode.h"
 
 #include "net/utf8_text.h"
+#include "platform/cp936.h"
 
 namespace net {
 namespace {
@@ -26,7 +27,7 @@ bool isUnreserved(unsigned char c) {
 std::string UrlEncode(std::string_view text, std::optional<bool> keepUnreserved,
                       std::optional<bool> toUtf8) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  const std::string bytes = toUtf8.value_or(false) ? GbkToUtf8(text) : std::string(text);
+  const std::string bytes = toUtf8.value_or(false) ? cp936::toUtf8(text) : std::string(text);
   const bool keep = keepUnreserved.value_or(false);
   std::string out;
   out.reserve(bytes.size() * 3);

@@ -6,7 +6,6 @@
 
 namespace net {
 
-std::string GbkToUtf8(std::string_view text);
 std::string Utf8ToGbk(std::string_view bytes);
 
 }  // namespace net

@@ -7,6 +7,7 @@
 #include "net/md5.h"
 #include "net/url_encode.h"
 #include "net/utf8_text.h"
+#include "platform/cp936.h"
 
 using namespace std::string_view_literals;
 
@@ -61,7 +62,7 @@ TEST(Utf8Conversion, RoundTripsGbkTextWithAsciiLookingTrailBytes) {
   // 中文, 誠 (D5 5C), 乗 (81 5C), 丄 (81 41)
   const std::string gbk = "\xD6\xD0\xCE\xC4\xD5\x5C\x81\x5C\x81\x41";
   const std::string utf8 = "\xE4\xB8\xAD\xE6\x96\x87\xE8\xAA\xA0\xE4\xB9\x97\xE4\xB8\x84";
-  EXPECT_EQ(GbkToUtf8(gbk), utf8);
+  EXPECT_EQ(cp936::toUtf8(gbk), utf8);
   EXPECT_EQ(Utf8ToGbk(utf8), gbk);
   EXPECT_EQ(Utf8ToGbk("{\"words\":\"ok\"}"), "{\"words\":\"ok\"}");
 }

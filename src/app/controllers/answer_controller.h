@@ -5,7 +5,7 @@
 
 #include "app/controllers/bank_controller.h"
 #include "app/controllers/search_session.h"
-#include "app/shell_services.h"
+#include "app/controllers/shell_services.h"
 
 namespace app {
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <filesystem>
 
-#include "app/shell_services.h"
+#include "app/controllers/shell_services.h"
 #include "bank/question_bank.h"
 #include "search/bank_worker.h"
 #include "search/shared_bank.h"
@@ -30,6 +30,8 @@ class BankController final : public BankServices {
   search::BankWorker& worker() { return worker_; }
 
  private:
+  bool bankChosen(const ui::ComboBox& chooser);
+
   bank::RecordDatabase database_;
   bank::QuestionBank questionBank_;
   search::SharedBank sharedBank_;

@@ -2,7 +2,7 @@
 // importing the table into a bank and emptying a bank.
 #pragma once
 #include "app/controllers/bank_controller.h"
-#include "app/shell_services.h"
+#include "app/controllers/shell_services.h"
 
 namespace app {
 

@@ -1,0 +1,73 @@
+#include "platform/date_time.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "platform/cp936.h"
+
+namespace platform {
+namespace {
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+
+}  // namespace
+
+void civilFromDays(std::int64_t days, int& year, int& month, int& day) {
+  days += 719468;  // shift the epoch to 0000-03-01
+  std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  std::int64_t dayOfEra = days - era * 146097;
+  std::int64_t yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;  // March is 0
+  day = int(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+  month = int(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+  year = int(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const auto yearOfEra = unsigned(year - era * 400);
+  const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + std::int64_t(dayOfEra) - 719468;
+}
+
+CivilTime fromVariantDate(double date) {
+  double whole = std::trunc(date);
+  auto days = std::int64_t(whole);
+  auto seconds = std::int64_t(std::llround(std::fabs(date - whole) * kSecondsPerDay));
+  if (seconds >= kSecondsPerDay) {
+    seconds -= kSecondsPerDay;
+    days += 1;
+  }
+  CivilTime t;
+  civilFromDays(days + kVariantEpochDays, t.year, t.month, t.day);
+  t.hour = int(seconds / 3600);
+  t.minute = int(seconds / 60 % 60);
+  t.second = int(seconds % 60);
+  return t;
+}
+
+std::string dateTimeText(const CivilTime& t) {
+  // The formats are written in UTF-8 here and converted once to the program's GBK.
+  static const std::string ymd = cp936::fromUtf8("%d年%d月%d日");
+  static const std::string hms = cp936::fromUtf8("%d时%d分%d秒");
+  static const std::string hm = cp936::fromUtf8("%d时%d分");
+  static const std::string h = cp936::fromUtf8("%d时");
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, ymd.c_str(), t.year, t.month, t.day);
+  std::string text = buffer;
+  if (t.second != 0)
+    std::snprintf(buffer, sizeof buffer, hms.c_str(), t.hour, t.minute, t.second);
+  else if (t.minute != 0)
+    std::snprintf(buffer, sizeof buffer, hm.c_str(), t.hour, t.minute);
+  else if (t.hour != 0)
+    std::snprintf(buffer, sizeof buffer, h.c_str(), t.hour);
+  else
+    buffer[0] = '\0';
+  return text + buffer;
+}
+
+}  // namespace platform

@@ -1,0 +1,1 @@
+// Stands in for the search header the broken file reaches.

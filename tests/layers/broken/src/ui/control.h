@@ -1,0 +1,1 @@
+// Stands in for the toolkit header the broken file reaches.
