@@ -42,8 +42,10 @@ Times loadAndImport(importer::ImportTable& table, const std::filesystem::path& r
   options.rebuildColumns = false;
   options.hideLibraryFile = false;
   Times times;
-  times.load =
-      secondsFor([&] { return importer::loadSheetIntoTable(workbook, table, options, runDir); });
+  times.load = secondsFor([&] {
+    return importer::loadSheetIntoTable(workbook, table, options, runDir).error ==
+           importer::SheetLoadError::none;
+  });
   const auto bankPath = runDir / bankName;
   std::filesystem::remove(bankPath);
   bank::RecordDatabase database;

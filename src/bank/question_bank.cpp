@@ -113,4 +113,11 @@ bool QuestionBank::createBank(const std::filesystem::path& path) {
   return database_.createDatabase(path, bankSchema());
 }
 
+bool QuestionBank::createBankIfMissing(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) return true;
+  if (database_.createDatabase(path, bankSchema(), /*replaceExisting=*/false)) return true;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
 }  // namespace bank

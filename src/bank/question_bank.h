@@ -65,6 +65,9 @@ class QuestionBank {
   bool deleteBank(const std::filesystem::path& path);
   // A new empty bank; an existing file of that name is replaced.
   bool createBank(const std::filesystem::path& path);
+  // A new empty bank unless a file of that name exists (made meanwhile by another process, too):
+  // an existing bank is never made anew. False when neither holds.
+  bool createBankIfMissing(const std::filesystem::path& path);
 
   const std::filesystem::path& answerBankPath() const { return answerBankPath_; }
   const std::filesystem::path& targetBankPath() const { return targetBankPath_; }

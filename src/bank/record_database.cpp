@@ -9,6 +9,8 @@
 #include "bank/record_database_internal.h"
 #include "platform/files.h"
 #include "platform/gbk_text.h"
+#include "platform/little_endian.h"
+#include "platform/number_text.h"
 
 namespace bank {
 namespace {
@@ -43,12 +45,6 @@ double parseNumber(const std::string& text) {
   char* end = nullptr;
   double v = std::strtod(text.c_str(), &end);
   return std::isfinite(v) ? v : 0;
-}
-
-std::string numberText(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.13g", v);
-  return buf;
 }
 
 // A bank that is a symbolic link is the file it names: rewriting it keeps the link.
@@ -95,7 +91,7 @@ const Layout* RecordDatabase::layout() const { return current_ ? &current_->layo
 // Creating
 
 bool RecordDatabase::createDatabase(const std::filesystem::path& path,
-                                    const std::vector<FieldDef>& defs) {
+                                    const std::vector<FieldDef>& defs, bool replaceExisting) {
   if (path.empty()) return fail(kFileNotFound);
   if (defs.empty()) return fail(kNoFields);
   std::vector<Field> fields;
@@ -120,6 +116,11 @@ bool RecordDatabase::createDatabase(const std::filesystem::path& path,
     return false;
   }
   file.reset();
+  if (!replaceExisting) {
+    if (files_.placeNew(temp, target)) return true;
+    files_.remove(temp);
+    return fail(kSharingViolation);
+  }
   // A use of the old file that another process has begun ends before the file is replaced.
   auto old = files_.open(target, {platform::OpenMode::readWrite, false}, fault);
   if (old) {
@@ -143,10 +144,10 @@ bool RecordDatabase::createDatabase(const std::filesystem::path& path,
                                    {platform::OpenMode::create, true}, fault);
   if (!companionFile) return fail(kCompanionCreateFailed);
   std::string block(kCompanionBlock, '\0');
-  putInt32(block.data(), static_cast<std::int32_t>(kCompanionMagic));
-  putInt32(block.data() + 4, static_cast<std::int32_t>(header.version));
-  putDouble(block.data() + 8, header.created);
-  putInt32(block.data() + 16, 1);
+  le::putI32(block.data(), static_cast<std::int32_t>(kCompanionMagic));
+  le::putI32(block.data() + 4, static_cast<std::int32_t>(header.version));
+  le::putF64(block.data() + 8, header.created);
+  le::putI32(block.data() + 16, 1);
   if (!companionFile->writeAt(0, block.data(), block.size()) || !companionFile->flush())
     return fail(kCompanionCreateFailed);
   return true;
@@ -186,7 +187,7 @@ bool RecordDatabase::openInto(Database& db) {
       return fail(code);
     std::int64_t length = db.file->length();
     if (length < 0) return failFile(*db.file, kNotDatabase);
-    std::int32_t count = got == sizeof head ? getInt32(head + kHeaderSize) : 0;
+    std::int32_t count = got == sizeof head ? le::i32(head + kHeaderSize) : 0;
     if (!fieldCountFits(count, static_cast<std::uint64_t>(length))) return fail(kNotDatabase);
     std::string descriptors(kDescriptorSize * static_cast<std::size_t>(count), '\0');
     if (db.file->readAt(kFieldsStart, descriptors.data(), descriptors.size()) !=
@@ -216,7 +217,7 @@ bool RecordDatabase::repairTail(Database& db, std::uint64_t fileLength) {
     if (db.options.readOnly) return fail(kFileSizeWrong);
     h.recordCount = static_cast<std::int32_t>(slots);
     char raw[4];
-    putInt32(raw, h.recordCount);
+    le::putI32(raw, h.recordCount);
     if (!db.file->writeAt(kCountOffset, raw, 4)) return failFile(*db.file, kWriteRecordFailed);
   }
   if (db.options.readOnly) return true;
@@ -227,10 +228,10 @@ bool RecordDatabase::repairTail(Database& db, std::uint64_t fileLength) {
   char raw[4];
   if (db.file->readAt(db.slotOffset(h.recordCount - 1), raw, 4) != 4)
     return failFile(*db.file, kReadRecordFailed);
-  std::int64_t last = std::llabs(static_cast<std::int64_t>(getInt32(raw)));
+  std::int64_t last = std::llabs(static_cast<std::int64_t>(le::i32(raw)));
   if (last >= h.nextSerial && last < INT32_MAX) {
     h.nextSerial = static_cast<std::int32_t>(last + 1);
-    putInt32(raw, h.nextSerial);
+    le::putI32(raw, h.nextSerial);
     if (!db.file->writeAt(kCountOffset + 4, raw, 4)) return failFile(*db.file, kWriteRecordFailed);
   }
   return true;
@@ -248,12 +249,12 @@ bool RecordDatabase::checkCompanion(Database& db) {
   char head[kCompanionHeaderSize];
   if (file->readAt(0, head, sizeof head) != static_cast<std::int64_t>(sizeof head))
     return fail(kCompanionReadFailed);
-  std::int32_t blocks = getInt32(head + 16);
-  std::int32_t refA = getInt32(head + 20), refB = getInt32(head + 24);
-  if (static_cast<std::uint32_t>(getInt32(head)) != kCompanionMagic || blocks <= 0 || refA < 0 ||
+  std::int32_t blocks = le::i32(head + 16);
+  std::int32_t refA = le::i32(head + 20), refB = le::i32(head + 24);
+  if (static_cast<std::uint32_t>(le::i32(head)) != kCompanionMagic || blocks <= 0 || refA < 0 ||
       refA >= blocks || refB < 0 || refB >= blocks)
     return fail(kCompanionReadFailed);
-  if (static_cast<std::uint32_t>(getInt32(head + 4)) != db.layout.header.version)
+  if (static_cast<std::uint32_t>(le::i32(head + 4)) != db.layout.header.version)
     return fail(kCompanionVersion);
   std::int64_t length = file->length();
   if (length < 0) return fail(kCompanionReadFailed);
@@ -261,7 +262,7 @@ bool RecordDatabase::checkCompanion(Database& db) {
   if (whole < blocks) {
     if (db.options.readOnly) return fail(kCompanionDamaged);
     char raw[4];
-    putInt32(raw, static_cast<std::int32_t>(whole));
+    le::putI32(raw, static_cast<std::int32_t>(whole));
     if (!file->writeAt(16, raw, 4)) return fail(kCompanionAccessFailed);
   }
   return true;
@@ -308,8 +309,8 @@ bool RecordDatabase::readCountAndSerial(Database& db, std::int32_t& count, std::
   bool ok = db.file->readAt(kCountOffset, raw, 8) == 8;
   unlockRange(db, kCountOffset, 1);
   if (!ok) return failFile(*db.file, kRecordCountFailed);
-  count = getInt32(raw);
-  serial = getInt32(raw + 4);
+  count = le::i32(raw);
+  serial = le::i32(raw + 4);
   db.layout.header.recordCount = count;
   db.layout.header.nextSerial = serial;
   return true;
@@ -372,7 +373,7 @@ bool RecordDatabase::readValue(std::string_view name, FieldValue& value) {
                        static_cast<std::size_t>(f.width));
   if (got < 0) return failFile(*db->file, kReadFieldFailed);
   if (got < f.width) return fail(kSeekFailed);
-  std::int32_t i32 = getInt32(slot);
+  std::int32_t i32 = le::i32(slot);
   switch (f.type) {
     case kByte:
       value.integer = static_cast<unsigned char>(slot[0]);
@@ -399,13 +400,13 @@ bool RecordDatabase::readValue(std::string_view name, FieldValue& value) {
       break;
     }
     case kDouble:
-      value.number = getDouble(slot);
+      value.number = le::f64(slot);
       break;
     case kBool:
       value.flag = slot[0] != 0;
       break;
     case kDateTime: {
-      double v = getDouble(slot);
+      double v = le::f64(slot);
       value.number = std::isnan(v) ? 0 : std::clamp(v, kMinDate, kMaxDate);
       break;
     }
@@ -427,7 +428,7 @@ std::string RecordDatabase::readField(std::string_view name) {
     case kFloat:
     case kDouble:
     case kDateTime:
-      return numberText(v.number);
+      return platform::numberText(v.number);
     case kBytes:
     case kMemo:
       return {};  // values in the companion file are not kept by this engine
@@ -465,7 +466,7 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
       }
       case kInt:
       case kRoutine:
-        putInt32(slot, static_cast<std::int32_t>(parseInteger(v)));
+        le::putI32(slot, static_cast<std::int32_t>(parseInteger(v)));
         break;
       case kInt64: {
         std::int64_t s = parseInteger(v);
@@ -479,7 +480,7 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
       }
       case kDouble:
       case kDateTime:
-        putDouble(slot, parseNumber(v));
+        le::putF64(slot, parseNumber(v));
         break;
       case kBytes:
       case kMemo:
@@ -497,19 +498,19 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
   bool ok = [&] {
     char raw[8];
     if (db->file->readAt(kCountOffset, raw, 8) != 8) return failFile(*db->file, kRecordCountFailed);
-    const std::int32_t count = getInt32(raw), serial = getInt32(raw + 4);
+    const std::int32_t count = le::i32(raw), serial = le::i32(raw + 4);
     if (count < 0 || serial <= 0 || count == INT32_MAX || serial == INT32_MAX)
       return fail(kWriteRecordFailed);
     const std::uint64_t end = db->slotOffset(count);
-    putInt32(record.data(), serial);
+    le::putI32(record.data(), serial);
     if (!db->file->writeAt(end, record.data(), record.size())) {
       failFile(*db->file, kWriteRecordFailed);
       db->file->truncate(end);
       return false;
     }
     char updated[8];
-    putInt32(updated, count + 1);
-    putInt32(updated + 4, serial + 1);
+    le::putI32(updated, count + 1);
+    le::putI32(updated + 4, serial + 1);
     if (!db->file->writeAt(kCountOffset, updated, 8)) {
       failFile(*db->file, kWriteRecordFailed);
       db->file->writeAt(kCountOffset, raw, 8);
@@ -527,7 +528,7 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
 
 bool RecordDatabase::writeSerial(Database& db, std::int64_t index, std::int32_t serial) {
   char raw[4];
-  putInt32(raw, serial);
+  le::putI32(raw, serial);
   if (db.file->writeAt(db.slotOffset(index), raw, 4)) return true;
   return failFile(*db.file, kWriteRecordFailed);
 }
@@ -545,7 +546,7 @@ bool RecordDatabase::markDeleted() {
     std::int64_t got = db->file->readAt(db->slotOffset(db->index), raw, 4);
     if (got < 0) return failFile(*db->file, kReadRecordFailed);
     if (got < 4) return fail(kNoCurrentRecord);
-    std::int32_t serial = getInt32(raw);
+    std::int32_t serial = le::i32(raw);
     if (serial <= 0) return true;
     if (writeSerial(*db, db->index, -serial)) return true;
     int error = lastError_;
@@ -601,7 +602,7 @@ bool RecordDatabase::scanRecords(const std::vector<std::string>& fieldNames,
     for (std::size_t r = 0; r < whole; ++r) {
       const char* rec = chunk.data() + r * size;
       row.recordNumber = static_cast<std::int32_t>(first + static_cast<std::int64_t>(r) + 1);
-      row.serial = getInt32(rec);
+      row.serial = le::i32(rec);
       for (std::size_t k = 0; k < chosen.size(); ++k) {
         const Field& f = *chosen[k];
         texts[k] =

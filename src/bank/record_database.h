@@ -61,8 +61,10 @@ class RecordDatabase {
   RecordDatabase(const RecordDatabase&) = delete;
   RecordDatabase& operator=(const RecordDatabase&) = delete;
 
-  // A new database; an existing file of that name is replaced whole (the durable replace).
-  bool createDatabase(const std::filesystem::path& path, const std::vector<FieldDef>& fields);
+  // A new database; an existing file of that name is replaced whole (the durable replace), or,
+  // when `replaceExisting` is false, left alone: the call then fails with kSharingViolation.
+  bool createDatabase(const std::filesystem::path& path, const std::vector<FieldDef>& fields,
+                      bool replaceExisting = true);
   bool openDatabase(const std::filesystem::path& path, const OpenOptions& options = {});
   bool isOpen(const std::filesystem::path& path) const;
   // Makes an open database current again; false when it is not open.

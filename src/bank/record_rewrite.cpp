@@ -6,6 +6,7 @@
 
 #include "bank/purge_journal.h"
 #include "bank/record_database_internal.h"
+#include "platform/little_endian.h"
 
 namespace bank {
 namespace {
@@ -33,7 +34,7 @@ bool RecordDatabase::writeJournal(Database& db, std::int32_t count, bool& nothin
     const std::size_t want = chunkAt(first);
     if (!readChunk(first, want)) return failFile(*db.file, kReadRecordFailed);
     for (std::size_t r = 0; r < want; ++r) {
-      if (getInt32(in.data() + r * size) > 0) continue;
+      if (le::i32(in.data() + r * size) > 0) continue;
       firstGap = first + std::int64_t(r);
       break;
     }
@@ -67,7 +68,7 @@ bool RecordDatabase::writeJournal(Database& db, std::int32_t count, bool& nothin
     std::size_t outBytes = 0;
     for (std::size_t r = 0; r < want; ++r) {
       const char* rec = in.data() + r * size;
-      if (getInt32(rec) <= 0) continue;
+      if (le::i32(rec) <= 0) continue;
       std::memcpy(out.data() + outBytes, rec, size);
       outBytes += size;
     }
@@ -105,7 +106,7 @@ bool RecordDatabase::applyJournal(Database& db, platform::RecordFile& bank) {
   JournalHeader h;
   char raw[4];
   if (bank.readAt(kCountOffset, raw, 4) != 4) return failFile(bank, kRecordCountFailed);
-  const std::int32_t count = getInt32(raw);
+  const std::int32_t count = le::i32(raw);
   // A journal cut short, or one left by another file of the same name, never touched this bank.
   bool usable = journal->readAt(0, head, sizeof head) == std::int64_t(sizeof head) &&
                 decodeJournalHeader(std::string_view(head, sizeof head), h) &&
@@ -138,7 +139,7 @@ bool RecordDatabase::applyJournal(Database& db, platform::RecordFile& bank) {
       return bank.writeAt(h.writeAt + at, bytes.data(), bytes.size());
     });
     char updated[4];
-    putInt32(updated, h.countAfter);
+    le::putI32(updated, h.countAfter);
     if (!written || !bank.writeAt(kCountOffset, updated, 4) || !bank.truncate(h.lengthAfter) ||
         !bank.flush())
       return failFile(bank, kWriteRecordFailed);  // the journal stays for the next attempt
@@ -160,7 +161,7 @@ bool RecordDatabase::purgeLocked(Database& db) {
     char raw[4];
     if (db.file->readAt(kCountOffset, raw, 4) != 4) return failFile(*db.file, kRecordCountFailed);
     bool nothingToDo = false;
-    if (!writeJournal(db, getInt32(raw), nothingToDo)) return false;
+    if (!writeJournal(db, le::i32(raw), nothingToDo)) return false;
     if (nothingToDo) return true;
     committed = true;
     return applyJournal(db, *db.file);
@@ -201,7 +202,7 @@ bool RecordDatabase::deleteRecord(const RecordIdentity& record) {
       return failFile(*db->file, kReadRecordFailed);
     for (std::size_t r = 0; r < want; ++r) {
       const char* rec = chunk.data() + r * size;
-      if (getInt32(rec) != record.serial) continue;
+      if (le::i32(rec) != record.serial) continue;
       for (const auto& [name, text] : record.expectedTexts) {
         int i = db->layout.fieldIndex(name);
         if (i < 0) return fail(kNoSuchField);

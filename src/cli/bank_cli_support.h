@@ -20,25 +20,22 @@ inline std::filesystem::path fromUtf8Path(std::string_view utf8) {
       std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-inline std::filesystem::path bankFolderOf(const Context& context) {
-  return context.runDir / fromUtf8Path("题库");
-}
-
-// A path when it holds a separator; otherwise a bank name as the chooser shows it.
-inline std::filesystem::path bankArgument(const Context& context, std::string_view arg) {
-  if (arg.find('/') != std::string_view::npos || arg.find('\\') != std::string_view::npos)
-    return fromUtf8Path(arg);
-  return bankFolderOf(context) / fromUtf8Path(arg);
-}
-
 inline std::string utf8Of(const std::filesystem::path& path) {
   auto u8 = path.u8string();
   return std::string(reinterpret_cast<const char*>(u8.data()), u8.size());
 }
 
-// Program text (GBK) on one line of plain output: tabs, line breaks and backslashes escaped.
-inline std::string plainText(std::string_view gbk) {
-  const std::string utf8 = cp936::toUtf8(gbk);
+// A path when it holds a separator; otherwise a bank name, meaning NAME.edb in the bank folder
+// whatever the letter case of the file there (the same rule the import form follows).
+inline std::filesystem::path bankArgument(const Context& context, std::string_view arg) {
+  if (arg.find('/') != std::string_view::npos || arg.find('\\') != std::string_view::npos)
+    return fromUtf8Path(arg);
+  bank::RecordDatabase unused;
+  return bank::QuestionBank(unused, context.runDir).resolveBankName(fromUtf8Path(arg));
+}
+
+// UTF-8 text on one line of plain output: tabs, line breaks and backslashes escaped.
+inline std::string escapedLine(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size() + 8);
   std::size_t from = 0;
@@ -51,6 +48,9 @@ inline std::string plainText(std::string_view gbk) {
   return out;
 }
 
+// Program text (GBK) on one line of plain output.
+inline std::string plainText(std::string_view gbk) { return escapedLine(cp936::toUtf8(gbk)); }
+
 inline int reportEngineError(const char* command, const std::filesystem::path& bank, int code) {
   std::fprintf(stderr, "quorvix-cli %s: %s: %s\n", command, utf8Of(bank).c_str(),
                cp936::toUtf8(bank::errorText(code)).c_str());
@@ -61,5 +61,14 @@ inline int usageError(const char* usage) {
   std::fprintf(stderr, "usage: quorvix-cli [--dir RUNDIR] %s\n", usage);
   return 2;
 }
+
+// A bank name typed on the command line that Windows could not store is refused with the
+// program's message; true when the name is fine.
+bool acceptableBankName(const char* command, const std::filesystem::path& name,
+                        const std::filesystem::path& bankFolder);
+
+// A UTF-8 text for the bank (GBK); says on standard error how many characters GBK cannot hold,
+// which are stored as "?".
+std::string programText(const char* command, std::string_view utf8);
 
 }  // namespace cli

@@ -1,46 +1,83 @@
 // quorvix-cli banks | create | add | dump | delete | clear | remove: the bank store from the
 // command line, over the same engine and bank operations as the forms.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/controllers/bank_texts.h"
 #include "bank/question_bank.h"
 #include "bank/record_database.h"
+#include "cli/arguments.h"
 #include "cli/bank_cli_support.h"
 #include "cli/commands.h"
 #include "platform/cp936.h"
+#include "platform/utf8.h"
 
 namespace cli {
-namespace {
 
-bool bankExists(const std::filesystem::path& path, const char* command) {
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(path, ec)) return true;
-  std::fprintf(stderr, "quorvix-cli %s: %s: %s\n", command, utf8Of(path).c_str(),
-               cp936::toUtf8(bank::errorText(bank::kFileNotFound)).c_str());
+std::string programText(const char* command, std::string_view utf8) {
+  if (std::size_t lost = cp936::unmappableCharacters(utf8::toUtf16(utf8)))
+    std::fprintf(stderr, "quorvix-cli %s: %zu character(s) cannot be stored and became \"?\"\n",
+                 command, lost);
+  return cp936::fromUtf8(utf8);
+}
+
+bool acceptableBankName(const char* command, const std::filesystem::path& name,
+                        const std::filesystem::path& bankFolder) {
+  auto problem = bank::checkBankName(bank::isBankFileName(name) ? name.stem() : name, bankFolder);
+  if (problem == bank::BankNameProblem::none) return true;
+  std::fprintf(stderr, "quorvix-cli %s: %s\n", command,
+               cp936::toUtf8(app::bank_texts::bankNameProblemText(problem)).c_str());
   return false;
 }
 
+namespace {
+
+bool parsed(const Context& context, const char* usage, std::initializer_list<const char*> flags,
+            std::initializer_list<const char*> valued, int words, Arguments& args, int& status) {
+  return parseCommandLine(context, usage, flags, valued, words, args, status);
+}
+
+// Opens the bank and makes sure it is one: a file without the two text fields is refused by
+// every command alike.
+bool openBank(bank::RecordDatabase& database, const std::filesystem::path& path,
+              const char* command, bool readOnly, int& status) {
+  if (!database.openDatabase(path, {.readOnly = readOnly})) {
+    status = reportEngineError(command, path, database.lastError());
+    return false;
+  }
+  if (!bank::isQuestionBankLayout(*database.layout())) {
+    status = reportEngineError(command, path, bank::kNoSuchField);
+    return false;
+  }
+  return true;
+}
+
 int runBanks(const Context& context) {
-  if (!context.args.empty()) return usageError("banks");
+  Arguments args;
+  int status = 0;
+  if (!parsed(context, "banks", {}, {}, 0, args, status)) return status;
   bank::RecordDatabase database;
   bank::QuestionBank questionBank(database, context.runDir);
-  for (const auto& file : questionBank.listBanks()) std::printf("%s\n", utf8Of(file).c_str());
+  for (const auto& file : questionBank.listBanks())
+    std::printf("%s\n", escapedLine(utf8Of(file)).c_str());
   return 0;
 }
 
 int runCreate(const Context& context) {
-  if (context.args.size() != 1 || context.args[0].empty()) return usageError("create NAME");
-  auto path = bankArgument(context, context.args[0]);
-  if (!bank::isBankFileName(path.filename())) path += ".edb";
+  Arguments args;
+  int status = 0;
+  if (!parsed(context, "create NAME", {}, {}, 1, args, status)) return status;
+  bank::RecordDatabase database;
+  bank::QuestionBank questionBank(database, context.runDir);
+  const auto name = fromUtf8Path(args.words[0]);
+  if (!acceptableBankName("create", name, questionBank.bankFolder())) return 1;
+  const auto path = questionBank.resolveBankName(name);
   std::error_code ec;
   if (std::filesystem::exists(path, ec)) {
     std::fprintf(stderr, "quorvix-cli create: %s: the bank exists already\n", utf8Of(path).c_str());
     return 1;
   }
-  bank::RecordDatabase database;
-  bank::QuestionBank questionBank(database, context.runDir);
   questionBank.ensureBankFolder();
   if (!questionBank.createBank(path))
     return reportEngineError("create", path, database.lastError());
@@ -49,30 +86,29 @@ int runCreate(const Context& context) {
 }
 
 int runAdd(const Context& context) {
-  if (context.args.size() != 3) return usageError("add BANK QUESTION ANSWER");
-  auto path = bankArgument(context, context.args[0]);
+  Arguments args;
+  int status = 0;
+  if (!parsed(context, "add BANK QUESTION ANSWER", {}, {}, 3, args, status)) return status;
+  auto path = bankArgument(context, args.words[0]);
   bank::RecordDatabase database;
-  if (!database.openDatabase(path)) return reportEngineError("add", path, database.lastError());
-  if (!database.addRecord({cp936::fromUtf8(context.args[1]), cp936::fromUtf8(context.args[2])}))
-    return reportEngineError("add", path, database.lastError());
+  if (!openBank(database, path, "add", false, status)) return status;
+  const bank::Layout& layout = *database.layout();
+  std::vector<std::string> values(layout.fields.size());
+  values[std::size_t(layout.fieldIndex(bank::kQuestionField))] = programText("add", args.words[1]);
+  values[std::size_t(layout.fieldIndex(bank::kAnswerField))] = programText("add", args.words[2]);
+  if (!database.addRecord(values)) return reportEngineError("add", path, database.lastError());
   std::printf("%d\n", database.recordNumber());
   return 0;
 }
 
 int runDump(const Context& context) {
-  bool json = false;
-  std::vector<std::string> words;
-  for (const auto& arg : context.args) {
-    if (arg == "--json")
-      json = true;
-    else
-      words.push_back(arg);
-  }
-  if (words.size() != 1) return usageError("dump BANK [--json]");
-  auto path = bankArgument(context, words[0]);
+  Arguments args;
+  int status = 0;
+  if (!parsed(context, "dump BANK [--json]", {"--json"}, {}, 1, args, status)) return status;
+  auto path = bankArgument(context, args.words[0]);
   bank::RecordDatabase database;
-  if (!database.openDatabase(path, {.readOnly = true}))
-    return reportEngineError("dump", path, database.lastError());
+  if (!openBank(database, path, "dump", true, status)) return status;
+  const bool json = args.has("--json");
   bool ok = database.scanRecords(
       {bank::kQuestionField, bank::kAnswerField}, [&](const bank::ScanRow& row) {
         const auto& texts = *row.texts;
@@ -90,42 +126,73 @@ int runDump(const Context& context) {
   return 0;
 }
 
+// The record a deletion names: by serial, which no purge changes, or by record number, read
+// now together with the texts it holds, so the record removed is the one that was there even
+// when another process purges meanwhile; with --question the text it must hold.
 int runDelete(const Context& context) {
-  if (context.args.size() != 2) return usageError("delete BANK RECNO");
-  auto path = bankArgument(context, context.args[0]);
-  char* end = nullptr;
-  long number = std::strtol(context.args[1].c_str(), &end, 10);
-  if (!end || *end || number < 1) return usageError("delete BANK RECNO");
+  const char* usage = "delete BANK RECNO [--question TEXT] | delete BANK --serial N";
+  Arguments args;
+  int status = 0;
+  if (!parsed(context, usage, {}, {"--serial", "--question"}, -1, args, status)) return status;
+  if (args.words.empty() || args.words.size() != (args.value("--serial") ? 1u : 2u))
+    return usageError(usage);
+  auto path = bankArgument(context, args.words[0]);
+  const auto number =
+      positiveNumber(args.value("--serial") ? *args.value("--serial") : args.words[1]);
+  if (!number) return usageError(usage);
   bank::RecordDatabase database;
-  if (!database.openDatabase(path)) return reportEngineError("delete", path, database.lastError());
-  std::int32_t count = database.recordCount();
-  if (count < 0) return reportEngineError("delete", path, count);
-  // goTo would clamp a number past the end onto the last record; never delete the wrong one.
-  if (number > count) return reportEngineError("delete", path, bank::kNoCurrentRecord);
-  if (!database.goTo(static_cast<std::int32_t>(number)) || !database.markDeleted() ||
-      !database.purgeDeleted())
+  if (!openBank(database, path, "delete", false, status)) return status;
+
+  bank::RecordIdentity record;
+  if (args.value("--serial")) {
+    record.serial = *number;
+  } else {
+    std::int32_t count = database.recordCount();
+    if (count < 0) return reportEngineError("delete", path, count);
+    // goTo would clamp a number past the end onto the last record; never delete the wrong one.
+    if (*number > count) return reportEngineError("delete", path, bank::kNoCurrentRecord);
+    bool found = database.scanRecords(
+        {bank::kQuestionField, bank::kAnswerField}, [&](const bank::ScanRow& row) {
+          if (row.recordNumber < *number) return true;
+          record.serial = row.serial;
+          record.expectedTexts = {{bank::kQuestionField, std::string((*row.texts)[0])},
+                                  {bank::kAnswerField, std::string((*row.texts)[1])}};
+          return false;
+        });
+    if (!found) return reportEngineError("delete", path, database.lastError());
+  }
+  if (auto question = args.value("--question")) {
+    record.expectedTexts.erase(record.expectedTexts.begin(), record.expectedTexts.end());
+    record.expectedTexts.push_back({bank::kQuestionField, programText("delete", *question)});
+  }
+  if (!database.deleteRecord(record))
     return reportEngineError("delete", path, database.lastError());
   return 0;
 }
 
 int runClear(const Context& context) {
-  if (context.args.size() != 1) return usageError("clear BANK");
-  auto path = bankArgument(context, context.args[0]);
-  if (!bankExists(path, "clear")) return 1;
+  Arguments args;
+  int status = 0;
+  if (!parsed(context, "clear BANK", {}, {}, 1, args, status)) return status;
+  auto path = bankArgument(context, args.words[0]);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec))
+    return reportEngineError("clear", path, bank::kFileNotFound);
   bank::RecordDatabase database;
   bank::QuestionBank questionBank(database, context.runDir);
   if (!questionBank.clearBank(path)) return reportEngineError("clear", path, database.lastError());
-  std::printf("%s\n", cp936::toUtf8(cp936::fromUtf8("题库 ") +
-                                    cp936::fromUtf16(path.filename().u16string()) +
-                                    cp936::fromUtf8(" 已清空"))
-                          .c_str());
+  std::printf(
+      "%s\n",
+      cp936::toUtf8(app::bank_texts::bankClearedText(cp936::fromUtf16(path.filename().u16string())))
+          .c_str());
   return 0;
 }
 
 int runRemove(const Context& context) {
-  if (context.args.size() != 1) return usageError("remove BANK");
-  auto path = bankArgument(context, context.args[0]);
-  if (!bankExists(path, "remove")) return 1;
+  Arguments args;
+  int status = 0;
+  if (!parsed(context, "remove BANK", {}, {}, 1, args, status)) return status;
+  auto path = bankArgument(context, args.words[0]);
   bank::RecordDatabase database;
   bank::QuestionBank questionBank(database, context.runDir);
   if (!questionBank.deleteBank(path))
@@ -140,8 +207,8 @@ void addBankCommands(std::vector<Command>& table) {
   table.push_back({"create", "create NAME", "make an empty bank NAME(.edb)", runCreate});
   table.push_back({"add", "add BANK QUESTION ANSWER", "append a question", runAdd});
   table.push_back({"dump", "dump BANK [--json]", "print every record slot", runDump});
-  table.push_back(
-      {"delete", "delete BANK RECNO", "delete a question and close the gap", runDelete});
+  table.push_back({"delete", "delete BANK RECNO [--question TEXT] | delete BANK --serial N",
+                   "delete a question and close the gap", runDelete});
   table.push_back({"clear", "clear BANK", "remove every question of a bank", runClear});
   table.push_back({"remove", "remove BANK", "delete a bank file", runRemove});
 }

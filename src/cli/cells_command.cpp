@@ -1,8 +1,11 @@
 // quorvix-cli cells: every cell of a worksheet as the program's spreadsheet binding reads it.
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
+#include <system_error>
 
+#include "cli/arguments.h"
+#include "cli/bank_cli_support.h"
 #include "cli/commands.h"
 #include "cli/json_text.h"
 #include "import/library_file.h"
@@ -12,57 +15,45 @@
 namespace cli {
 namespace {
 
-// Tabs and line breaks shown visibly, so one cell stays on one line.
-std::string plainText(const std::string& utf8) {
-  std::string out;
-  for (char c : utf8) {
-    if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else if (c == '\t')
-      out += "\\t";
-    else
-      out += c;
-  }
-  return out;
-}
+const char* const kUsage = "cells WORKBOOK [--sheet N] [--json]";
 
 int runCells(const Context& context) {
-  std::string workbook;
-  int sheetNumber = 0;
-  bool json = false;
-  for (std::size_t i = 0; i < context.args.size(); ++i) {
-    const std::string& arg = context.args[i];
-    if (arg == "--json") {
-      json = true;
-    } else if (arg == "--sheet" && i + 1 < context.args.size()) {
-      sheetNumber = std::atoi(context.args[++i].c_str());
-    } else if (workbook.empty() && !arg.starts_with("--")) {
-      workbook = arg;
-    } else {
-      std::fprintf(stderr, "cells: unexpected argument '%s'\n", arg.c_str());
+  Arguments args;
+  int status = 0;
+  if (!parseCommandLine(context, kUsage, {"--json"}, {"--sheet"}, 1, args, status)) return status;
+  const bool json = args.has("--json");
+  std::optional<int> sheetNumber;
+  if (auto sheet = args.value("--sheet")) {
+    sheetNumber = positiveNumber(*sheet);
+    if (!sheetNumber) {
+      std::fprintf(stderr, "quorvix-cli cells: --sheet takes a sheet number from 1\n");
       return 2;
     }
   }
-  if (workbook.empty()) {
-    std::fprintf(stderr, "usage: quorvix-cli cells WORKBOOK [--sheet N] [--json]\n");
-    return 2;
+  const std::string& workbook = args.words[0];
+  const auto path = fromUtf8Path(workbook);
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    std::fprintf(stderr, "quorvix-cli cells: %s: not a file\n", workbook.c_str());
+    return 1;
   }
   if (!EnsureLibraryFileIn(context.runDir, false)) {
-    std::fprintf(stderr, "cells: cannot put the spreadsheet library in %s\n",
-                 context.runDir.string().c_str());
+    std::fprintf(stderr, "quorvix-cli cells: cannot put the spreadsheet library in %s\n",
+                 utf8Of(context.runDir).c_str());
     return 1;
   }
   XlBook book;
-  if (!book.load(std::filesystem::path(workbook))) {
-    std::fprintf(stderr, "cells: cannot load %s: %s\n", workbook.c_str(),
+  if (!book.load(path)) {
+    std::fprintf(stderr, "quorvix-cli cells: cannot load %s: %s\n", workbook.c_str(),
                  cp936::toUtf8(book.loadFailure()).c_str());
     return 1;
   }
-  // Like the import: a 1-based sheet number in range, else the first sheet.
-  int index = sheetNumber > 0 && sheetNumber <= book.sheetCount() ? sheetNumber - 1 : 0;
-  XlSheet sheet = book.getSheet(index);
+  if (sheetNumber && *sheetNumber > book.sheetCount()) {
+    std::fprintf(stderr, "quorvix-cli cells: %s has %d sheet(s)\n", workbook.c_str(),
+                 book.sheetCount());
+    return 1;
+  }
+  XlSheet sheet = book.getSheet(sheetNumber ? *sheetNumber - 1 : 0);
   for (int row = 0, col = 0; sheet.nextCell(row, col); ++col) {
     int type = sheet.cellType(row, col);
     XlFormatRecord format;
@@ -74,8 +65,8 @@ int runCells(const Context& context) {
                   row, col, type, jsonString(text).c_str(), jsonString(formatText).c_str(),
                   sheet.isDate(row, col) ? "true" : "false");
     } else {
-      std::printf("%d\t%d\t%d\t%s\t%s\n", row, col, type, plainText(text).c_str(),
-                  plainText(formatText).c_str());
+      std::printf("%d\t%d\t%d\t%s\t%s\n", row, col, type, escapedLine(text).c_str(),
+                  escapedLine(formatText).c_str());
     }
   }
   return 0;
@@ -84,8 +75,8 @@ int runCells(const Context& context) {
 }  // namespace
 
 void addCellsCommand(std::vector<Command>& table) {
-  table.push_back({"cells", "cells WORKBOOK [--sheet N] [--json]",
-                   "print every cell of a worksheet as the import reads it", runCells});
+  table.push_back(
+      {"cells", kUsage, "print every cell of a worksheet as the import reads it", runCells});
 }
 
 }  // namespace cli

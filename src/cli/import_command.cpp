@@ -3,13 +3,13 @@
 // removed, and every row is appended to the bank unless it already holds the pair; the bank is
 // created first when it does not exist. Prints each row with its result, then the counts.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/controllers/import_texts.h"
 #include "bank/question_bank.h"
 #include "bank/record_database.h"
+#include "cli/arguments.h"
 #include "cli/bank_cli_support.h"
 #include "cli/commands.h"
 #include "import/memory_table.h"
@@ -40,71 +40,110 @@ void printRows(const importer::MemoryTable& table, bool json) {
   }
 }
 
-int runImport(const Context& context) {
-  bool json = false;
-  int sheetNumber = 0;
-  std::vector<std::string> words;
-  for (std::size_t i = 0; i < context.args.size(); ++i) {
-    const std::string& arg = context.args[i];
-    if (arg == "--json")
-      json = true;
-    else if (arg == "--sheet" && i + 1 < context.args.size())
-      sheetNumber = std::atoi(context.args[++i].c_str());
-    else if (arg.starts_with("--"))
-      return usageError(kUsage);
-    else
-      words.push_back(arg);
+// Why the workbook gave no table, in the words a user can act on.
+int reportLoadFailure(const importer::SheetLoadResult& result, const std::string& workbook,
+                      const Context& context) {
+  switch (result.error) {
+    case importer::SheetLoadError::libraryUnavailable:
+      std::fprintf(stderr, "quorvix-cli import: cannot put the spreadsheet library in %s\n",
+                   utf8Of(context.runDir).c_str());
+      break;
+    case importer::SheetLoadError::notAFile:
+      std::fprintf(stderr, "quorvix-cli import: %s: not a file\n", workbook.c_str());
+      break;
+    case importer::SheetLoadError::cannotLoad:
+      std::fprintf(stderr, "quorvix-cli import: cannot read the workbook %s: %s\n",
+                   workbook.c_str(), cp936::toUtf8(result.detail).c_str());
+      break;
+    case importer::SheetLoadError::noWorksheet:
+      std::fprintf(stderr, "quorvix-cli import: %s has no worksheet\n", workbook.c_str());
+      break;
+    case importer::SheetLoadError::noSuchSheet:
+      std::fprintf(stderr, "quorvix-cli import: %s has no such sheet\n", workbook.c_str());
+      break;
+    case importer::SheetLoadError::none:
+    case importer::SheetLoadError::stopped:
+      break;
   }
-  if (words.size() != 2) return usageError(kUsage);
-  const auto workbook = fromUtf8Path(words[0]);
-  const auto path = bankArgument(context, words[1]);
+  return 1;
+}
 
-  auto table = importer::MemoryTable::withImportColumns();
+// Each row's result into the table, and the reason the first failed append gave.
+class RowResults final : public importer::ImportReport {
+ public:
+  RowResults(importer::MemoryTable& table, bank::RecordDatabase& database)
+      : table_(table), database_(database) {}
+  void repeatsRemoved(int count) override { removed = count; }
+  void rowDone(int row, importer::RowResult result) override {
+    table_.setCell(row, importer::kResultColumn, app::import_texts::resultText(result));
+    if (result == importer::RowResult::failed && !failure) failure = database_.lastError();
+  }
+  int removed = 0;
+  int failure = 0;
+
+ private:
+  importer::MemoryTable& table_;
+  bank::RecordDatabase& database_;
+};
+
+int runImport(const Context& context) {
+  Arguments args;
+  int status = 0;
+  if (!parseCommandLine(context, kUsage, {"--json"}, {"--sheet"}, 2, args, status)) return status;
+  const bool json = args.has("--json");
   importer::SheetLoadOptions options;
   options.hideLibraryFile = false;
   options.rebuildColumns = false;
-  options.sheetNumber = sheetNumber;
-  if (!importer::loadSheetIntoTable(workbook, table, options, context.runDir)) {
-    std::fprintf(stderr, "quorvix-cli import: cannot read the workbook %s\n", words[0].c_str());
-    return 1;
+  if (auto sheet = args.value("--sheet")) {
+    auto number = positiveNumber(*sheet);
+    if (!number) {
+      std::fprintf(stderr, "quorvix-cli import: --sheet takes a sheet number from 1\n");
+      return 2;
+    }
+    options.sheetNumber = *number;
+    options.refuseMissingSheet = true;
   }
+  const auto workbook = fromUtf8Path(args.words[0]);
+
+  bank::RecordDatabase database;
+  bank::QuestionBank questionBank(database, context.runDir);
+  const std::string& bankWord = args.words[1];
+  const bool byPath = bankWord.find_first_of("/\\") != std::string::npos;
+  if (!byPath && !acceptableBankName("import", fromUtf8Path(bankWord), questionBank.bankFolder()))
+    return 1;
+  const auto path = bankArgument(context, bankWord);
+
+  auto table = importer::MemoryTable::withImportColumns();
+  auto loaded = importer::loadSheetIntoTable(workbook, table, options, context.runDir);
+  if (loaded.error != importer::SheetLoadError::none)
+    return reportLoadFailure(loaded, args.words[0], context);
   if (table.rowCount() == 0) {
     std::fprintf(stderr, "quorvix-cli import: %s\n", app::import_texts::kEmptyTable);
     return 1;
   }
 
-  bank::RecordDatabase database;
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
-  if (!std::filesystem::is_regular_file(path, ec) &&
-      !database.createDatabase(path, bank::bankSchema()))
+  if (!questionBank.createBankIfMissing(path))
     return reportEngineError("import", path, database.lastError());
-  struct Report final : importer::ImportReport {
-    explicit Report(importer::MemoryTable& table) : table(table) {}
-    void repeatsRemoved(int count) override { removed = count; }
-    void rowDone(int row, importer::RowResult result) override {
-      table.setCell(row, importer::kResultColumn, app::import_texts::resultText(result));
-    }
-    importer::MemoryTable& table;
-    int removed = 0;
-  } report(table);
+  RowResults report(table, database);
   const auto outcome = importer::importIntoBank(database, path, table, report);
   if (outcome.error == importer::ImportError::notABank)
     return reportEngineError("import", path, bank::kNoSuchField);
   if (outcome.error != importer::ImportError::none)
     return reportEngineError("import", path, database.lastError());
-  const int removed = report.removed;
-  const auto* counts = &outcome.counts;
 
+  const auto& counts = outcome.counts;
   printRows(table, json);
   if (json) {
-    std::printf("{\"removed\":%d,\"skipped\":%d,\"imported\":%d,\"failed\":%d}\n", removed,
-                counts->skipped, counts->imported, counts->failed);
+    std::printf("{\"removed\":%d,\"skipped\":%d,\"imported\":%d,\"failed\":%d}\n", report.removed,
+                counts.skipped, counts.imported, counts.failed);
   } else {
     std::printf("removed %d repeated rows; skipped %d held pairs; imported %d; failed %d\n",
-                removed, counts->skipped, counts->imported, counts->failed);
+                report.removed, counts.skipped, counts.imported, counts.failed);
   }
-  return counts->failed > 0 ? 1 : 0;
+  if (counts.failed > 0) return reportEngineError("import", path, report.failure);
+  return 0;
 }
 
 }  // namespace

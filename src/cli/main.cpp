@@ -10,6 +10,7 @@
 #include "import/xl_binding.h"
 #include "platform/cp936.h"
 #include "platform/run_directory.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -52,7 +53,9 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) {
-      context.runDir = argv[++i];
+      ++i;
+      context.runDir = std::filesystem::path(
+          std::u8string(reinterpret_cast<const char8_t*>(argv[i]), std::strlen(argv[i])));
       continue;
     }
     break;
@@ -62,9 +65,24 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string name = argv[i++];
-  for (; i < argc; ++i) context.args.emplace_back(argv[i]);
-  for (const auto& command : table)
-    if (name == command.name) return command.run(context);
+  for (; i < argc; ++i) {
+    // Texts become program text and names become paths: both need well-formed UTF-8.
+    if (!utf8::isValid(argv[i])) {
+      std::fprintf(stderr, "quorvix-cli: argument %d is not UTF-8 text\n", i);
+      return 2;
+    }
+    context.args.emplace_back(argv[i]);
+  }
+  for (const auto& command : table) {
+    if (name != command.name) continue;
+    int status = command.run(context);
+    // What reached standard output is what a script reads: a failed write is a failure.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      std::fprintf(stderr, "quorvix-cli %s: cannot write the output\n", name.c_str());
+      return status == 0 ? 1 : status;
+    }
+    return status;
+  }
   std::fprintf(stderr, "quorvix-cli: unknown command '%s' (see --help)\n", name.c_str());
   return 2;
 }

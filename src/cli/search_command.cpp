@@ -6,9 +6,11 @@
 
 #include "app/controllers/answer_texts.h"
 #include "bank/record_database.h"
+#include "cli/arguments.h"
 #include "cli/bank_cli_support.h"
 #include "cli/commands.h"
 #include "platform/cp936.h"
+#include "platform/utf8.h"
 #include "search/bank_search.h"
 
 namespace cli {
@@ -17,19 +19,22 @@ namespace {
 const char* const kUsage = "search BANK KEYWORD [--json]";
 
 int runSearch(const Context& context) {
-  bool json = false;
-  std::vector<std::string> words;
-  for (const auto& arg : context.args) {
-    if (arg == "--json")
-      json = true;
-    else
-      words.push_back(arg);
-  }
-  if (words.size() != 2) return usageError(kUsage);
-  auto path = bankArgument(context, words[0]);
+  Arguments args;
+  int exit = 0;
+  if (!parseCommandLine(context, kUsage, {"--json"}, {}, 2, args, exit)) return exit;
+  const bool json = args.has("--json");
+  auto path = bankArgument(context, args.words[0]);
 
+  // A character the bank cannot hold is in no question: such a keyword finds nothing, rather
+  // than "?" matching whatever question holds one.
+  const std::string& keyword = args.words[1];
+  const bool storable = cp936::unmappableCharacters(utf8::toUtf16(keyword)) == 0;
   bank::RecordDatabase database;
-  auto result = search::searchBank(database, path, cp936::fromUtf8(words[1]));
+  auto result = search::searchBank(database, path, cp936::fromUtf8(keyword));
+  if (!storable && result.outcome == search::SearchOutcome::found) {
+    result.rows.clear();
+    result.outcome = search::SearchOutcome::noMatch;
+  }
   for (const auto& row : result.rows) {
     if (json) {
       std::printf("{\"record\":%d,\"question\":%s,\"answer\":%s}\n", row.recordNumber,
@@ -42,18 +47,28 @@ int runSearch(const Context& context) {
   }
   namespace texts = app::answer_texts;
   const int matches = int(result.rows.size());
-  std::string status = cp936::toUtf8(result.outcome == search::SearchOutcome::emptyKeyword
-                                         ? texts::gbk(texts::kEmptyKeyword)
-                                     : result.outcome == search::SearchOutcome::openFailed
-                                         ? texts::gbk(texts::kOpenFailed)
-                                         : texts::positionStatus(matches ? 1 : 0, matches));
+  std::string status;
+  switch (result.outcome) {
+    case search::SearchOutcome::emptyKeyword:
+      status = app::gbk(texts::kEmptyKeyword);
+      break;
+    case search::SearchOutcome::openFailed:
+    case search::SearchOutcome::readFailed:
+      status = app::gbk(texts::kOpenFailed);
+      break;
+    case search::SearchOutcome::noMatch:
+    case search::SearchOutcome::found:
+      status = texts::positionStatus(matches ? 1 : 0, matches);
+      break;
+  }
   if (json)
-    std::printf("{\"status\":%s}\n", jsonString(status).c_str());
+    std::printf("{\"status\":%s}\n", jsonString(cp936::toUtf8(status)).c_str());
   else
-    std::printf("%s\n", status.c_str());
-  if (result.outcome == search::SearchOutcome::openFailed)
-    return reportEngineError("search", path, database.lastError());
-  return 0;
+    std::printf("%s\n", cp936::toUtf8(status).c_str());
+  if (result.outcome == search::SearchOutcome::openFailed ||
+      result.outcome == search::SearchOutcome::readFailed)
+    return reportEngineError("search", path, result.bankError);
+  return result.outcome == search::SearchOutcome::emptyKeyword ? 1 : 0;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "import/sheet_loader.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "import/cell_display.h"
 #include "import/library_file.h"
@@ -9,19 +10,22 @@
 
 namespace importer {
 
-bool loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
-                        const SheetLoadOptions& options,
-                        const std::filesystem::path& libraryFolder) {
+SheetLoadResult loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
+                                   const SheetLoadOptions& options,
+                                   const std::filesystem::path& libraryFolder) {
   const auto folder = libraryFolder.empty() ? platform::runDirectory() : libraryFolder;
-  if (!EnsureLibraryFileIn(folder, options.hideLibraryFile)) return false;
+  if (!EnsureLibraryFileIn(folder, options.hideLibraryFile))
+    return {SheetLoadError::libraryUnavailable, {}};
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(workbook, ec)) return {SheetLoadError::notAFile, {}};
   XlBook book;
-  if (!book.load(workbook)) return false;
+  if (!book.load(workbook)) return {SheetLoadError::cannotLoad, book.loadFailure()};
 
   const int count = book.sheetCount();
-  const int index =
-      options.sheetNumber > 0 && options.sheetNumber <= count ? options.sheetNumber - 1 : 0;
-  XlSheet sheet = book.getSheet(index);
-  if (!sheet.handle()) return false;  // a workbook without worksheets
+  const bool inRange = options.sheetNumber > 0 && options.sheetNumber <= count;
+  if (!inRange && options.refuseMissingSheet) return {SheetLoadError::noSuchSheet, {}};
+  XlSheet sheet = book.getSheet(inRange ? options.sheetNumber - 1 : 0);
+  if (!sheet.handle()) return {SheetLoadError::noWorksheet, {}};
 
   const int rowEnd = sheet.lastRow();
   const int columnEnd = sheet.lastCol();
@@ -42,11 +46,11 @@ bool loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& tabl
   for (int row = firstDataRow; row < rowEnd; ++row) {
     const int tableRow = table.appendRow();
     for (int column = 0; column < shownColumns; ++column) {
-      if (!table.letMessagesRun()) return false;
+      if (!table.letMessagesRun()) return {SheetLoadError::stopped, {}};
       table.setCell(tableRow, column, tableCellText(sheet, row, column));
     }
   }
-  return true;
+  return {};
 }
 
 }  // namespace importer

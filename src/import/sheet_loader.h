@@ -3,6 +3,7 @@
 // the table shows it. Texts are GBK.
 #pragma once
 #include <filesystem>
+#include <string>
 
 #include "import/import_table.h"
 
@@ -13,6 +14,8 @@ struct SheetLoadOptions {
   bool hideLibraryFile = true;
   // 1-based worksheet; the first one unless 1 <= sheetNumber <= the sheet count.
   int sheetNumber = 0;
+  // A sheet number outside 1 ... the sheet count is refused (noSuchSheet) instead.
+  bool refuseMissingSheet = false;
   // Sheet row 0 gives the column titles and the data starts at row 1; else every row is data.
   bool headerRow = true;
   // Delete every column and add one untitled column per sheet column; else keep the columns.
@@ -21,12 +24,25 @@ struct SheetLoadOptions {
   int columnWidth = 80;
 };
 
-// Steps after the file was chosen: library provisioning, load, fill. False, with nothing
-// reported, when the library cannot be put in place or the workbook cannot be loaded, or the
-// table's window went away during the fill. `libraryFolder` is where the library file goes
-// (the run directory for the program).
-bool loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
-                        const SheetLoadOptions& options = {},
-                        const std::filesystem::path& libraryFolder = {});
+enum class SheetLoadError {
+  none,
+  libraryUnavailable,  // the library file could not be put in place
+  notAFile,            // no regular file at that path (a folder, a pipe, a device, nothing)
+  cannotLoad,          // neither an .xls nor an .xlsx book; `detail` holds the library's reason
+  noWorksheet,
+  noSuchSheet,
+  stopped,  // the table's window went away during the fill
+};
+
+struct SheetLoadResult {
+  SheetLoadError error = SheetLoadError::none;
+  std::string detail;  // GBK; for cannotLoad
+};
+
+// Steps after the file was chosen: library provisioning, load, fill. `libraryFolder` is where
+// the library file goes (the run directory for the program).
+SheetLoadResult loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
+                                   const SheetLoadOptions& options = {},
+                                   const std::filesystem::path& libraryFolder = {});
 
 }  // namespace importer

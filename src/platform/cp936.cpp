@@ -91,4 +91,20 @@ std::string toUtf8(std::string_view gbk) { return utf8::fromUtf16(toUtf16(gbk));
 
 std::string fromUtf8(std::string_view text) { return fromUtf16(utf8::toUtf16(text)); }
 
+std::size_t unmappableCharacters(std::u16string_view utf16) {
+  std::size_t lost = 0;
+  for (std::size_t i = 0; i < utf16.size(); ++i) {
+    const char16_t unit = utf16[i];
+    const bool pair = unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() &&
+                      utf16[i + 1] >= 0xDC00 && utf16[i + 1] <= 0xDFFF;
+    if (pair) {
+      ++lost;
+      ++i;
+    } else if (unit != 0 && encodeUnit(unit) == 0) {
+      ++lost;
+    }
+  }
+  return lost;
+}
+
 }  // namespace cp936

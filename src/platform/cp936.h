@@ -17,6 +17,10 @@ std::string fromUtf16(std::u16string_view utf16);
 std::string toUtf8(std::string_view gbk);
 std::string fromUtf8(std::string_view utf8);
 
+// How many characters of the text GBK cannot hold (each becomes "?" when converted; a surrogate
+// pair counts once).
+std::size_t unmappableCharacters(std::u16string_view utf16);
+
 // Lead bytes 0x81-0xFE start a two-byte character; 0x80 and 0xFF stand alone.
 constexpr bool isLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 

@@ -82,6 +82,8 @@ class FileSystem {
   // Renames `from`, flushed beforehand, onto `to` in one step and makes the rename durable;
   // fails when `to` is held open elsewhere on Windows.
   virtual bool replace(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
+  // As replace, but only when `to` does not exist yet; false when it does.
+  virtual bool placeNew(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
   // Deletes the file and makes that durable; fails on Windows while another handle has it open.
   virtual bool remove(const std::filesystem::path& path) = 0;
   virtual bool exists(const std::filesystem::path& path) = 0;

@@ -109,4 +109,23 @@ std::string fromUtf16(std::u16string_view text) {
   return out;
 }
 
+bool isValid(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    const LeadInfo lead = leadInfo(b);
+    if (lead.continuationBytes < 0 || i + std::size_t(lead.continuationBytes) >= text.size())
+      return false;
+    const auto first = static_cast<unsigned char>(text[i + 1]);
+    if (first < lead.low || first > lead.high) return false;
+    for (int k = 2; k <= lead.continuationBytes; ++k)
+      if ((static_cast<unsigned char>(text[i + std::size_t(k)]) & 0xC0) != 0x80) return false;
+    i += std::size_t(lead.continuationBytes) + 1;
+  }
+  return true;
+}
+
 }  // namespace utf8

@@ -12,4 +12,7 @@ std::u16string toUtf16(std::string_view utf8);
 // A lone surrogate becomes U+FFFD.
 std::string fromUtf16(std::u16string_view utf16);
 
+// Is the text well-formed UTF-8 throughout?
+bool isValid(std::string_view text);
+
 }  // namespace utf8

@@ -33,18 +33,29 @@ SearchResult searchBank(bank::RecordDatabase& database, const std::filesystem::p
       database.isOpen(bankPath) ? database.makeCurrent(bankPath) : database.openDatabase(bankPath);
   if (!opened) {
     result.outcome = SearchOutcome::openFailed;
+    result.bankError = database.lastError();
     return result;
   }
 
-  database.scanRecords({bank::kQuestionField, bank::kAnswerField}, [&](const bank::ScanRow& row) {
-    if (recordLimit >= 0 && row.recordNumber > recordLimit) return false;
-    const auto& texts = *row.texts;
-    if (occursIn(texts[0], keyword))
-      result.rows.push_back(
-          {row.recordNumber, row.serial, std::string(texts[0]), std::string(texts[1])});
-    return true;
-  });
+  // Part of a bank is no answer: a file that is no bank, or a read that broke off, fails whole.
+  bool read = bank::isQuestionBankLayout(*database.layout());
+  if (!read) result.bankError = bank::kNoSuchField;
+  read = read && database.scanRecords(
+                     {bank::kQuestionField, bank::kAnswerField}, [&](const bank::ScanRow& row) {
+                       if (recordLimit >= 0 && row.recordNumber > recordLimit) return false;
+                       const auto& texts = *row.texts;
+                       if (occursIn(texts[0], keyword))
+                         result.rows.push_back({row.recordNumber, row.serial, std::string(texts[0]),
+                                                std::string(texts[1])});
+                       return true;
+                     });
+  if (!read && result.bankError == 0) result.bankError = database.lastError();
   database.closeDatabase(bankPath);
+  if (!read) {
+    result.outcome = SearchOutcome::readFailed;
+    result.rows.clear();
+    return result;
+  }
 
   // A match with an empty question cannot happen (the keyword is not empty), so any row
   // counts as found.

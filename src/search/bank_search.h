@@ -22,6 +22,7 @@ struct SearchRow {
 enum class SearchOutcome {
   emptyKeyword,  // the keyword holds nothing but spaces; nothing else happened
   openFailed,    // the bank could not be opened
+  readFailed,    // it is no bank (no 题目 and 答案 text fields) or could not be read through
   noMatch,
   found,
 };
@@ -29,6 +30,7 @@ enum class SearchOutcome {
 struct SearchResult {
   SearchOutcome outcome = SearchOutcome::noMatch;
   std::vector<SearchRow> rows;
+  int bankError = 0;  // the engine's code when the bank failed
 };
 
 // Does `keyword` occur in `question`, starting at a character boundary (a byte of 0x80 or

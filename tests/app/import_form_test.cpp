@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/controllers/import_texts.h"
 #include "bank_controller_fixture.h"
 #include "import/library_file.h"
 
@@ -91,11 +92,14 @@ TEST_F(ImportFormTest, ACancelledOrUnreadableWorkbookLeavesAnEmptyTableWithItsTi
   EXPECT_EQ(form.超级列表框.rowCount(), 0);
   EXPECT_EQ(cp936::toUtf8(form.超级列表框.columnTitle(1)), "题目");
 
+  EXPECT_TRUE(backend.messages().empty());  // a cancelled dialog says nothing
+
+  // An unreadable file says why the table stays empty.
   banktest::writeBytes(runDir / "not-a-workbook.xls", "plain text");
   open(form, runDir / "not-a-workbook.xls");
   EXPECT_EQ(form.超级列表框.rowCount(), 0);
   EXPECT_TRUE(buttonsOn(form));
-  EXPECT_TRUE(backend.messages().empty());
+  EXPECT_EQ(shownTexts(), (Strings{"无法打开该文件：它不是Excel工作簿，或者已经损坏"}));
 }
 
 TEST_F(ImportFormTest, LeavingTheFormDuringALoadStopsTheLoad) {
@@ -181,17 +185,42 @@ TEST_F(ImportFormTest, RefusalsLeaveTheTableAndTheButtonsAsTheyWere) {
 
   EXPECT_EQ(shownTexts(),
             (Strings{"表格为空，请导入excel表格题库！", "请输入要新建的  数据库名称  ！",
-                     "打开数据库失败", "打开数据库失败"}));
+                     "题库名称不能包含以下字符：\\ / : * ? \" < > |", "打开数据库失败"}));
   EXPECT_FALSE(fs::exists(runDir / "outside.edb"));
   EXPECT_EQ(form.超级列表框.rowCount(), 201);
   EXPECT_TRUE(buttonsOn(form));
 }
 
-TEST_F(ImportFormTest, ANewBankNameIsUsedAsTypedWithTheExtensionAdded) {
+TEST_F(ImportFormTest, ANewBankNameMeansOneBankWithOrWithoutItsExtension) {
   auto& form = toImport();
   open(form, kSmallBank);
   importInto(form, "abc.edb");
-  EXPECT_TRUE(fs::is_regular_file(bankFile("abc.edb.edb")));
+  EXPECT_TRUE(fs::is_regular_file(bankFile("abc.edb")));
+  EXPECT_EQ(recordsIn("abc.edb"), 200);
+  makeBank("Mixed.EDB", 1);
+  importInto(form, "mixed");  // the bank there, whatever its letter case: never made anew
+  EXPECT_EQ(recordsIn("Mixed.EDB"), 201);
+  EXPECT_FALSE(fs::exists(bankFile("mixed.edb")));
+}
+
+TEST_F(ImportFormTest, NamesWindowsCannotStoreAreRefusedAndNothingIsMade) {
+  auto& form = toImport();
+  open(form, kSmallBank);
+  for (const char* name : {"   ", "a*b", "CON", "trailing."}) importInto(form, name);
+  EXPECT_EQ(shownTexts(),
+            (Strings{"题库名称不能为空！", "题库名称不能包含以下字符：\\ / : * ? \" < > |",
+                     "题库名称不能使用系统保留的名称（如 CON、PRN、AUX、NUL、COM1、LPT1）！",
+                     "题库名称不能以点或空格结尾！"}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(bankFile("")), fs::directory_iterator()), 0);
+}
+
+TEST_F(ImportFormTest, EveryRowResultHasItsText) {
+  namespace texts = app::import_texts;
+  EXPECT_EQ(cp936::toUtf8(texts::resultText(importer::RowResult::duplicate)), "重复内容");
+  EXPECT_EQ(cp936::toUtf8(texts::resultText(importer::RowResult::imported)), "导入成功");
+  EXPECT_EQ(cp936::toUtf8(texts::resultText(importer::RowResult::failed)), "导入失败");
+  EXPECT_EQ(cp936::toUtf8(texts::missingFunctionText("libxl.dll", "xlBookLoadW")),
+            "无法找到指定DLL库文件“libxl.dll”中的输出命令“xlBookLoadW”");
 }
 
 }  // namespace

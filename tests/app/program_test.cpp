@@ -9,6 +9,7 @@
 #include "bank/question_bank.h"
 #include "bank/record_database.h"
 #include "platform/cp936.h"
+#include "platform/process.h"
 #include "ui/headless/headless_backend.h"
 
 namespace {
@@ -17,7 +18,10 @@ namespace fs = std::filesystem;
 
 class RunFolder {
  public:
-  RunFolder() : path_(fs::temp_directory_path() / "quorvix-app-program-test") {
+  // A folder of this test run's own: runs side by side never share it.
+  RunFolder()
+      : path_(fs::temp_directory_path() /
+              ("quorvix-app-program-" + std::to_string(platform::processId()))) {
     fs::remove_all(path_);
     fs::create_directories(path_);
     setVariable(path_.string().c_str());

@@ -132,6 +132,17 @@ bool FaultyFiles::replace(const std::filesystem::path& from, const std::filesyst
   return true;
 }
 
+bool FaultyFiles::placeNew(const std::filesystem::path& from, const std::filesystem::path& to) {
+  bool torn;
+  if (!allowChange(torn) || !real_.placeNew(from, to)) return false;
+  auto moved = unflushed_.extract(from);
+  if (!moved.empty()) {
+    moved.key() = to;
+    unflushed_.insert(std::move(moved));
+  }
+  return true;
+}
+
 bool FaultyFiles::remove(const std::filesystem::path& path) {
   bool torn;
   if (!allowChange(torn) || !real_.remove(path)) return false;

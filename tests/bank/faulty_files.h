@@ -33,6 +33,7 @@ class FaultyFiles final : public platform::FileSystem {
                                              const platform::OpenRequest& request,
                                              platform::FileFault& fault) override;
   bool replace(const std::filesystem::path& from, const std::filesystem::path& to) override;
+  bool placeNew(const std::filesystem::path& from, const std::filesystem::path& to) override;
   bool remove(const std::filesystem::path& path) override;
   bool exists(const std::filesystem::path& path) override;
   bool syncFolderOf(const std::filesystem::path& path) override;

@@ -4,6 +4,7 @@
 
 #include "bank/purge_journal.h"
 #include "bank_test_support.h"
+#include "platform/little_endian.h"
 #include "platform/record_file.h"
 
 namespace {
@@ -58,16 +59,16 @@ TEST_F(RecordDatabaseTest, FreshBankHasTheExactHeader) {
   std::string bytes = fileBytes(path);
   ASSERT_EQ(bytes.size(), 260u);
   EXPECT_EQ(bytes.substr(0, 4), "WEDB");
-  EXPECT_EQ(bank::getInt32(&bytes[4]), 0x00010000);
-  EXPECT_EQ(bank::getInt32(&bytes[16]), 0);
-  EXPECT_EQ(bank::getInt32(&bytes[20]), 1);
-  EXPECT_EQ(bank::getInt32(&bytes[24]), 2004);
-  EXPECT_EQ(bank::getInt32(&bytes[112]), 2);
+  EXPECT_EQ(le::i32(&bytes[4]), 0x00010000);
+  EXPECT_EQ(le::i32(&bytes[16]), 0);
+  EXPECT_EQ(le::i32(&bytes[20]), 1);
+  EXPECT_EQ(le::i32(&bytes[24]), 2004);
+  EXPECT_EQ(le::i32(&bytes[112]), 2);
   EXPECT_EQ(bytes.substr(116, 4), kQuestion);
-  EXPECT_EQ(bank::getInt32(&bytes[116 + 24]), 4);
-  EXPECT_EQ(bank::getInt32(&bytes[116 + 72 + 24]), 1004);
-  EXPECT_EQ(bank::getInt32(&bytes[116 + 72 + 28]), 1000);
-  double created = bank::getDouble(&bytes[8]);
+  EXPECT_EQ(le::i32(&bytes[116 + 24]), 4);
+  EXPECT_EQ(le::i32(&bytes[116 + 72 + 24]), 1004);
+  EXPECT_EQ(le::i32(&bytes[116 + 72 + 28]), 1000);
+  double created = le::f64(&bytes[8]);
   EXPECT_GT(created, 45000);  // after 2023
   EXPECT_EQ(std::string(bytes.data() + 28, 84), std::string(84, '\0'));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.parent_path()),
@@ -132,13 +133,13 @@ TEST_F(RecordDatabaseTest, AppendDeletePurgeKeepsSerials) {
 
   std::string bytes = fileBytes(path);
   ASSERT_EQ(bytes.size(), 260u + 2 * 2004);
-  EXPECT_EQ(bank::getInt32(&bytes[20]), 4);
-  EXPECT_EQ(bank::getInt32(&bytes[260]), 1);
-  EXPECT_EQ(bank::getInt32(&bytes[260 + 2004]), 3);
+  EXPECT_EQ(le::i32(&bytes[20]), 4);
+  EXPECT_EQ(le::i32(&bytes[260]), 1);
+  EXPECT_EQ(le::i32(&bytes[260 + 2004]), 3);
   EXPECT_EQ(std::string(&bytes[260 + 2004 + 4]), "q3");
 
   add("q4", "a4");  // serials are never reused
-  EXPECT_EQ(bank::getInt32(&fileBytes(path)[260 + 2 * 2004]), 4);
+  EXPECT_EQ(le::i32(&fileBytes(path)[260 + 2 * 2004]), 4);
   EXPECT_FALSE(std::filesystem::exists(bank::journalPath(path)));
 }
 
@@ -278,7 +279,7 @@ TEST_F(RecordDatabaseTest, EveryFieldTypeRoundTrips) {
   std::string companion = fileBytes(dir / "types.EDT");
   ASSERT_EQ(companion.size(), 512u);
   EXPECT_EQ(companion.substr(0, 4), "WEDT");
-  EXPECT_EQ(bank::getInt32(&companion[16]), 1);
+  EXPECT_EQ(le::i32(&companion[16]), 1);
 
   ASSERT_TRUE(db.openDatabase(path));
   EXPECT_EQ(db.layout()->header.recordSize, 4 + 1 + 2 + 4 + 8 + 4 + 8 + 1 + 8 + 4 + 8 + 4 + 4);
@@ -319,7 +320,7 @@ class DamagedFileTest : public RecordDatabaseTest {
   }
   std::string patched(std::size_t at, std::int32_t value) {
     std::string bytes = good;
-    bank::putInt32(&bytes[at], value);
+    le::putI32(&bytes[at], value);
     return bytes;
   }
 
@@ -375,7 +376,7 @@ TEST_F(DamagedFileTest, NextSerialIsKeptAboveTheLastRecord) {
   writeBytes(path, patched(20, 2));  // a torn update left it behind
   ASSERT_TRUE(db.openDatabase(path));
   add("three", "3");
-  EXPECT_EQ(bank::getInt32(&fileBytes(path)[260 + 2 * 2004]), 3);
+  EXPECT_EQ(le::i32(&fileBytes(path)[260 + 2 * 2004]), 3);
 }
 
 TEST_F(DamagedFileTest, CompanionFileIsChecked) {
@@ -389,16 +390,16 @@ TEST_F(DamagedFileTest, CompanionFileIsChecked) {
     EXPECT_EQ(db.lastError(), code);
   };
   std::string bad = header;
-  bank::putInt32(&bad[20], 1);  // reference beyond the block count
+  le::putI32(&bad[20], 1);  // reference beyond the block count
   expectCompanion(bad, -35);
   bad = header;
-  bank::putInt32(&bad[4], 0x00020000);
+  le::putI32(&bad[4], 0x00020000);
   expectCompanion(bad, -36);
   bad = header;
-  bank::putInt32(&bad[16], 3);
+  le::putI32(&bad[16], 3);
   expectCompanion(bad, -37, true);
   ASSERT_TRUE(db.openDatabase(memo));  // read-write lowers the block count instead
-  EXPECT_EQ(bank::getInt32(&fileBytes(edt)[16]), 1);
+  EXPECT_EQ(le::i32(&fileBytes(edt)[16]), 1);
   db.closeDatabase();
   std::filesystem::remove(edt);
   EXPECT_FALSE(db.openDatabase(memo));

@@ -14,6 +14,7 @@
 #include "import/sheet_loader.h"
 #include "import/table_import.h"
 #include "platform/cp936.h"
+#include "platform/number_text.h"
 
 namespace fs = std::filesystem;
 
@@ -60,7 +61,7 @@ TEST(CellDisplay, NumbersAreRenderedByTheFormatsTheTableKnows) {
       {"0.00", 3.14159, {}, "3.14159"},
   };
   for (const auto& c : cases) {
-    const std::string basic = numberText(c.value);
+    const std::string basic = platform::numberText(c.value);
     EXPECT_EQ(utf8(importer::renderNumberCell(basic, c.value, c.date, c.format)), c.shown)
         << "format " << c.format << ", value " << c.value;
   }
@@ -79,7 +80,8 @@ class SheetLoading : public ::testing::Test {
     auto table = importer::MemoryTable::withImportColumns();
     options.rebuildColumns = false;
     options.hideLibraryFile = false;
-    EXPECT_TRUE(importer::loadSheetIntoTable(workbook, table, options, libraryFolder()))
+    EXPECT_EQ(importer::loadSheetIntoTable(workbook, table, options, libraryFolder()).error,
+              importer::SheetLoadError::none)
         << workbook;
     return table;
   }
@@ -144,8 +146,10 @@ TEST_F(SheetLoading, OptionsPickTheSheetTheHeaderAndTheColumns) {
   importer::MemoryTable rebuilt({"x"});
   importer::SheetLoadOptions rebuild;
   rebuild.hideLibraryFile = false;
-  ASSERT_TRUE(
-      importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", rebuilt, rebuild, libraryFolder()));
+  ASSERT_EQ(
+      importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", rebuilt, rebuild, libraryFolder())
+          .error,
+      importer::SheetLoadError::none);
   EXPECT_EQ(rebuilt.columnCount(), 4);
   EXPECT_EQ(utf8(rebuilt.columnTitle(1)), "题目");
 }
@@ -157,8 +161,21 @@ TEST_F(SheetLoading, ANonWorkbookFailsAndLeavesTheTableAsItWas) {
   table.setCell(table.appendRow(), 1, "kept");
   importer::SheetLoadOptions options;
   options.rebuildColumns = false;
-  EXPECT_FALSE(importer::loadSheetIntoTable(temp / "notes.xlsx", table, options, libraryFolder()));
-  EXPECT_FALSE(importer::loadSheetIntoTable(temp / "missing.xls", table, options, libraryFolder()));
+  auto notes = importer::loadSheetIntoTable(temp / "notes.xlsx", table, options, libraryFolder());
+  EXPECT_EQ(notes.error, importer::SheetLoadError::cannotLoad);
+  EXPECT_FALSE(notes.detail.empty()) << "the library's reason comes with it";
+  EXPECT_EQ(
+      importer::loadSheetIntoTable(temp / "missing.xls", table, options, libraryFolder()).error,
+      importer::SheetLoadError::notAFile);
+  EXPECT_EQ(importer::loadSheetIntoTable(temp.path(), table, options, libraryFolder()).error,
+            importer::SheetLoadError::notAFile);
+  EXPECT_EQ(table.rowCount(), 1);
+  options.sheetNumber = 3;  // the workbook has two sheets
+  options.refuseMissingSheet = true;
+  EXPECT_EQ(
+      importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", table, options, libraryFolder())
+          .error,
+      importer::SheetLoadError::noSuchSheet);
   EXPECT_EQ(table.rowCount(), 1);
 }
 
@@ -180,8 +197,10 @@ TEST_F(SheetLoading, AFullTableStopsWhenItsWindowGoesAway) {
   } table;
   importer::SheetLoadOptions options;
   options.rebuildColumns = false;
-  EXPECT_FALSE(
-      importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", table, options, libraryFolder()));
+  EXPECT_EQ(
+      importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", table, options, libraryFolder())
+          .error,
+      importer::SheetLoadError::stopped);
   EXPECT_EQ(table.rowCount(), 3);
 }
 

@@ -37,10 +37,11 @@ TEST_F(Headless, MessageBoxesAnswerFromTheScriptAndAreRecorded) {
 TEST_F(Headless, FileDialogsAnswerFromTheScriptAndCancelWithout) {
   auto& form = ui::load<TestForm>();
   (void)form;
-  backend.answerFileDialogs({"/tmp/a.xlsx"});
+  const auto chosen = std::filesystem::path(u8"某个文件夹") / "a.xlsx";  // never opened
+  backend.answerFileDialogs({chosen});
   ui::OpenFileRequest request;
   request.filter = "Excel|*.xls";
-  EXPECT_EQ(ui::chooseOpenFile(request), std::filesystem::path("/tmp/a.xlsx"));
+  EXPECT_EQ(ui::chooseOpenFile(request), chosen);
   EXPECT_EQ(ui::chooseOpenFile(request), std::filesystem::path());
   ASSERT_EQ(backend.fileDialogs().size(), 2u);
   EXPECT_EQ(backend.fileDialogs()[0].filter, "Excel|*.xls");

@@ -2,11 +2,9 @@
 #pragma once
 #include <string>
 
-#include "platform/cp936.h"
+#include "app/controllers/program_text.h"
 
 namespace app::answer_texts {
-
-inline std::string gbk(const char* utf8) { return cp936::fromUtf8(utf8); }
 
 inline constexpr const char* kCountBefore = "共有";
 inline constexpr const char* kCountAfter = "题";

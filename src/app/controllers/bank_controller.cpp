@@ -5,6 +5,7 @@
 
 #include "app/controllers/bank_chooser.h"
 #include "app/controllers/bank_texts.h"
+#include "app/controllers/program_text.h"
 #include "platform/cp936.h"
 #include "ui/system.h"
 
@@ -12,8 +13,6 @@ namespace app {
 namespace {
 
 namespace texts = bank_texts;
-
-std::string gbk(const char* utf8) { return cp936::fromUtf8(utf8); }
 
 bool confirmed(const std::string& text) {
   return ui::messageBox(text, ui::mb::kOkCancel) == ui::mb::kIdOk;
@@ -34,14 +33,28 @@ void BankController::bankSelected(BankChooserForm& form) {
   questionBank_.selectAnswerBank(choiceOf(form.组合框1));
 }
 
+// Nothing in the chooser's box names no bank: say so rather than act on the folder itself.
+bool BankController::bankChosen(const ui::ComboBox& chooser) {
+  if (!choiceOf(chooser).shownText.empty()) return true;
+  ui::messageBox(gbk(texts::kNoBankChosen));
+  return false;
+}
+
 void BankController::deleteBank(BankChooserForm& form) {
   ui::ComboBox& chooser = form.组合框1;
+  if (!bankChosen(chooser)) return;
   const auto path = questionBank_.bankPathOf(choiceOf(chooser));
   questionBank_.setTargetBankPath(path);
-  if (!confirmed(gbk(texts::kConfirmDeleteBefore) + chooser.text() +
-                 gbk(texts::kConfirmDeleteAfter)))
+  const std::string shown = chooser.text();
+  if (!confirmed(gbk(texts::kConfirmDeleteBefore) + shown + gbk(texts::kConfirmDeleteAfter)))
     return;
-  sharedBank_.use([&](bank::RecordDatabase&) { return questionBank_.deleteBank(path); });
+  int error = bank::kOk;
+  sharedBank_.use([&](bank::RecordDatabase&) {
+    if (!questionBank_.deleteBank(path)) error = questionBank_.lastError();
+  });
+  // A bank that was not there is gone all the same; one held elsewhere is worth a word.
+  if (error != bank::kOk && error != bank::kFileNotFound)
+    ui::messageBox(texts::bankChangeFailedText(shown, error, texts::kDeleteFailedAfter));
   chooser.clear();
   listBanks(chooser);
 }
@@ -64,14 +77,18 @@ bool BankController::openForAnswering(BankChooserForm& form) {
 }
 
 void BankController::clearBank(ui::ComboBox& chooser) {
+  if (!bankChosen(chooser)) return;
   const auto path = questionBank_.bankPathOf(choiceOf(chooser));
   questionBank_.setTargetBankPath(path);
   const std::string shown = chooser.text();
   if (!confirmed(gbk(texts::kConfirmClearBefore) + shown + gbk(texts::kConfirmClearAfter))) return;
-  bool cleared =
-      sharedBank_.use([&](bank::RecordDatabase&) { return questionBank_.clearBank(path); });
-  ui::messageBox(gbk(texts::kClearedBefore) + shown +
-                 gbk(cleared ? texts::kClearedAfter : texts::kClearFailedAfter));
+  int error = bank::kOk;
+  sharedBank_.use([&](bank::RecordDatabase&) {
+    if (!questionBank_.clearBank(path)) error = questionBank_.lastError();
+  });
+  ui::messageBox(error == bank::kOk
+                     ? texts::bankClearedText(shown)
+                     : texts::bankChangeFailedText(shown, error, texts::kClearFailedAfter));
 }
 
 }  // namespace app

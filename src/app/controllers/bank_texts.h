@@ -1,5 +1,10 @@
 // The texts of the bank chooser's and the import form's bank buttons. UTF-8 here; shown as GBK.
 #pragma once
+#include <string>
+
+#include "app/controllers/program_text.h"
+#include "bank/bank_names.h"
+#include "bank/error_codes.h"
 
 namespace app::bank_texts {
 
@@ -12,5 +17,39 @@ inline constexpr const char* kClearedAfter = " 已清空";
 inline constexpr const char* kClearFailedAfter = " 清空失败";
 inline constexpr const char* kConfirmDeleteBefore = "确认删除  ";
 inline constexpr const char* kConfirmDeleteAfter = "  ！！！";
+inline constexpr const char* kNoBankChosen = "请先选择一个题库！";
+inline constexpr const char* kInUseAfter = " 正在被其他程序使用，请稍后再试！";
+inline constexpr const char* kDeleteFailedAfter = " 删除失败";
+
+// "题库 " + the bank's name (GBK) + " 已清空".
+inline std::string bankClearedText(const std::string& name) {
+  return gbk(kClearedBefore) + name + gbk(kClearedAfter);
+}
+
+// Why a clear or a delete did not happen: another program holds the bank, or something else.
+inline std::string bankChangeFailedText(const std::string& name, int error,
+                                        const char* failedAfter) {
+  const bool inUse = error == bank::kLockViolation || error == bank::kSharingViolation;
+  return gbk(kClearedBefore) + name + gbk(inUse ? kInUseAfter : failedAfter);
+}
+
+// What is wrong with a typed bank name, in words (GBK).
+inline std::string bankNameProblemText(bank::BankNameProblem problem) {
+  switch (problem) {
+    case bank::BankNameProblem::empty:
+      return gbk("题库名称不能为空！");
+    case bank::BankNameProblem::forbiddenCharacter:
+      return gbk("题库名称不能包含以下字符：\\ / : * ? \" < > |");
+    case bank::BankNameProblem::reservedName:
+      return gbk("题库名称不能使用系统保留的名称（如 CON、PRN、AUX、NUL、COM1、LPT1）！");
+    case bank::BankNameProblem::trailingDotOrSpace:
+      return gbk("题库名称不能以点或空格结尾！");
+    case bank::BankNameProblem::tooLong:
+      return gbk("题库名称太长，请缩短后再试！");
+    case bank::BankNameProblem::none:
+      break;
+  }
+  return {};
+}
 
 }  // namespace app::bank_texts

@@ -4,8 +4,10 @@
 #include <system_error>
 
 #include "app/controllers/bank_chooser.h"
+#include "app/controllers/bank_texts.h"
 #include "app/controllers/import_texts.h"
 #include "app/controllers/list_view_table.h"
+#include "app/controllers/program_text.h"
 #include "import/sheet_loader.h"
 #include "import/table_import.h"
 #include "platform/cp936.h"
@@ -17,7 +19,6 @@ namespace {
 
 namespace texts = import_texts;
 
-std::string gbk(const char* utf8) { return cp936::fromUtf8(utf8); }
 void show(const char* utf8) { ui::messageBox(gbk(utf8)); }
 
 // The open and import buttons are off while either runs, and back on however it ends.
@@ -44,16 +45,6 @@ ui::OpenFileRequest workbookOpenRequest() {
   request.initialFolder = platform::desktopFolder();
   request.keepCurrentDirectory = true;
   return request;
-}
-
-// A new bank's name names a file in the bank folder, never one elsewhere.
-bool isPlainName(const std::string& name) {
-  return cp936::toUtf16(name).find_first_of(u"\\/:") == std::u16string::npos;
-}
-
-bool isFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(path, ec);
 }
 
 std::string doneText(const importer::ImportCounts& counts) {
@@ -102,27 +93,42 @@ void ImportController::openWorkbook(ImportForm& form) {
   ListViewTable table(form.超级列表框);
   importer::SheetLoadOptions options;
   options.rebuildColumns = false;
-  importer::loadSheetIntoTable(workbook, table, options);
+  // A table that stays empty says nothing; the reason does.
+  switch (importer::loadSheetIntoTable(workbook, table, options).error) {
+    case importer::SheetLoadError::libraryUnavailable:
+      return show(texts::kLibraryUnavailable);
+    case importer::SheetLoadError::notAFile:
+    case importer::SheetLoadError::cannotLoad:
+    case importer::SheetLoadError::noWorksheet:
+      return show(texts::kNotAWorkbook);
+    case importer::SheetLoadError::none:
+    case importer::SheetLoadError::noSuchSheet:
+    case importer::SheetLoadError::stopped:
+      break;
+  }
 }
 
 // The bank the import goes into, created when a new one is asked for; empty after a message.
 std::filesystem::path ImportController::importTarget(ImportForm& form) {
   bank::QuestionBank& bank = banks_.questionBank();
   if (form.单选框1.checked()) return bank.bankPathOf(choiceOf(form.组合框1));
-  const std::string name = form.编辑框1.content();
-  if (name.empty()) {
+  const std::string typed = form.编辑框1.content();
+  if (typed.empty()) {
     show(texts::kNoNewBankName);
     return {};
   }
-  if (!isPlainName(name)) {
-    show(texts::kOpenFailed);
+  // Nothing is made from a name Windows cannot store; the message says what is wrong with it.
+  const std::filesystem::path name(cp936::toUtf16(typed));
+  if (auto problem =
+          bank::checkBankName(bank::isBankFileName(name) ? name.stem() : name, bank.bankFolder());
+      problem != bank::BankNameProblem::none) {
+    ui::messageBox(bank_texts::bankNameProblemText(problem));
     return {};
   }
-  auto path = bank.bankPath(name + ".edb");
-  // An existing bank of that name is used as it is; a failed create shows when opening.
-  if (!isFile(path)) {
-    banks_.sharedBank().use([&](bank::RecordDatabase&) { return bank.createBank(path); });
-  }
+  // An existing bank of that name, whatever its letter case, is used as it is; a failed create
+  // shows when opening.
+  auto path = bank.resolveBankName(name);
+  banks_.sharedBank().use([&](bank::RecordDatabase&) { return bank.createBankIfMissing(path); });
   return path;
 }
 

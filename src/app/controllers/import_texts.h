@@ -24,6 +24,9 @@ inline constexpr const char* kDoneSkippedAfter = "条数据\r\n共新导入";
 inline constexpr const char* kDoneImportedAfter = "条数据";
 inline constexpr const char* kDoneFailedBefore = "\r\n导入失败";
 inline constexpr const char* kDoneFailedAfter = "条数据";
+inline constexpr const char* kNotAWorkbook = "无法打开该文件：它不是Excel工作簿，或者已经损坏";
+inline constexpr const char* kLibraryUnavailable =
+    "无法在程序所在的文件夹写出表格组件，请检查该文件夹是否可以写入";
 // When the library or one of its functions cannot be found: library file, function name.
 inline constexpr const char* kMissingFunction = "无法找到指定DLL库文件“%s”中的输出命令“%s”";
 

@@ -29,7 +29,7 @@ std::map<ui::FormHandle, std::weak_ptr<SearchSession>>& sessions() {
 void navigationNotice(const char* utf8) {
   TimedNoticeOptions options;
   options.timeoutMs = kNavigationNoticeMs;
-  TimedNotice(texts::gbk(utf8), options);
+  TimedNotice(gbk(utf8), options);
 }
 
 // Removes the record the user saw, unless it has changed since: a purge elsewhere may have
@@ -38,8 +38,8 @@ void deleteRecord(bank::RecordDatabase& db, const std::filesystem::path& path,
                   const SearchRow& row) {
   bool ready = db.isOpen(path) ? db.makeCurrent(path) : db.openDatabase(path);
   if (!ready) return;
-  db.deleteRecord({row.serial,
-                   {{bank::kQuestionField, row.question}, {bank::kAnswerField, row.answer}}});
+  db.deleteRecord(
+      {row.serial, {{bank::kQuestionField, row.question}, {bank::kAnswerField, row.answer}}});
 }
 
 }  // namespace
@@ -80,8 +80,8 @@ std::function<void(std::function<void(SearchSession&)>)> SearchSession::poster()
 void SearchSession::loadRecordCount() {
   std::int32_t count = bank_.shared.use([](bank::RecordDatabase& db) { return db.recordCount(); });
   bankRecordCount_ = std::max<std::int32_t>(count, 0);  // no current bank: nothing to scan
-  form_.透明标签1.setCaption(texts::gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
-                             texts::gbk(texts::kCountAfter));
+  form_.透明标签1.setCaption(gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
+                             gbk(texts::kCountAfter));
 }
 
 void SearchSession::setStatus(const std::string& text) { form_.状态条1.setSectionText(1, text); }
@@ -89,7 +89,7 @@ void SearchSession::setStatus(const std::string& text) { form_.状态条1.setSec
 void SearchSession::search() {
   std::string keyword = form_.编辑框1.content();
   if (search::isBlankKeyword(keyword)) {
-    setStatus(texts::gbk(texts::kEmptyKeyword));
+    setStatus(gbk(texts::kEmptyKeyword));
     return;
   }
   if (bankHandedBack_) return;
@@ -103,12 +103,12 @@ void SearchSession::search() {
 }
 
 void SearchSession::applySearch(const SearchResult& result) {
-  if (result.outcome == SearchOutcome::openFailed) {
-    setStatus(texts::gbk(texts::kOpenFailed));  // the list and the display stay as they are
+  if (result.outcome == SearchOutcome::openFailed || result.outcome == SearchOutcome::readFailed) {
+    setStatus(gbk(texts::kOpenFailed));  // the list and the display stay as they are
     return;
   }
   if (result.outcome == SearchOutcome::emptyKeyword) {
-    setStatus(texts::gbk(texts::kEmptyKeyword));
+    setStatus(gbk(texts::kEmptyKeyword));
     return;
   }
   ui::ListView& list = form_.超级列表框_题库;
@@ -127,7 +127,7 @@ void SearchSession::applySearch(const SearchResult& result) {
     showResult(0);
     showPosition();
   } else {
-    form_.编辑框2.setContent(texts::gbk(texts::kNoMatch));
+    form_.编辑框2.setContent(gbk(texts::kNoMatch));
     form_.编辑框3.setContent("");
     setStatus(texts::positionStatus(0, 0));
   }
@@ -137,9 +137,9 @@ void SearchSession::showResult(int row) {
   const ui::ListView& list = form_.超级列表框_题库;
   form_.编辑框2.setContent(list.cell(row, 1));
   form_.编辑框3.setContent(list.cell(row, 2));
-  form_.透明标签1.setCaption(texts::gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
-                             texts::gbk(texts::kCurrentBefore) + list.cell(row, 0) +
-                             texts::gbk(texts::kCountAfter));
+  form_.透明标签1.setCaption(gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
+                             gbk(texts::kCurrentBefore) + list.cell(row, 0) +
+                             gbk(texts::kCountAfter));
 }
 
 void SearchSession::showPosition() {
@@ -173,13 +173,13 @@ void SearchSession::nextResult() {
 void SearchSession::deleteResult() {
   int selected = form_.超级列表框_题库.selectedRow();
   if (selected < 0) {
-    ui::messageBox(texts::gbk(texts::kNothingSelected));
+    ui::messageBox(gbk(texts::kNothingSelected));
     return;
   }
   // What the user saw when they asked; the list may be rebuilt while the box is up.
   std::optional<SearchRow> seen;
   if (std::size_t(selected) < rows_.size()) seen = rows_[std::size_t(selected)];
-  int answer = ui::messageBox(texts::gbk(texts::kConfirmDelete), texts::gbk(texts::kConfirmCaption),
+  int answer = ui::messageBox(gbk(texts::kConfirmDelete), gbk(texts::kConfirmCaption),
                               ui::mb::kOkCancel | ui::mb::kIconQuestion);
   if (answer == ui::mb::kIdOk && seen && !bankHandedBack_) {
     bank_.worker.submit([&shared = bank_.shared, path = bank_.answerBankPath(), row = *seen] {

@@ -6,7 +6,7 @@
 namespace app {
 
 int TimedNotice(const std::string& text, const TimedNoticeOptions& options) {
-  std::string caption = options.caption ? *options.caption : answer_texts::gbk(answer_texts::kNoticeCaption);
+  std::string caption = options.caption ? *options.caption : gbk(answer_texts::kNoticeCaption);
   return ui::timedMessageBox(text, caption, options.flags.value_or(ui::mb::kOk),
                              options.timeoutMs.value_or(5000)) -
          1;

@@ -177,6 +177,13 @@ class PosixFileSystem final : public FileSystem {
     return replaceDurably(from, to);
   }
 
+  // A hard link never replaces an existing name: that is what makes this atomic.
+  bool placeNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return syncFolderOf(to);
+  }
+
   bool remove(const std::filesystem::path& path) override {
     return ::unlink(path.c_str()) == 0 && syncFolderOf(path);
   }

@@ -175,6 +175,11 @@ class Win32FileSystem final : public FileSystem {
     return replaceDurably(from, to);
   }
 
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+  bool placeNew(const std::filesystem::path& from, const std::filesystem::path& to) override {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+  }
+
   bool remove(const std::filesystem::path& path) override { return DeleteFileW(path.c_str()) != 0; }
 
   bool exists(const std::filesystem::path& path) override {

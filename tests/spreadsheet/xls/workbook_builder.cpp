@@ -73,18 +73,18 @@ std::string cellHeader(std::uint16_t row, std::uint16_t col, std::uint16_t xf) {
   return u16le(row) + u16le(col) + u16le(xf);
 }
 
-std::string workbookStream(const std::string& globals, const std::vector<SheetSpec>& sheets,
+std::string workbookStream(const std::string& globals, const std::vector<SheetStream>& sheets,
                            std::uint16_t version) {
   auto bof = [&](std::uint16_t kind) {
     return record(0x0809, u16le(version) + u16le(kind) + std::string(12, '\0'));
   };
   const std::string eof = record(0x000A, "");
   std::size_t globalsSize = bof(5).size() + globals.size() + eof.size();
-  for (const SheetSpec& sheet : sheets) {
+  for (const SheetStream& sheet : sheets) {
     globalsSize += record(0x0085, std::string(6, '\0') + wideString(sheet.name, true)).size();
   }
   std::string boundSheets, bodies;
-  for (const SheetSpec& sheet : sheets) {
+  for (const SheetStream& sheet : sheets) {
     std::uint32_t offset = static_cast<std::uint32_t>(globalsSize + bodies.size());
     boundSheets += record(0x0085, u32le(offset) + '\0' + static_cast<char>(sheet.type) +
                                       wideString(sheet.name, true));

@@ -20,7 +20,8 @@ std::string wideString(std::u16string_view text, bool shortCount = false);
 // Cell record bodies start with row, column and cell style.
 std::string cellHeader(std::uint16_t row, std::uint16_t col, std::uint16_t xf = 0);
 
-struct SheetSpec {
+// One worksheet of a workbook stream: its name, its records and its sheet type.
+struct SheetStream {
   std::u16string name;
   std::string records;    // between the sheet's BOF and EOF
   std::uint8_t type = 0;  // BOUNDSHEET sheet type
@@ -28,7 +29,7 @@ struct SheetSpec {
 
 // A BIFF8 workbook stream: globals BOF, `globals`, one BOUNDSHEET per sheet, EOF, then the
 // sheets. `version` is the BOF version (0x0600 for BIFF8).
-std::string workbookStream(const std::string& globals, const std::vector<SheetSpec>& sheets,
+std::string workbookStream(const std::string& globals, const std::vector<SheetStream>& sheets,
                            std::uint16_t version = 0x0600);
 
 // The usual globals: one font and one cell style, so that cells have something to point to.

@@ -15,7 +15,7 @@ constexpr std::uint16_t kContinue = 0x003C;
 constexpr std::uint16_t kSst = 0x00FC;
 constexpr std::uint16_t kLabelSst = 0x00FD;
 
-std::string xlsFile(const std::string& globals, const std::vector<SheetSpec>& sheets,
+std::string xlsFile(const std::string& globals, const std::vector<SheetStream>& sheets,
                     std::uint16_t version = 0x0600, std::u16string streamName = u"Workbook") {
   return compoundFile({{streamName, workbookStream(minimalGlobals() + globals, sheets, version)}});
 }
