@@ -2,12 +2,14 @@
 
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "app/controllers/bank_chooser.h"
 #include "app/controllers/bank_texts.h"
 #include "app/controllers/import_texts.h"
 #include "app/controllers/list_view_table.h"
 #include "app/controllers/program_text.h"
+#include "bank/error_codes.h"
 #include "import/sheet_loader.h"
 #include "import/table_import.h"
 #include "platform/cp936.h"
@@ -47,27 +49,33 @@ ui::OpenFileRequest workbookOpenRequest() {
   return request;
 }
 
-std::string doneText(const importer::ImportCounts& counts) {
+// The done message; when appends failed, with the reason the first one gave.
+std::string doneText(const importer::ImportCounts& counts, int failure) {
   std::string text = gbk(texts::kDoneBefore) + std::to_string(counts.skipped) +
                      gbk(texts::kDoneSkippedAfter) + std::to_string(counts.imported) +
                      gbk(texts::kDoneImportedAfter);
   if (counts.failed > 0) {
     text += gbk(texts::kDoneFailedBefore) + std::to_string(counts.failed) +
             gbk(texts::kDoneFailedAfter);
+    if (failure != 0) text += gbk("（") + bank::errorText(failure) + gbk("）");
   }
   return text;
 }
 
-// Each row's result into the table's 结果 column.
+// Each row's result into the table's 结果 column, and why the first failed append failed.
 class TableReport final : public importer::ImportReport {
  public:
-  explicit TableReport(importer::ImportTable& table) : table_(table) {}
+  TableReport(importer::ImportTable& table, bank::RecordDatabase& database)
+      : table_(table), database_(database) {}
   void rowDone(int row, importer::RowResult result) override {
     table_.setCell(row, importer::kResultColumn, texts::resultText(result));
+    if (result == importer::RowResult::failed && failure == 0) failure = database_.lastError();
   }
+  int failure = 0;
 
  private:
   importer::ImportTable& table_;
+  bank::RecordDatabase& database_;
 };
 
 void showTargetControl(ImportForm& form, bool existingBank) {
@@ -152,11 +160,12 @@ void ImportController::importTable(ImportForm& form) {
   ui::timedMessageBox(gbk(texts::kDuplicatesRemovedBefore) + std::to_string(removed) +
                           gbk(texts::kDuplicatesRemovedAfter),
                       gbk(texts::kNoticeCaption), ui::mb::kOk, 2000);
-  TableReport report(table);
-  const auto outcome =
-      shared.use([&](bank::RecordDatabase& db) { return import.importRows(db, table, report); });
-  if (outcome.error != importer::ImportError::none) return show(texts::kOpenFailed);
-  ui::messageBox(doneText(outcome.counts));
+  const auto outcome = shared.use([&](bank::RecordDatabase& db) {
+    TableReport report(table, db);
+    return std::pair(import.importRows(db, table, report), report.failure);
+  });
+  if (outcome.first.error != importer::ImportError::none) return show(texts::kOpenFailed);
+  ui::messageBox(doneText(outcome.first.counts, outcome.second));
 }
 
 }  // namespace app
