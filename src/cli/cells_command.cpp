@@ -15,16 +15,16 @@ namespace {
 // Tabs and line breaks shown visibly, so one cell stays on one line.
 std::string plainText(const std::string& utf8) {
   std::string out;
-  for (char c : utf8) {
-    if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else if (c == '\t')
-      out += "\\t";
-    else
-      out += c;
+  std::size_t from = 0;
+  for (std::size_t at = 0; at < utf8.size(); ++at) {
+    const char c = utf8[at];
+    if (static_cast<unsigned char>(c) > '\r' || (c != '\n' && c != '\r' && c != '\t')) continue;
+    out.append(utf8, from, at - from);
+    out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+    from = at + 1;
   }
+  if (from == 0) return utf8;
+  out.append(utf8, from, std::string::npos);
   return out;
 }
 
