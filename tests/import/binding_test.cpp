@@ -164,7 +164,7 @@ TEST_F(Binding, ReportsNumberFormatsLikeExcelWhateverTheWriter) {
     EXPECT_TRUE(sheet.isDate(57, 2)) << file;
     sheet.readText(60, 2, &format);
     EXPECT_EQ(format.numberFormat, "h:mm;@") << file;
-    EXPECT_EQ(sheet.readText(60, 2), gbk("1900年1月0日13时5分")) << file;
+    EXPECT_EQ(sheet.readText(60, 2), gbk("1899年12月30日13时5分")) << file;
     sheet.readText(63, 2, &format);
     EXPECT_EQ(format.numberFormat, "0.00_ ") << file;
   }
