@@ -1,5 +1,6 @@
 #include "spreadsheet/xlsx/xml_tokenizer.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -235,13 +236,26 @@ void XmlTokenizer::fail(std::string why) {
 
 bool XmlTokenizer::feed(std::string_view piece) {
   if (failed_) return false;
-  if (buffer_.empty()) {
-    std::size_t used = parse(piece);
-    if (!failed_) buffer_.assign(piece.substr(used));
-  } else {
-    buffer_.append(piece);
-    std::size_t used = parse(buffer_);
-    buffer_.erase(0, used);
+  // The token the last piece ended in is finished in the buffer with as little of this piece
+  // as it takes (doubling, so a long token is still copied only a few times); the rest is
+  // read where it lies.
+  std::size_t from = 0;
+  while (!buffer_.empty() && from < piece.size() && !failed_) {
+    const std::size_t more =
+        std::min(piece.size() - from, std::max<std::size_t>(buffer_.size(), 4096));
+    buffer_.append(piece.substr(from, more));
+    from += more;
+    const std::size_t left = buffer_.size() - parse(buffer_);
+    if (left < more) {  // all that came before is read: go on in the piece itself
+      from -= left;
+      buffer_.clear();
+    } else {
+      buffer_.erase(0, buffer_.size() - left);
+    }
+  }
+  if (buffer_.empty() && !failed_) {
+    std::size_t used = parse(piece.substr(from));
+    if (!failed_) buffer_.assign(piece.substr(from + used));
   }
   if (buffer_.size() > kMaxPending) fail("XML token too large");
   if (!handler_.failure().empty()) fail(handler_.failure());
