@@ -11,25 +11,29 @@ class Recorder : public xlsx::XmlHandler {
  public:
   void startElement(std::string_view name,
                     const std::vector<xlsx::XmlAttribute>& attributes) override {
-    events += "<" + std::string(name);
+    events.append("<").append(name);
     for (const auto& attribute : attributes)
-      events += " " + std::string(attribute.name) + "=" + std::string(attribute.value);
-    events += ">";
+      events.append(" ").append(attribute.name).append("=").append(attribute.value);
+    events.append(">");
   }
-  void endElement(std::string_view name) override { events += "</" + std::string(name) + ">"; }
+  void endElement(std::string_view name) override { events.append("</").append(name).append(">"); }
   void text(std::string_view raw, bool cdata) override {
-    events += cdata ? "[" + std::string(raw) + "]" : "\"" + std::string(raw) + "\"";
+    events.append(cdata ? "[" : "\"").append(raw).append(cdata ? "]" : "\"");
   }
   std::string events;
 };
+
+std::string failure(const xlsx::XmlTokenizer& tokenizer) {
+  return std::string("failed: ").append(tokenizer.error());
+}
 
 // The events of a document fed in pieces of `piece` bytes, or "failed: why".
 std::string tokens(std::string_view document, std::size_t piece) {
   Recorder recorder;
   xlsx::XmlTokenizer tokenizer(recorder);
   for (std::size_t at = 0; at < document.size(); at += piece)
-    if (!tokenizer.feed(document.substr(at, piece))) return "failed: " + tokenizer.error();
-  if (!tokenizer.finish()) return "failed: " + tokenizer.error();
+    if (!tokenizer.feed(document.substr(at, piece))) return failure(tokenizer);
+  if (!tokenizer.finish()) return failure(tokenizer);
   return recorder.events;
 }
 
