@@ -55,13 +55,34 @@ bool XlBook::create(int kind) {
   return true;
 }
 
+namespace {
+
+// The reason a workbook could not be loaded, from the reasons of the two attempts: one reason
+// when both say the same (the file is missing, a folder, too big), and the attempt that knew
+// the file's kind when the other only found it was not of its own.
+std::string loadFailureOf(const std::string& asXls, const std::string& asXlsx) {
+  if (asXls == asXlsx) return asXls;
+  const bool notXls = asXls.starts_with(XL_NOT_XLS_REASON);
+  const bool notXlsx = asXlsx.starts_with(XL_NOT_XLSX_REASON);
+  if (notXls && !notXlsx) return asXlsx;
+  if (notXlsx && !notXls) return asXls;
+  return asXls + "; " + asXlsx;
+}
+
+}  // namespace
+
 template <typename Attempt>
 bool XlBook::loadBoth(Attempt&& attempt) {
   loadFailure_.clear();
+  std::string reasons[2];
   for (int kind : {kXls, kXlsx}) {
-    if (create(kind) && attempt()) return true;
-    if (book_) loadFailure_ += (loadFailure_.empty() ? "" : "; ") + errorMessage();
+    if (create(kind) && attempt()) {
+      if (kind == kXlsx) loadFailure_ = reasons[0];
+      return true;
+    }
+    reasons[kind] = book_ ? errorMessage() : "the spreadsheet library cannot make a book";
   }
+  loadFailure_ = loadFailureOf(reasons[0], reasons[1]);
   release();
   return false;
 }

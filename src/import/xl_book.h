@@ -42,7 +42,8 @@ class XlBook {
 
   BookHandle handle() const { return book_; }
   int kind() const { return kind_; }
-  // Why the last load failed, each attempt's reason; for diagnostics only.
+  // Why the last load failed, as the library says it (the file is a folder, encrypted, an
+  // Excel 95 workbook...); after a load that succeeded as .xlsx, why the .xls attempt failed.
   const std::string& loadFailure() const { return loadFailure_; }
 
  private:

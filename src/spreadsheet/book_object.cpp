@@ -4,6 +4,7 @@
 #include <new>
 
 #include "spreadsheet/number_formats.h"
+#include "spreadsheet/workbook_file.h"
 #include "spreadsheet/xls/xls_reader.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
 
@@ -95,7 +96,7 @@ xlbook::SheetInfo measure(const xlmodel::Sheet& sheet) {
 
 }  // namespace
 
-bool XlBookObject::load(std::string_view bytes) {
+void XlBookObject::clearContent() {
   model = {};
   formats.clear();
   customFormats.clear();
@@ -103,15 +104,24 @@ bool XlBookObject::load(std::string_view bytes) {
   sheets.clear();
   formatObjects.clear();
   fontObjects.clear();
+  lastCell = {};
+}
+
+void XlBookObject::refuse(std::string_view reason) {
+  clearContent();
+  error = widen(reason.empty() ? std::string_view("the workbook could not be read") : reason);
+}
+
+bool XlBookObject::load(std::string_view bytes) {
+  clearContent();
   error.clear();
   std::string reason;
   bool ok = false;
   try {
-    if (kind == xlbook::Kind::Xls) {
-      if (xls::looksLikeCompoundFile(bytes))
-        ok = xls::readWorkbook(bytes, model, reason);
-      else
-        reason = "not an .xls workbook (no OLE compound file)";
+    if (bytes.empty()) {
+      reason = xlfile::kEmptyReason;
+    } else if (kind == xlbook::Kind::Xls) {
+      ok = xls::readWorkbook(bytes, model, reason);
     } else {
       ok = xlsx::readWorkbook(bytes, model, reason);
     }
@@ -139,14 +149,7 @@ bool XlBookObject::load(std::string_view bytes) {
   } catch (...) {
     reason = "the workbook could not be read";
   }
-  model = {};
-  formats.clear();
-  customFormats.clear();
-  sheetInfo.clear();
-  sheets.clear();
-  formatObjects.clear();
-  fontObjects.clear();
-  error = widen(reason.empty() ? std::string_view("the workbook could not be read") : reason);
+  refuse(reason);
   return false;
 }
 
@@ -155,19 +158,41 @@ const XlChar* XlBookObject::hand(std::u16string text) {
   return returned.c_str();
 }
 
+std::size_t XlBookObject::firstCellFrom(std::uint32_t sheet, std::uint32_t row,
+                                        std::uint32_t col) const {
+  const auto& cells = model.sheets[sheet].cells;
+  auto before = [](const xlmodel::Cell& cell, std::uint32_t row, std::uint32_t col) {
+    return cell.row != row ? cell.row < row : cell.col < col;
+  };
+  if (lastCell.sheet == sheet && lastCell.position < cells.size()) {
+    // The cell asked for again, or the one after it.
+    const std::size_t last = lastCell.position;
+    if (!before(cells[last], row, col) && (last == 0 || before(cells[last - 1], row, col)))
+      return last;
+    if (before(cells[last], row, col) &&
+        (last + 1 == cells.size() || !before(cells[last + 1], row, col))) {
+      lastCell.position = last + 1;
+      return last + 1;
+    }
+  }
+  auto found = std::lower_bound(
+      cells.begin(), cells.end(), std::pair{row, col},
+      [&](const xlmodel::Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& at) {
+        return before(cell, at.first, at.second);
+      });
+  lastCell = {sheet, static_cast<std::size_t>(found - cells.begin())};
+  return lastCell.position;
+}
+
 const xlmodel::Cell* XlBookObject::cell(std::uint32_t sheet, int row, int col) const {
   if (sheet >= model.sheets.size() || row < 0 || col < 0) return nullptr;
   const auto& cells = model.sheets[sheet].cells;
   auto r = static_cast<std::uint32_t>(row), c = static_cast<std::uint32_t>(col);
-  auto found = std::lower_bound(
-      cells.begin(), cells.end(), std::pair{r, c},
-      [](const xlmodel::Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& at) {
-        return cell.row != at.first ? cell.row < at.first : cell.col < at.second;
-      });
-  if (found == cells.end() || found->row != r || found->col != c ||
-      found->type == xlmodel::CellType::Empty)
+  std::size_t at = firstCellFrom(sheet, r, c);
+  if (at == cells.size() || cells[at].row != r || cells[at].col != c ||
+      cells[at].type == xlmodel::CellType::Empty)
     return nullptr;
-  return &*found;
+  return &cells[at];
 }
 
 std::uint32_t XlBookObject::xfOf(const xlmodel::Cell& cell) const {

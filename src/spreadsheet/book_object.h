@@ -65,8 +65,23 @@ struct XlBookObject {
 
   // Replaces the content with the workbook in `bytes`; false with `error` set on failure.
   bool load(std::string_view bytes);
+  // Empties the book after a failed load, with the reason as the error message.
+  void refuse(std::string_view reason);
   const XlChar* hand(std::u16string text);
   // The cell at (row, col), or nullptr when none is stored there.
   const xlmodel::Cell* cell(std::uint32_t sheet, int row, int col) const;
+  // Position in the sheet's cells of the first cell at or after (row, col) in row order.
+  std::size_t firstCellFrom(std::uint32_t sheet, std::uint32_t row, std::uint32_t col) const;
   std::uint32_t xfOf(const xlmodel::Cell& cell) const;
+
+ private:
+  void clearContent();
+
+  // Callers read a sheet cell after cell and ask several things of each, so the last position
+  // found is tried first: most lookups then cost no search.
+  struct LastCell {
+    std::uint32_t sheet = 0;
+    std::size_t position = static_cast<std::size_t>(-1);
+  };
+  mutable LastCell lastCell;
 };

@@ -47,11 +47,9 @@ bool unpack(double serial, bool date1904, DateTime& out) {
     out.year = 1900, out.month = 2, out.day = 29;
     return true;
   }
-  if (!date1904 && day == 0) {  // a time of day alone: Excel shows the day as 0 January 1900
-    out.year = 1900, out.month = 1, out.day = 0;
-    return true;
-  }
   // Before the phantom 29 February 1900, Excel's serials run one day ahead of the calendar.
+  // Day 0, where a time of day alone lands, stays 30 December 1899: Excel shows it as
+  // "0 January 1900", a day no calendar has.
   if (!date1904 && day > 0 && day < 60) ++day;
   civilFromDays(day + kCivil18991230, out.year, out.month, out.day);
   return true;

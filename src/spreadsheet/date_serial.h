@@ -1,7 +1,7 @@
 // Serial date numbers as spreadsheets store them: days since 30 December 1899 with the time
 // of day as the fraction, counted the way Excel counts them in the 1900 date system (which
-// has a 29 February 1900, serial 60, and shows serial 0 as 0 January 1900) or in the 1904
-// date system.
+// has a 29 February 1900, serial 60) or in the 1904 date system. A time of day alone (serial
+// 0 to 1) falls on 30 December 1899, not on the "0 January 1900" Excel shows.
 #pragma once
 
 namespace xldate {

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <new>
 
 #include "spreadsheet/book_object.h"
 #include "spreadsheet/date_serial.h"
+#include "spreadsheet/workbook_file.h"
 
 namespace {
 
@@ -56,12 +56,18 @@ std::u16string columnLetters(int col) {
 }
 
 bool loadFile(BookHandle book, const XlChar* path) {
-  std::ifstream in(std::filesystem::path(std::u16string_view(path)), std::ios::binary);
-  if (!in) {
-    book->error = u"cannot open the file";
+  std::string bytes, reason;
+  std::filesystem::path file;
+  try {
+    file = std::filesystem::path(std::u16string_view(path));
+  } catch (const std::exception&) {
+    book->refuse("the path is not valid text");
     return false;
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!xlfile::readWorkbookFile(file, bytes, reason)) {
+    book->refuse(reason);
+    return false;
+  }
   return book->load(bytes);
 }
 
@@ -83,9 +89,11 @@ int XLAPI xlBookLoadW(BookHandle book, const XlChar* path) {
     try {
       return loadFile(book, path) ? 1 : 0;
     } catch (const std::bad_alloc&) {
-      book->error = u"not enough memory to read the workbook";
-      return 0;
+      book->refuse("not enough memory to read the workbook");
+    } catch (...) {
+      book->refuse("the workbook could not be read");
     }
+    return 0;
   });
 }
 
@@ -226,8 +234,8 @@ const XlChar* XLAPI xlSheetReadStrW(SheetHandle sheet, int row, int col, FormatH
       cell->text >= sheet->book->model.strings.size())
     return nullptr;
   giveFormat(sheet, *cell, format);
-  return guarded<const XlChar*>(
-      nullptr, [&] { return sheet->book->hand(sheet->book->model.strings[cell->text]); });
+  // The book's own copy: it holds no NUL and lives as long as the book.
+  return sheet->book->model.strings[cell->text].c_str();
 }
 
 double XLAPI xlSheetReadNumW(SheetHandle sheet, int row, int col, FormatHandle* format) {
@@ -297,15 +305,11 @@ int XLAPI xlSheetNextCellW(SheetHandle sheet, int* row, int* col) {
   const auto& cells = sheet->book->model.sheets[sheet->index].cells;
   auto r = static_cast<std::uint32_t>(std::max(*row, 0));
   auto c = *row < 0 ? 0u : static_cast<std::uint32_t>(std::max(*col, 0));
-  auto found = std::lower_bound(
-      cells.begin(), cells.end(), std::pair{r, c},
-      [](const xlmodel::Cell& cell, const std::pair<std::uint32_t, std::uint32_t>& at) {
-        return cell.row != at.first ? cell.row < at.first : cell.col < at.second;
-      });
-  while (found != cells.end() && found->type == xlmodel::CellType::Empty) ++found;
-  if (found == cells.end()) return 0;
-  *row = static_cast<int>(found->row);
-  *col = static_cast<int>(found->col);
+  std::size_t at = sheet->book->firstCellFrom(sheet->index, r, c);
+  while (at < cells.size() && cells[at].type == xlmodel::CellType::Empty) ++at;
+  if (at == cells.size()) return 0;
+  *row = static_cast<int>(cells[at].row);
+  *col = static_cast<int>(cells[at].col);
   return 1;
 }
 

@@ -12,12 +12,19 @@
  * xlBookCustomNumFormatW.
  *
  * xlSheetNextCellW moves (row, col) to the first stored cell at or after it in row order and
- * gives 1, or gives 0 when there is none: a way to visit sparse sheets without scanning. */
+ * gives 1, or gives 0 when there is none: a way to visit sparse sheets without scanning.
+ *
+ * A load that fails only because the file is of the other kind (an .xlsx given to a book of
+ * xlCreateBookCW, or the reverse) gives an error message that starts with XL_NOT_XLS_REASON
+ * or XL_NOT_XLSX_REASON; any other message is the real reason the file cannot be read. */
 #pragma once
 
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+#define XL_NOT_XLS_REASON "not an .xls workbook"
+#define XL_NOT_XLSX_REASON "not an .xlsx workbook"
 
 typedef struct XlBookObject* BookHandle;
 typedef struct XlSheetObject* SheetHandle;

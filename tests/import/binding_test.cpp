@@ -16,6 +16,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <sys/stat.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -165,7 +167,7 @@ TEST_F(Binding, ReportsNumberFormatsLikeExcelWhateverTheWriter) {
     EXPECT_TRUE(sheet.isDate(57, 2)) << file;
     sheet.readText(60, 2, &format);
     EXPECT_EQ(format.numberFormat, "h:mm;@") << file;
-    EXPECT_EQ(sheet.readText(60, 2), gbk("1900年1月0日13时5分")) << file;
+    EXPECT_EQ(sheet.readText(60, 2), gbk("1899年12月30日13时5分")) << file;
     sheet.readText(63, 2, &format);
     EXPECT_EQ(format.numberFormat, "0.00_ ") << file;
   }
@@ -200,6 +202,52 @@ TEST_F(Binding, FailedLoadsLeaveNoBookAndWrappersCheckTheirHandle) {
   EXPECT_EQ(none.cellType(0, 0), XlSheet::kEmpty);
   EXPECT_EQ(none.lastRow(), 0);
   EXPECT_FALSE(book.create(7));
+}
+
+// What loading `path` fails with; the book must be left empty.
+std::string loadFailureOf(const fs::path& path) {
+  XlBook book;
+  EXPECT_FALSE(book.load(path)) << path;
+  EXPECT_EQ(book.handle(), nullptr);
+  return book.loadFailure();
+}
+
+TEST_F(Binding, EveryFailedLoadSaysWhyOnce) {
+  auto folder = freshFolder("refused");
+  const fs::path mustFail = fs::path(QUORVIX_FIXTURES) / "workbooks/mustfail";
+  EXPECT_EQ(loadFailureOf(folder), "the path is a folder, not a workbook file");
+  EXPECT_EQ(loadFailureOf(folder / "none.xlsx"), "the file does not exist");
+  std::ofstream(folder / "empty.xlsx").close();
+  EXPECT_EQ(loadFailureOf(folder / "empty.xlsx"), "the workbook is empty (0 bytes)");
+  // Refused by its size alone, before a byte of it is read.
+  std::ofstream(folder / "huge.xlsx").close();
+  fs::resize_file(folder / "huge.xlsx", (std::uintmax_t{256} << 20) + 1);
+  EXPECT_EQ(loadFailureOf(folder / "huge.xlsx"),
+            "the file is too big to be a workbook (257 MB; at most 256 MB)");
+  fs::remove(folder / "huge.xlsx");
+  // The attempt that knows the file's kind says why; the other only that it is not its kind.
+  EXPECT_EQ(loadFailureOf(mustFail / "calamine/pass_protected.xlsx"),
+            "the workbook is encrypted (password protected)");
+  EXPECT_EQ(loadFailureOf(mustFail / "edr/as3xls_BIFF5.xls"),
+            "unsupported file: Excel 5.0/95 workbook (BIFF5)");
+  auto bytes = platform::readFile(kQbank / "qbank_small.xlsx");
+  ASSERT_TRUE(bytes);
+  ASSERT_TRUE(platform::writeFileAtomic(folder / "cut.xlsx", bytes->substr(0, bytes->size() / 2)));
+  EXPECT_NE(loadFailureOf(folder / "cut.xlsx").find("cut short"), std::string::npos);
+  ASSERT_TRUE(platform::writeFileAtomic(folder / "notes.xlsx", "just some text\n"));
+  EXPECT_EQ(
+      loadFailureOf(folder / "notes.xlsx"),
+      "not an .xls workbook (no OLE compound file); not an .xlsx workbook (not a ZIP package)");
+#ifndef _WIN32
+  // Neither may hang or grow without bound.
+  ASSERT_EQ(mkfifo((folder / "fifo.xlsx").c_str(), 0600), 0);
+  EXPECT_EQ(loadFailureOf(folder / "fifo.xlsx"),
+            "the path is a FIFO (named pipe), not a workbook file");
+  fs::create_symlink("/dev/zero", folder / "zero.xlsx");
+  EXPECT_EQ(loadFailureOf(folder / "zero.xlsx"), "the path is a device, not a workbook file");
+#else
+  EXPECT_EQ(loadFailureOf("NUL"), "the path is a device, not a workbook file");
+#endif
 }
 
 TEST_F(Binding, PacksAndUnpacksDatesAndColours) {

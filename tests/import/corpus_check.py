@@ -41,6 +41,10 @@ def gbk_round_trip(text):
 def date_text(iso):
     date, _, time = iso.partition("T")
     year, month, day = (int(p) for p in date.split("-"))
+    if (year, month, day) == (1900, 1, 0):
+        # Excel's "0 January 1900" for a time of day alone is a day no calendar has; counted
+        # from 30 December 1899, as the program counts days, it is that day.
+        year, month, day = 1899, 12, 30
     text = "%d年%d月%d日" % (year, month, day)
     if time:
         hms = time.split(":")

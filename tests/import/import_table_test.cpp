@@ -33,9 +33,9 @@ struct Rendering {
 
 TEST(CellDisplay, NumbersAreRenderedByTheFormatsTheTableKnows) {
   const XlDateTime jan5{2023, 1, 5, 0, 0, 0};
-  const XlDateTime afternoon{1900, 1, 0, 13, 5, 0};
-  const XlDateTime morning{1900, 1, 0, 9, 30, 0};
-  const XlDateTime midnight{1900, 1, 0, 0, 30, 0};
+  const XlDateTime afternoon{1899, 12, 30, 13, 5, 0};
+  const XlDateTime morning{1899, 12, 30, 9, 30, 0};
+  const XlDateTime midnight{1899, 12, 30, 0, 30, 0};
   const Rendering cases[] = {
       {"10", 0.256, {}, "25.6%"},
       {"9", 0.5, {}, "50%"},

@@ -87,6 +87,18 @@ TEST(Cp936, EveryEncodableUnitDecodesBack) {
   EXPECT_EQ(encodable, 128 + 2 + 126 * 190);
 }
 
+TEST(Cp936, ToUtf8GoesAsThroughUtf16ForEveryByteAndPair) {
+  // Every single byte and every two-byte sequence, alone, after ASCII and before a NUL.
+  for (unsigned first = 0; first < 256; ++first) {
+    for (unsigned second = 0; second < 256; ++second) {
+      std::string pair{char(first), char(second)};
+      for (const std::string& text : {pair, "a" + pair, pair + '\0', pair.substr(0, 1)})
+        ASSERT_EQ(cp936::toUtf8(text), utf8::fromUtf16(cp936::toUtf16(text)))
+            << first << " " << second;
+    }
+  }
+}
+
 TEST(Utf8, ValidTextRoundTrips) {
   std::string text = "A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xEF\xBF\xBF";
   std::u16string wide = utf8::toUtf16(text);

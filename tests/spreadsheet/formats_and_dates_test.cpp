@@ -52,9 +52,20 @@ TEST(DateSerial, FollowsExcelsCalendarAroundThePhantomLeapDay) {
   EXPECT_EQ((std::tuple{d.year, d.month, d.day}), (std::tuple{1900, 3, 1}));
   d = unpacked(44931);
   EXPECT_EQ((std::tuple{d.year, d.month, d.day}), (std::tuple{2023, 1, 5}));
-  d = unpacked(0.5451388888888888);  // 13:05 as a writer rounds it
+}
+
+TEST(DateSerial, ATimeOfDayAloneFallsOnADayThatExists) {
+  // Excel shows these as "0 January 1900"; days counted from 30 December 1899 give that day.
+  auto d = unpacked(0.5451388888888888);  // 13:05 as a writer rounds it
   EXPECT_EQ((std::tuple{d.year, d.month, d.day, d.hour, d.minute, d.second}),
-            (std::tuple{1900, 1, 0, 13, 5, 0}));
+            (std::tuple{1899, 12, 30, 13, 5, 0}));
+  d = unpacked(0);
+  EXPECT_EQ((std::tuple{d.year, d.month, d.day, d.hour}), (std::tuple{1899, 12, 30, 0}));
+  d = unpacked(0.9999999999);  // rounds to the next midnight
+  EXPECT_EQ((std::tuple{d.year, d.month, d.day, d.hour}), (std::tuple{1900, 1, 1, 0}));
+  EXPECT_DOUBLE_EQ(xldate::pack({1899, 12, 30, 13, 5, 0, 0}, false), 13 / 24.0 + 5 / 1440.0);
+  d = unpacked(0.25, true);  // the 1904 system's day 0 is a real day
+  EXPECT_EQ((std::tuple{d.year, d.month, d.day, d.hour}), (std::tuple{1904, 1, 1, 6}));
 }
 
 TEST(DateSerial, The1904SystemCountsFromItsOwnEpoch) {

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
+#include "spreadsheet/xlsx/parts.h"
+#include "spreadsheet/xlsx/xml_tokenizer.h"
 #include "spreadsheet/xlsx/zip_archive.h"
 #include "zip_builder.h"
 
@@ -203,6 +208,83 @@ TEST(XlsxReader, RefusesDamagedAndHostilePackages) {
       refusal(package("<row/>", "<si><t>" + std::string(40000, 'x') + "</t></si>")).find("longer"),
       std::string::npos);
   refusal(package("<row><c><v>1</v></c></row><row><c r=\"A2\""));  // ends inside a tag
+}
+
+TEST(XlsxReader, CellsOutsideTheGridAreSkippedNeverPutOverTheHeader) {
+  auto book = read(
+      package("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>head</t></is></c>"
+              "<c r=\"XFD1\"><v>1</v></c></row>"
+              // References that name no cell: row 0, negative, past the last row, past 32 bits,
+              // column XFE and beyond; a reference-less cell after one of them has no place either.
+              "<row r=\"2\"><c r=\"A0\"><v>10</v></c><c r=\"B-5\"><v>11</v></c>"
+              "<c r=\"A99999999\"><v>12</v></c><c r=\"A4294967298\"><v>13</v></c>"
+              "<c r=\"XFE2\"><v>14</v></c><c><v>15</v></c><c r=\"AAAA2\"><v>16</v></c>"
+              "<c r=\"A1048577\"><v>17</v></c><c r=\"C2\"><v>2</v></c><c><v>3</v></c></row>"
+              // Rows that name no row of the grid: their reference-less cells go nowhere, their
+              // referenced ones where they say, and the next row counts on from the last good one.
+              "<row r=\"0\"><c><v>20</v></c><c r=\"B3\"><v>4</v></c></row>"
+              "<row r=\"-5\"><c><v>21</v></c></row><row r=\"4294967298\"><c><v>22</v></c></row>"
+              "<row><c><v>5</v></c></row>"
+              "<row r=\"1048576\"><c><v>6</v></c></row><row><c><v>23</v></c></row>"));
+  const auto& cells = book.sheets[0].cells;
+  std::vector<std::tuple<std::uint32_t, std::uint32_t, double>> placed;
+  for (const auto& cell : cells)
+    if (cell.type == xlmodel::CellType::Number)
+      placed.emplace_back(cell.row, cell.col, cell.number);
+  EXPECT_EQ(placed,
+            (std::vector<std::tuple<std::uint32_t, std::uint32_t, double>>{
+                {0, 16383, 1}, {1, 2, 2}, {1, 3, 3}, {2, 0, 5}, {2, 1, 4}, {1048575, 0, 6}}));
+  EXPECT_EQ(textAt(book, 0, 0), u"head");
+}
+
+TEST(XlsxReader, EscapedAndRawNulsAreDroppedWithoutCuttingTheText) {
+  auto book =
+      read(package("<row><c t=\"s\"><v>0</v></c><c t=\"inlineStr\"><is><t>c_x0000_d</t></is></c>"
+                   "<c t=\"str\"><f>X</f><v>_x0000_e_x0000_</v></c></row>",
+                   "<si><t>a_x0000_b_x0041_</t></si>"));
+  EXPECT_EQ(textAt(book, 0, 0), u"abA");
+  EXPECT_EQ(textAt(book, 0, 1), u"cd");
+  EXPECT_EQ(textAt(book, 0, 2), u"e");
+  std::u16string text;
+  xlsx::appendXmlText(std::string_view("x\0y&#0;\xC0\x80z", 10), text);  // NUL, overlong NUL
+  EXPECT_EQ(text, u"xy&#0;z");
+}
+
+// Sets the unpacked size that an entry's directory record declares.
+void declareSize(std::string& zip, const std::string& name, std::uint32_t size) {
+  for (auto at = zip.find("PK\x01\x02"); at != std::string::npos;
+       at = zip.find("PK\x01\x02", at + 4)) {
+    if (zip.compare(at + 46, name.size(), name) != 0) continue;
+    for (int i = 0; i < 4; ++i)
+      zip[at + 24 + static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
+    return;
+  }
+  FAIL() << "no entry " << name;
+}
+
+TEST(XlsxReader, RefusesZipBombsWithoutInflatingThem) {
+  // A sheet that says it unpacks to nearly 4 GB is refused before any inflating.
+  std::string bytes = package("<row><c><v>1</v></c></row>");
+  declareSize(bytes, "xl/worksheets/sheet1.xml", 0xFFFFFFF0u);
+  EXPECT_NE(refusal(bytes).find("too large"), std::string::npos);
+  // One that says little and unpacks to more is refused as soon as it passes what it said.
+  bytes = package("<row><c><v>1</v></c></row>" + std::string(1 << 20, ' '));
+  declareSize(bytes, "xl/worksheets/sheet1.xml", 4096);
+  EXPECT_NE(refusal(bytes).find("declares"), std::string::npos);
+}
+
+TEST(ZipArchive, AllPartsTogetherStayWithinTheUnpackLimit) {
+  const std::string megabyte(1 << 20, 'a');  // a few hundred bytes deflated
+  ZipBuilder builder;
+  for (const char* name : {"a", "b", "c"}) builder.add(name, megabyte);
+  std::string bytes = builder.build();
+  xlsx::ZipArchive zip((5u << 20) / 2);
+  std::string error, out;
+  ASSERT_TRUE(zip.open(bytes, error)) << error;
+  EXPECT_TRUE(zip.readAll(*zip.find("a"), 1u << 30, out, error)) << error;
+  EXPECT_TRUE(zip.readAll(*zip.find("b"), 1u << 30, out, error)) << error;
+  EXPECT_FALSE(zip.readAll(*zip.find("c"), 1u << 30, out, error));
+  EXPECT_NE(error.find("package"), std::string::npos);
 }
 
 TEST(ZipArchive, RefusesTruncatedCompressedData) {

@@ -78,8 +78,10 @@ bool SegmentedReader::readChars(std::size_t count, bool wide, std::u16string& ou
       continue;
     }
     for (std::size_t i = 0; i < available; ++i, pos_ += width) {
-      out.push_back(wide ? static_cast<char16_t>(u16At(data, pos_))
-                         : static_cast<char16_t>(byteAt(data, pos_)));
+      auto unit = wide ? static_cast<char16_t>(u16At(data, pos_))
+                       : static_cast<char16_t>(byteAt(data, pos_));
+      // Texts leave the library zero-terminated: a NUL inside would cut them short.
+      if (unit != 0) out.push_back(unit);
     }
     count -= available;
   }

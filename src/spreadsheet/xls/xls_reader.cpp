@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 
+#include "spreadsheet/xl_api.h"
 #include "spreadsheet/xls/biff_records.h"
 #include "spreadsheet/xls/compound_file.h"
 #include "spreadsheet/xls/little_endian.h"
@@ -120,7 +121,7 @@ bool readWorkbook(std::string_view bytes, xlmodel::Workbook& book, std::string& 
       bool oldBiff =
           first == record::kBofBiff2 || first == record::kBofBiff3 || first == record::kBofBiff4;
       error = oldBiff ? "unsupported file: Excel 4.0 or older (BIFF2-BIFF4)"
-                      : "not an .xls workbook (no OLE compound file)";
+                      : XL_NOT_XLS_REASON " (no OLE compound file)";
       return false;
     }
     if (findWorkbookStream(bytes, stream, error) && readBiff8(stream, book, error)) return true;

@@ -17,7 +17,7 @@ int hexDigit(char16_t c) {
 // guides (<rPh>) are not part of the cell's text.
 class SharedStringsHandler : public XmlHandler {
  public:
-  explicit SharedStringsHandler(xlmodel::Workbook& book) : book_(book) {}
+  SharedStringsHandler(xlmodel::Workbook& book, Budget& budget) : book_(book), budget_(budget) {}
 
   void startElement(std::string_view name, const std::vector<XmlAttribute>&) override {
     if (name == "si") {
@@ -39,6 +39,9 @@ class SharedStringsHandler : public XmlHandler {
       decodeEscapedCharacters(current_);
       if (current_.size() > kMaxTextLength) return fail("shared string longer than a cell holds");
       if (book_.strings.size() >= kMaxCells) return fail("too many shared strings");
+      if (current_.size() > budget_.textUnits)
+        return fail("the workbook's texts are larger than a workbook may hold");
+      budget_.textUnits -= current_.size();
       book_.strings.emplace_back(current_);  // a copy, sized to fit
     }
   }
@@ -54,6 +57,7 @@ class SharedStringsHandler : public XmlHandler {
 
  private:
   xlmodel::Workbook& book_;
+  Budget& budget_;
   std::u16string current_;
   bool inItem_ = false;
   bool inText_ = false;
@@ -76,7 +80,8 @@ void decodeEscapedCharacters(std::u16string& text) {
         value = value * 16 + digit;
       }
       if (hex) {
-        out += static_cast<char16_t>(value);
+        // A NUL would end the text where the library hands it out: it is left out instead.
+        if (value != 0) out += static_cast<char16_t>(value);
         i += 6;
         continue;
       }
@@ -87,8 +92,8 @@ void decodeEscapedCharacters(std::u16string& text) {
 }
 
 bool readSharedStringsPart(const ZipArchive& zip, const ZipEntry& entry, xlmodel::Workbook& book,
-                           std::string& error) {
-  SharedStringsHandler handler(book);
+                           Budget& budget, std::string& error) {
+  SharedStringsHandler handler(book, budget);
   return parseXmlPart(zip, entry, kMaxSharedStringsPart, handler, error);
 }
 

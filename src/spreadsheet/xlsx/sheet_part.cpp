@@ -10,7 +10,7 @@ namespace xlsx {
 namespace {
 
 // A worksheet can legitimately unpack to hundreds of megabytes; it is never held whole.
-constexpr std::uint64_t kMaxSheetPart = std::uint64_t{2} << 30;
+constexpr std::uint64_t kMaxSheetPart = std::uint64_t{1} << 30;
 
 std::string_view trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\n' || text.front() == '\r' ||
@@ -89,8 +89,9 @@ bool parseIsoDate(std::string_view text, bool date1904, double& serial) {
 
 class SheetHandler : public XmlHandler {
  public:
-  SheetHandler(std::size_t sharedCount, xlmodel::Workbook& book, xlmodel::Sheet& sheet)
-      : sharedCount_(sharedCount), book_(book), sheet_(sheet) {}
+  SheetHandler(std::size_t sharedCount, xlmodel::Workbook& book, xlmodel::Sheet& sheet,
+               Budget& budget)
+      : sharedCount_(sharedCount), book_(book), sheet_(sheet), budget_(budget) {}
 
   void startElement(std::string_view name, const std::vector<XmlAttribute>& attributes) override {
     if (name == "c") {
@@ -110,16 +111,7 @@ class SheetHandler : public XmlHandler {
         inInlineText_ = true;
       }
     } else if (name == "row") {
-      auto* r = findAttribute(attributes, "r");
-      std::uint32_t row = 0;
-      if (r &&
-          std::from_chars(r->value.data(), r->value.data() + r->value.size(), row).ec ==
-              std::errc() &&
-          row >= 1 && row <= kMaxRows)
-        row_ = row - 1;
-      else
-        row_ = row_ == kNoRow ? 0 : row_ + 1;
-      nextCol_ = 0;
+      startRow(findAttribute(attributes, "r"));
     } else if (name == "mergeCell") {
       addMerge(findAttribute(attributes, "ref"));
     }
@@ -174,6 +166,34 @@ class SheetHandler : public XmlHandler {
  private:
   static constexpr std::uint32_t kNoRow = 0xFFFFFFFFu;
 
+  // A row without a number follows the one before it. A row whose number is not one of the
+  // grid's (0, -5, 99999999...) cannot be placed: its cells go only where their own references
+  // say, and the rows after it count on from the last row that could be placed.
+  void startRow(const XmlAttribute* r) {
+    nextCol_ = 0;
+    columnKnown_ = true;
+    if (r) {
+      std::string_view text = trimmed(r->value);
+      std::uint32_t row = 0;
+      auto parsed = std::from_chars(text.data(), text.data() + text.size(), row);
+      rowKnown_ = parsed.ec == std::errc() && parsed.ptr == text.data() + text.size() && row >= 1 &&
+                  row <= kMaxRows;
+      if (rowKnown_) row_ = row - 1;
+      return;
+    }
+    if (row_ == kNoRow) {
+      row_ = 0;
+      rowKnown_ = true;
+    } else {
+      rowKnown_ = row_ + 1 < kMaxRows;
+      if (rowKnown_) ++row_;
+    }
+  }
+
+  // A cell goes where its reference says. Without a reference it follows the cell before it in
+  // its row; a reference that names no cell of the grid (A0, XFE1, A99999999) is skipped with
+  // the cell, and so are the reference-less cells after it, whose place is then unknown.
+  // Nothing is ever moved to row 0 or column 0 in its stead.
   void startCell(const std::vector<XmlAttribute>& attributes) {
     inCell_ = true;
     hasValue_ = isFormula_ = inValue_ = inInline_ = inInlineText_ = false;
@@ -182,15 +202,19 @@ class SheetHandler : public XmlHandler {
     inlineText_.clear();
     cell_ = {};
     std::uint32_t row, col;
-    auto* r = findAttribute(attributes, "r");
-    if (r && parseCellReference(r->value, row, col)) {
-      cell_.row = row;
-      cell_.col = col;
+    if (auto* r = findAttribute(attributes, "r")) {
+      placed_ = parseCellReference(trimmed(r->value), row, col);
+      columnKnown_ = placed_;
+      if (placed_) {
+        cell_.row = row;
+        cell_.col = col;
+      }
     } else {
-      cell_.row = row_ == kNoRow ? 0 : row_;
+      placed_ = rowKnown_ && columnKnown_ && row_ != kNoRow && nextCol_ < kMaxCols;
+      cell_.row = row_;
       cell_.col = nextCol_;
     }
-    nextCol_ = cell_.col + 1;
+    if (placed_) nextCol_ = cell_.col + 1;
     if (auto* s = findAttribute(attributes, "s"))
       std::from_chars(s->value.data(), s->value.data() + s->value.size(), cell_.xf);
     auto* t = findAttribute(attributes, "t");
@@ -199,7 +223,7 @@ class SheetHandler : public XmlHandler {
 
   void finishCell() {
     inCell_ = false;
-    if (cell_.col >= kMaxCols) return;
+    if (!placed_) return;
     cell_.isFormula = isFormula_;
     const std::string_view kind = kind_;
     cell_.type = xlmodel::CellType::Blank;
@@ -230,7 +254,8 @@ class SheetHandler : public XmlHandler {
         cell_.type = xlmodel::CellType::Number;
       }
     }
-    if (sheet_.cells.size() >= kMaxCells) return fail("worksheet has too many cells");
+    if (budget_.cells == 0) return fail("the workbook has more cells than a workbook may hold");
+    --budget_.cells;
     if (!sheet_.cells.empty()) {
       const auto& last = sheet_.cells.back();
       if (last.row > cell_.row || (last.row == cell_.row && last.col >= cell_.col))
@@ -243,19 +268,24 @@ class SheetHandler : public XmlHandler {
     decodeEscapedCharacters(text);
     if (text.size() > kMaxTextLength) return fail("cell text longer than a cell holds");
     if (book_.strings.size() >= 2 * kMaxCells) return fail("too many cell texts");
+    if (text.size() > budget_.textUnits)
+      return fail("the workbook's texts are larger than a workbook may hold");
+    budget_.textUnits -= text.size();
     cell_.type = xlmodel::CellType::String;
     cell_.text = static_cast<std::uint32_t>(book_.strings.size());
     book_.strings.push_back(std::move(text));
   }
 
   void addMerge(const XmlAttribute* ref) {
-    if (!ref || sheet_.mergedRanges.size() >= 4 * kMaxCells) return;
+    if (!ref) return;
     auto colon = ref->value.find(':');
     if (colon == std::string_view::npos) return;
     std::uint32_t r1, c1, r2, c2;
     if (!parseCellReference(ref->value.substr(0, colon), r1, c1) ||
         !parseCellReference(ref->value.substr(colon + 1), r2, c2))
       return;
+    if (budget_.cells == 0) return fail("the workbook has more cells than a workbook may hold");
+    --budget_.cells;
     sheet_.mergedRanges.insert(sheet_.mergedRanges.end(), {std::min(r1, r2), std::max(r1, r2),
                                                            std::min(c1, c2), std::max(c1, c2)});
   }
@@ -263,8 +293,10 @@ class SheetHandler : public XmlHandler {
   std::size_t sharedCount_;
   xlmodel::Workbook& book_;
   xlmodel::Sheet& sheet_;
+  Budget& budget_;
   std::uint32_t row_ = kNoRow;
   std::uint32_t nextCol_ = 0;
+  bool rowKnown_ = true, columnKnown_ = true, placed_ = false;
   bool inCell_ = false, inValue_ = false, inInline_ = false, inInlineText_ = false;
   bool hasValue_ = false, isFormula_ = false, unsorted_ = false;
   int phonetic_ = 0;
@@ -277,8 +309,9 @@ class SheetHandler : public XmlHandler {
 }  // namespace
 
 bool readSheetPart(const ZipArchive& zip, const ZipEntry& entry, std::size_t sharedCount,
-                   xlmodel::Workbook& book, xlmodel::Sheet& sheet, std::string& error) {
-  SheetHandler handler(sharedCount, book, sheet);
+                   xlmodel::Workbook& book, xlmodel::Sheet& sheet, Budget& budget,
+                   std::string& error) {
+  SheetHandler handler(sharedCount, book, sheet, budget);
   if (!parseXmlPart(zip, entry, kMaxSheetPart, handler, error)) return false;
   handler.finishSheet();
   return true;

@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "spreadsheet/xl_api.h"
+#include "spreadsheet/xls/compound_file.h"
+#include "spreadsheet/xls/xls_reader.h"
 #include "spreadsheet/xlsx/package.h"
 #include "spreadsheet/xlsx/parts.h"
 
@@ -21,13 +24,27 @@ const Relationship* findById(const std::vector<Relationship>& relationships, std
   return nullptr;
 }
 
+// Why bytes that are no ZIP package cannot be read: an encrypted .xlsx comes wrapped in an OLE
+// compound file, as an .xls does, and says so by its streams.
+std::string notAPackage(std::string_view bytes, const std::string& zipError) {
+  if (xls::looksLikeCompoundFile(bytes)) {
+    xls::CompoundFile file;
+    std::string ignored;
+    if (file.open(bytes, ignored) && file.findStream(u"EncryptedPackage") >= 0)
+      return "the workbook is encrypted (password protected)";
+    return std::string(XL_NOT_XLSX_REASON) + " (an OLE compound file, as an .xls is)";
+  }
+  // A package starts with a local header (or, empty, with the end record).
+  if (bytes.substr(0, 2) == "PK") return zipError;
+  return std::string(XL_NOT_XLSX_REASON) + " (not a ZIP package)";
+}
+
 bool readPackage(std::string_view bytes, xlmodel::Workbook& book, std::string& error) {
-  if (bytes.substr(0, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) {
-    error = "not an .xlsx package but an OLE compound file (an encrypted workbook or an .xls)";
+  ZipArchive zip;
+  if (xls::looksLikeCompoundFile(bytes) || !zip.open(bytes, error)) {
+    error = notAPackage(bytes, error);
     return false;
   }
-  ZipArchive zip;
-  if (!zip.open(bytes, error)) return false;
 
   std::vector<Relationship> packageRelationships;
   if (!readRelationships(zip, "", packageRelationships, error)) return false;
@@ -58,8 +75,9 @@ bool readPackage(std::string_view bytes, xlmodel::Workbook& book, std::string& e
   };
   if (auto* styles = partFor("styles", "styles.xml"))
     if (!readStylesPart(zip, *styles, book, error)) return false;
+  Budget budget;
   if (auto* strings = partFor("sharedStrings", "sharedStrings.xml"))
-    if (!readSharedStringsPart(zip, *strings, book, error)) return false;
+    if (!readSharedStringsPart(zip, *strings, book, budget, error)) return false;
   const std::size_t sharedCount = book.strings.size();
 
   for (std::size_t i = 0; i < workbook.sheets.size(); ++i) {
@@ -74,7 +92,7 @@ bool readPackage(std::string_view bytes, xlmodel::Workbook& book, std::string& e
       part = zip.find(
           resolvePartName(workbookName, "worksheets/sheet" + std::to_string(i + 1) + ".xml"));
     }
-    if (part && !readSheetPart(zip, *part, sharedCount, book, sheet, error)) return false;
+    if (part && !readSheetPart(zip, *part, sharedCount, book, sheet, budget, error)) return false;
     book.sheets.push_back(std::move(sheet));
   }
   book.activeSheet = workbook.activeTab < book.sheets.size() ? workbook.activeTab : 0;

@@ -1,5 +1,8 @@
 #include "spreadsheet/xlsx/xml_tokenizer.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace xlsx {
@@ -10,21 +13,44 @@ constexpr std::size_t kMaxPending = 16u << 20;
 
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// Bytes that may stand in an element or attribute name on the one-pass route: everything but
+// white space, the tag delimiters, '=', quotes and '/'. The colon of a prefix is a name byte
+// too, but the scan stops at it to note where the local name starts.
+constexpr auto kPlainNameByte = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c) table[static_cast<std::size_t>(c)] = true;
+  for (unsigned char c : {' ', '\t', '\r', '\n', '<', '>', '=', '"', '\'', '/', ':'})
+    table[c] = false;
+  return table;
+}();
+
+// Moves past a name; `colon` is left at its last colon, if it has one.
+const char* scanName(const char* p, const char* end, const char*& colon) {
+  for (;;) {
+    while (p < end && kPlainNameByte[static_cast<unsigned char>(*p)]) ++p;
+    if (p == end || *p != ':') return p;
+    colon = p++;
+  }
+}
+
 std::string_view localName(std::string_view name) {
   auto colon = name.rfind(':');
   return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-void appendCodePoint(char32_t cp, std::u16string& out) {
+// Writes a code point as UTF-16 and returns the next free unit. A NUL is left out: texts leave
+// the library zero-terminated, so one inside would cut the text short.
+char16_t* writeCodePoint(char32_t cp, char16_t* out) {
   if (cp >= 0x10000 && cp <= 0x10FFFF) {
     cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+    *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
   } else if (cp < 0x10000 && !(cp >= 0xD800 && cp <= 0xDFFF)) {
-    out += static_cast<char16_t>(cp);
+    if (cp != 0) *out++ = static_cast<char16_t>(cp);
   } else {
-    out += u'\uFFFD';
+    *out++ = u'\uFFFD';
   }
+  return out;
 }
 
 void appendCodePointUtf8(char32_t cp, std::string& out) {
@@ -107,38 +133,77 @@ const XmlAttribute* findAttribute(const std::vector<XmlAttribute>& attributes,
   return nullptr;
 }
 
-void appendUtf8(std::string_view utf8, std::u16string& out) {
+namespace {
+
+// Decodes UTF-8 into `out` and returns the next free unit; `out` has room for one unit per
+// byte, which is never exceeded (a pair of units takes four bytes).
+char16_t* writeUtf8(std::string_view utf8, char16_t* out) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(utf8.data());
+  const std::size_t size = utf8.size();
   std::size_t i = 0;
-  while (i < utf8.size()) {
-    auto byte = static_cast<unsigned char>(utf8[i]);
+  while (i < size) {
+    // Eight plain ASCII bytes (none of them NUL) at a time while they last.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighBits = 0x8080808080808080u;
+    while (size - i >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes + i, 8);
+      if (((word | ((word - kOnes) & ~word)) & kHighBits) != 0) break;
+      for (int k = 0; k < 8; ++k) out[k] = bytes[i + static_cast<std::size_t>(k)];
+      out += 8;
+      i += 8;
+    }
+    if (i == size) break;
+    const unsigned char byte = bytes[i];
     if (byte < 0x80) {
-      out += static_cast<char16_t>(byte);
+      if (byte != 0) *out++ = byte;
       ++i;
+    } else if ((byte & 0xF0) == 0xE0 && size - i >= 3 && (bytes[i + 1] & 0xC0) == 0x80 &&
+               (bytes[i + 2] & 0xC0) == 0x80) {
+      // Three bytes: most CJK text.
+      out = writeCodePoint(static_cast<char32_t>((byte & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 |
+                                                 (bytes[i + 2] & 0x3F)),
+                           out);
+      i += 3;
     } else {
-      appendCodePoint(nextUtf8(utf8, i), out);
+      out = writeCodePoint(nextUtf8(utf8, i), out);
     }
   }
+  return out;
+}
+
+}  // namespace
+
+void appendUtf8(std::string_view utf8, std::u16string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + utf8.size());
+  char16_t* end = writeUtf8(utf8, out.data() + start);
+  out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 void appendXmlText(std::string_view raw, std::u16string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + raw.size());  // an entity is never shorter than what it stands for
+  char16_t* next = out.data() + start;
   std::size_t i = 0;
   while (i < raw.size()) {
-    auto amp = raw.find('&', i);
-    if (amp == std::string_view::npos) amp = raw.size();
-    appendUtf8(raw.substr(i, amp - i), out);
+    const void* found = std::memchr(raw.data() + i, '&', raw.size() - i);
+    std::size_t amp =
+        found ? static_cast<std::size_t>(static_cast<const char*>(found) - raw.data()) : raw.size();
+    next = writeUtf8(raw.substr(i, amp - i), next);
     if (amp == raw.size()) break;
     auto semi = raw.find(';', amp);
     char32_t cp = 0;
     if (semi != std::string_view::npos && semi - amp <= 10)
       cp = entityValue(raw.substr(amp + 1, semi - amp - 1));
     if (cp) {
-      appendCodePoint(cp, out);
+      next = writeCodePoint(cp, next);
       i = semi + 1;
     } else {
-      out += u'&';
+      *next++ = u'&';
       i = amp + 1;
     }
   }
+  out.resize(static_cast<std::size_t>(next - out.data()));
 }
 
 std::string decodeXmlEntities(std::string_view raw) {
@@ -171,13 +236,26 @@ void XmlTokenizer::fail(std::string why) {
 
 bool XmlTokenizer::feed(std::string_view piece) {
   if (failed_) return false;
-  if (buffer_.empty()) {
-    std::size_t used = parse(piece);
-    if (!failed_) buffer_.assign(piece.substr(used));
-  } else {
-    buffer_.append(piece);
-    std::size_t used = parse(buffer_);
-    buffer_.erase(0, used);
+  // The token the last piece ended in is finished in the buffer with as little of this piece
+  // as it takes (doubling, so a long token is still copied only a few times); the rest is
+  // read where it lies.
+  std::size_t from = 0;
+  while (!buffer_.empty() && from < piece.size() && !failed_) {
+    const std::size_t more =
+        std::min(piece.size() - from, std::max<std::size_t>(buffer_.size(), 4096));
+    buffer_.append(piece.substr(from, more));
+    from += more;
+    const std::size_t left = buffer_.size() - parse(buffer_);
+    if (left < more) {  // all that came before is read: go on in the piece itself
+      from -= left;
+      buffer_.clear();
+    } else {
+      buffer_.erase(0, buffer_.size() - left);
+    }
+  }
+  if (buffer_.empty() && !failed_) {
+    std::size_t used = parse(piece.substr(from));
+    if (!failed_) buffer_.assign(piece.substr(from + used));
   }
   if (buffer_.size() > kMaxPending) fail("XML token too large");
   if (!handler_.failure().empty()) fail(handler_.failure());
@@ -204,71 +282,141 @@ bool XmlTokenizer::finish() {
 }
 
 std::size_t XmlTokenizer::parse(std::string_view data) {
-  std::size_t at = 0;
-  const std::size_t size = data.size();
-  while (at < size && !failed_) {
+  const char* const begin = data.data();
+  const char* const end = begin + data.size();
+  const char* at = begin;
+  while (at < end && !failed_) {
     if (!handler_.failure().empty()) {
       fail(handler_.failure());
-      return at;
+      break;
     }
-    if (data[at] != '<') {
-      const void* found = std::memchr(data.data() + at, '<', size - at);
-      if (!found) return at;  // the text may continue in the next piece
-      auto lt = static_cast<std::size_t>(static_cast<const char*>(found) - data.data());
-      handler_.text(data.substr(at, lt - at), false);
+    if (*at != '<') {
+      const void* found = std::memchr(at, '<', static_cast<std::size_t>(end - at));
+      if (!found) break;  // the text may continue in the next piece
+      const char* lt = static_cast<const char*>(found);
+      handler_.text(std::string_view(at, static_cast<std::size_t>(lt - at)), false);
       at = lt;
       continue;
     }
-    std::string_view rest = data.substr(at);
-    if (rest.size() < 2) return at;
-    char kind = rest[1];
-    if (kind == '!') {
-      if (rest.size() < 9) return at;
-      if (rest.substr(0, 4) == "<!--") {
-        auto end = rest.find("-->", 4);
-        if (end == std::string_view::npos) return at;
-        at += end + 3;
-      } else if (rest.substr(0, 9) == "<![CDATA[") {
-        auto end = rest.find("]]>", 9);
-        if (end == std::string_view::npos) return at;
-        handler_.text(rest.substr(9, end - 9), true);
-        at += end + 3;
-      } else {
-        fail("XML document type declarations are not allowed");
-      }
-      continue;
-    }
-    if (kind == '?') {
-      auto end = rest.find("?>", 2);
-      if (end == std::string_view::npos) return at;
-      at += end + 2;
-      continue;
-    }
-    // A tag ends at the first '>' outside quoted attribute values.
-    std::size_t i = 1;
-    char quote = 0;
-    for (;;) {
-      const char* p = rest.data() + i;
-      std::size_t left = rest.size() - i;
-      if (quote) {
-        const void* q = std::memchr(p, quote, left);
-        if (!q) return at;
-        i = static_cast<std::size_t>(static_cast<const char*>(q) - rest.data()) + 1;
-        quote = 0;
-        continue;
-      }
-      std::size_t k = 0;
-      while (k < left && p[k] != '>' && p[k] != '"' && p[k] != '\'') ++k;
-      if (k == left) return at;
-      i += k;
-      if (rest[i] == '>') break;
-      quote = rest[i];
-      ++i;
-    }
-    if (!parseTag(rest.substr(0, i + 1))) return at;
-    at += i + 1;
+    if (end - at < 2) break;
+    const char kind = at[1];
+    std::size_t used;
+    if (kind == '!' || kind == '?')
+      used = parseMarkup(std::string_view(at, static_cast<std::size_t>(end - at)));
+    else if (kind == '/')
+      used = parseEndTag(at, end);
+    else
+      used = parseStartTag(at, end);
+    if (used == 0) break;  // the token goes on in the next piece, or the document failed
+    at += used;
   }
-  return at;
+  return static_cast<std::size_t>(at - begin);
+}
+
+std::size_t XmlTokenizer::parseMarkup(std::string_view rest) {
+  if (rest[1] == '?') {
+    auto end = rest.find("?>", 2);
+    return end == std::string_view::npos ? 0 : end + 2;
+  }
+  if (rest.size() < 9) return 0;
+  if (rest.substr(0, 4) == "<!--") {
+    auto end = rest.find("-->", 4);
+    return end == std::string_view::npos ? 0 : end + 3;
+  }
+  if (rest.substr(0, 9) == "<![CDATA[") {
+    auto end = rest.find("]]>", 9);
+    if (end == std::string_view::npos) return 0;
+    handler_.text(rest.substr(9, end - 9), true);
+    return end + 3;
+  }
+  fail("XML document type declarations are not allowed");
+  return 0;
+}
+
+// The common shape of an end tag, "</name>", read in one go; anything else takes the general
+// route, which gives the same result for it.
+std::size_t XmlTokenizer::parseEndTag(const char* tag, const char* end) {
+  const char* colon = nullptr;
+  const char* p = scanName(tag + 2, end, colon);
+  if (p == end) return 0;
+  if (*p != '>') return parseTagSlowly(tag, end);
+  const char* local = colon ? colon + 1 : tag + 2;
+  handler_.endElement(std::string_view(local, static_cast<std::size_t>(p - local)));
+  return static_cast<std::size_t>(p + 1 - tag);
+}
+
+// A start tag read in one pass while it is well formed: a name, then name="value" pairs
+// separated by white space, then ">" or "/>". Anything unusual (a quote in a name, a missing
+// "=", an unquoted value) hands the tag to the general route, so every tag ends up read
+// exactly as that route reads it.
+std::size_t XmlTokenizer::parseStartTag(const char* tag, const char* end) {
+  const char* colon = nullptr;
+  const char* p = scanName(tag + 1, end, colon);
+  if (p == end) return 0;
+  const char* nameStart = colon ? colon + 1 : tag + 1;
+  const std::string_view name(nameStart, static_cast<std::size_t>(p - nameStart));
+  if (p == tag + 1 || name.empty()) return parseTagSlowly(tag, end);
+  attributes_.clear();
+  for (;;) {
+    while (p < end && isSpace(*p)) ++p;
+    if (p == end) return 0;
+    if (*p == '>' || *p == '/') break;
+    const char* attributeStart = p;
+    const char* attributeColon = nullptr;
+    p = scanName(p, end, attributeColon);
+    if (p == end) return 0;
+    if (*p != '=' || p == attributeStart) return parseTagSlowly(tag, end);
+    const char* localStart = attributeColon ? attributeColon + 1 : attributeStart;
+    ++p;
+    if (p == end) return 0;
+    const char quote = *p;
+    if (quote != '"' && quote != '\'') return parseTagSlowly(tag, end);
+    const void* close = std::memchr(p + 1, quote, static_cast<std::size_t>(end - p - 1));
+    if (!close) return 0;
+    const char* closeQuote = static_cast<const char*>(close);
+    attributes_.push_back(
+        {std::string_view(localStart, static_cast<std::size_t>(p - 1 - localStart)),
+         std::string_view(p + 1, static_cast<std::size_t>(closeQuote - p - 1))});
+    p = closeQuote + 1;
+    if (p == end) return 0;
+    if (!isSpace(*p) && *p != '>' && *p != '/') return parseTagSlowly(tag, end);
+  }
+  bool selfClosing = false;
+  if (*p == '/') {
+    if (p + 1 == end) return 0;
+    if (p[1] != '>') return parseTagSlowly(tag, end);
+    selfClosing = true;
+    ++p;
+  }
+  handler_.startElement(name, attributes_);
+  if (selfClosing) handler_.endElement(name);
+  return static_cast<std::size_t>(p + 1 - tag);
+}
+
+// The general route: a tag ends at the first '>' outside quoted attribute values.
+std::size_t XmlTokenizer::parseTagSlowly(const char* tag, const char* end) {
+  std::string_view rest(tag, static_cast<std::size_t>(end - tag));
+  std::size_t i = 1;
+  char quote = 0;
+  for (;;) {
+    const char* p = rest.data() + i;
+    std::size_t left = rest.size() - i;
+    if (quote) {
+      const void* q = std::memchr(p, quote, left);
+      if (!q) return 0;
+      i = static_cast<std::size_t>(static_cast<const char*>(q) - rest.data()) + 1;
+      quote = 0;
+      continue;
+    }
+    std::size_t k = 0;
+    while (k < left && p[k] != '>' && p[k] != '"' && p[k] != '\'') ++k;
+    if (k == left) return 0;
+    i += k;
+    if (rest[i] == '>') break;
+    quote = rest[i];
+    ++i;
+  }
+  return parseTag(rest.substr(0, i + 1)) ? i + 1 : 0;
 }
 
 // `tag` runs from '<' to '>' inclusive.

@@ -49,8 +49,14 @@ class XmlTokenizer {
   const std::string& error() const { return error_; }
 
  private:
-  // Parses whole tokens from buffer_[from...]; returns how many bytes were consumed.
+  // Parses the whole tokens at the start of `data`; returns how many bytes they took.
   std::size_t parse(std::string_view data);
+  // Each reads one token at the start of what it is given and returns its length, or 0 when
+  // the token goes on in the next piece or the document failed.
+  std::size_t parseMarkup(std::string_view rest);
+  std::size_t parseEndTag(const char* tag, const char* end);
+  std::size_t parseStartTag(const char* tag, const char* end);
+  std::size_t parseTagSlowly(const char* tag, const char* end);
   bool parseTag(std::string_view tag);
   void fail(std::string why);
 

@@ -64,8 +64,10 @@ std::string normalizePartName(std::string_view name) {
 bool ZipArchive::open(std::string_view bytes, std::string& error) {
   bytes_ = bytes;
   entries_.clear();
+  byName_.clear();
+  unpackBudget_ = unpackLimit_;
   if (bytes.size() < 22) {
-    error = "not a ZIP package (too short)";
+    error = "damaged ZIP package (too short)";
     return false;
   }
   // The end record sits in the last 22 bytes plus a comment of at most 65535 bytes.
@@ -78,7 +80,7 @@ bool ZipArchive::open(std::string_view bytes, std::string& error) {
     }
   }
   if (end == std::string_view::npos) {
-    error = "not a ZIP package (no end of central directory)";
+    error = "damaged ZIP package (no end of central directory: the file may be cut short)";
     return false;
   }
   std::uint64_t count = le(bytes, end + 10, 2);
@@ -139,14 +141,17 @@ bool ZipArchive::readCentralDirectory(std::uint64_t offset, std::uint64_t size, 
     error = "empty ZIP package";
     return false;
   }
+  // Looked up by name once per part: an index keeps a package of many entries and many sheets
+  // from costing entries times sheets.
+  byName_.reserve(entries_.size());
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    byName_.emplace(normalizePartName(entries_[i].name), i);
   return true;
 }
 
 const ZipEntry* ZipArchive::find(std::string_view name) const {
-  const std::string wanted = normalizePartName(name);
-  for (const auto& entry : entries_)
-    if (normalizePartName(entry.name) == wanted) return &entry;
-  return nullptr;
+  auto found = byName_.find(normalizePartName(name));
+  return found == byName_.end() ? nullptr : &entries_[found->second];
 }
 
 bool ZipArchive::read(const ZipEntry& entry, std::uint64_t maxBytes, const Sink& sink,
@@ -169,14 +174,23 @@ bool ZipArchive::read(const ZipEntry& entry, std::uint64_t maxBytes, const Sink&
   }
   std::string_view data = bytes_.substr(static_cast<std::size_t>(dataStart),
                                         static_cast<std::size_t>(entry.compressedSize));
+  const std::uint64_t limit = std::min(maxBytes, unpackBudget_);
+  auto tooLarge = [&] {
+    error = "part " + entry.name + " is too large (" +
+            (limit == maxBytes ? "more than " + std::to_string(maxBytes >> 20) + " MB unpacked"
+                               : "the package would unpack to more than " +
+                                     std::to_string(unpackLimit_ >> 20) + " MB") +
+            ")";
+    return false;
+  };
   if (entry.method == 0) {
-    if (data.size() > maxBytes) {
-      error = "part " + entry.name + " is too large";
-      return false;
-    }
+    if (data.size() > limit) return tooLarge();
+    unpackBudget_ -= data.size();
     if (!data.empty()) sink(data);
     return true;
   }
+  // Refused before any work when the directory already says so.
+  if (entry.uncompressedSize > limit) return tooLarge();
   if (entry.method != 8) {
     error = "unsupported ZIP compression method for " + entry.name;
     return false;
@@ -212,10 +226,13 @@ bool ZipArchive::read(const ZipEntry& entry, std::uint64_t maxBytes, const Sink&
       return false;
     }
     produced += got;
-    if (produced > maxBytes) {
-      error = "part " + entry.name + " is too large";
+    if (produced > limit) return tooLarge();
+    if (produced > entry.uncompressedSize) {
+      error = "damaged ZIP package (" + entry.name + " unpacks to more than the " +
+              std::to_string(entry.uncompressedSize) + " bytes its directory entry declares)";
       return false;
     }
+    unpackBudget_ -= got;
     if (got > 0 && !sink(std::string_view(reinterpret_cast<const char*>(buffer.get()), got)))
       return true;
     if (status == Z_STREAM_END) return true;
