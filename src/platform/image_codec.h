@@ -1,6 +1,6 @@
 // Re-encoding a picture held in memory: decode whatever the system can read and encode it as
 // BMP, JPEG, GIF, TIFF or PNG, each encoder with its defaults. GDI+ on Windows; natively stb,
-// which reads BMP, GIF, JPEG and PNG and writes BMP, JPEG and PNG.
+// which reads BMP, GIF and PNG and writes BMP, JPEG and PNG, with libjpeg-turbo reading JPEG.
 #pragma once
 #include <string>
 #include <string_view>
