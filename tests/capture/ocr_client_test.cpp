@@ -6,6 +6,8 @@
 
 #include <deque>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "../platform/bmp_image.h"
 #include "../platform/fresh_folder.h"
@@ -273,6 +275,37 @@ TEST_F(OcrClientTest, AnExpiredTokenIsFetchedAgainOnce) {
   service.script = {kExpired, kUnreachable};
   EXPECT_EQ(client.RecognizeScreenshot(screenshot).outcome,
             RecognitionOutcome::kServiceUnreachable);
+}
+
+TEST(OcrClientThreads, RecognitionsOnSeveralThreadsEachSendTheirOwnPicture) {
+  // The service answers with the size of the picture it received.
+  std::mutex lock;
+  int tokenRequests = 0;
+  capture::OcrTransport transport = [&](const OcrHttpRequest& request) {
+    if (request.method == OcrHttpRequest::Method::kGet) {
+      std::lock_guard<std::mutex> guard(lock);
+      ++tokenRequests;
+      return kToken;
+    }
+    const std::string jpeg = base64Decoded(percentDecoded(request.body.substr(6)));
+    auto picture = bmp::read(platform::encodeImage(jpeg, platform::ImageFormat::kBmp, false).bytes);
+    if (!picture) return reply("{}");
+    return reply(R"({"words_result":[{"words":")" + std::to_string(picture->width) + "x" +
+                 std::to_string(picture->height) + "\"}]}");
+  };
+  capture::OcrClient client(transport, freshFolder("ocr-threads"), kService);
+  ASSERT_EQ(client.TestOcrKeys("Api", "Secret").outcome, KeyTestOutcome::kKeysAccepted);
+
+  std::vector<std::string> texts(6);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 6; ++i)
+    threads.emplace_back([&, i] {
+      texts[std::size_t(i)] =
+          client.RecognizeScreenshot(bmp::write(bmp::solid(10 + i, 5, {1, 2, 3, 255}))).text;
+    });
+  for (auto& t : threads) t.join();
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(texts[std::size_t(i)], std::to_string(10 + i) + "x5");
+  EXPECT_EQ(tokenRequests, 1);
 }
 
 }  // namespace
