@@ -1,0 +1,84 @@
+// OcrClient: the OCR service seen from the program. It tests typed keys (and stores them),
+// fetches an access token with the stored keys, and turns a screenshot into search text. The
+// program keeps one; it owns the access token, which lives only in memory.
+#pragma once
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "capture/ocr_transport.h"
+
+namespace capture {
+
+enum class KeyTestOutcome {
+  kKeysAccepted,        // a token came back: keys stored, token kept
+  kWrongApiKey,         // the service named the API Key: nothing stored
+  kWrongSecretKey,      // the service named the Secret Key: nothing stored
+  kServiceUnreachable,  // no reply: keys stored all the same, no token
+  kNoTokenInReply,      // a reply without a token: keys stored, no token
+};
+
+struct KeyTestResult {
+  KeyTestOutcome outcome;
+  bool keysStored = false;  // false also when the settings file could not be written
+};
+
+enum class TokenFetchOutcome {
+  kFetched,
+  kNoStoredKeys,  // either key missing or unreadable: no request made
+  kWrongApiKey,
+  kWrongSecretKey,
+  kServiceUnreachable,
+  kNoTokenInReply,
+};
+
+enum class RecognitionOutcome {
+  kRecognized,          // text found
+  kNoText,              // the service read the picture and found no text
+  kNoImage,             // nothing to recognise: no request made
+  kNoToken,             // no access token held: no request made
+  kServiceUnreachable,  // no reply
+  kTokenRejected,       // the token was refused and no new one was accepted
+  kServiceError,        // an error reply, or a reply without recognised lines
+};
+
+struct Recognition {
+  RecognitionOutcome outcome = RecognitionOutcome::kNoImage;
+  std::vector<std::string> lines;  // program text
+  std::string text;                // the lines joined with nothing between them
+};
+
+class OcrClient {
+ public:
+  OcrClient(OcrTransport transport, std::filesystem::path runDirectory, std::string serviceUrl);
+
+  // Asks for a token with the keys as typed. Unless the service names a wrong key, stores both
+  // keys and replaces the access token with the one that came back (none when none did).
+  KeyTestResult TestOcrKeys(std::string_view apiKey, std::string_view secretKey);
+
+  // Asks for a token with the stored keys and keeps it when one comes back.
+  TokenFetchOutcome FetchAccessToken();
+
+  // Recognises one picture (any format the codec reads; sent as JPEG, or as it is when it
+  // cannot be re-encoded). The picture is this call's own copy. A token the service refuses as
+  // invalid or expired is fetched again once and the recognition repeated once. Any thread.
+  Recognition RecognizeScreenshot(std::string picture);
+
+  bool hasAccessToken() const;
+
+ private:
+  OcrHttpReply exchange(const OcrHttpRequest& request) const;
+  std::string currentToken() const;
+  void setToken(std::string token);
+  void forgetToken(const std::string& refused);
+
+  OcrTransport transport;
+  std::filesystem::path runDirectory;
+  std::string serviceUrl;
+  mutable std::mutex tokenLock;
+  std::string accessToken;
+};
+
+}  // namespace capture
