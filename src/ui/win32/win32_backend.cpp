@@ -1,6 +1,7 @@
 // Forms, the message loops and posted work. System services are in win32_services.cpp.
 #include "ui/win32/win32_backend.h"
 
+#include "ui/keyboard.h"
 #include "ui/toolkit.h"
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_peers.h"
@@ -19,13 +20,38 @@ bool pumpOne(MSG& message) {
   return true;
 }
 
+// The dialog manager moves the focus within a radio group on an arrow key but selects only
+// automatic radio buttons; ours are selected by the toolkit, as a click would.
+void selectRadioReached(Win32FormPeer& form, const Control* before) {
+  Control* after = form.focusedControl();
+  if (!before || !after || after == before || before->kind() != ControlKind::RadioButton ||
+      after->kind() != ControlKind::RadioButton) {
+    return;
+  }
+  auto* peer = Win32ControlPeer::of(Win32Backend::windowOf(*after));
+  if (peer && !peer->checked()) peer->onCommand(BN_CLICKED);
+}
+
 }  // namespace
 
 void dispatchMessage(MSG& message) {
-  if (message.message == WM_KEYDOWN) {
-    // Keys go to the focused control; the form hears them first, as its key-down event.
-    if (Win32FormPeer* form = Win32FormPeer::of(GetAncestor(message.hwnd, GA_ROOT))) {
+  if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    Win32FormPeer* form = Win32FormPeer::of(root);
+    // Keys go to the focused control; the form hears them first, as its key-down event,
+    // except those the dialog manager takes for moving the focus and pressing buttons.
+    if (form && message.message == WM_KEYDOWN &&
+        !isNavigationKey(form->focusedControl(), int(message.wParam))) {
       form->form().deliverKeyDown(int(message.wParam));
+    }
+    // The form may be gone now (Esc closes some).
+    if (!Win32FormPeer::of(root)) form = nullptr;
+    Control* before = form ? form->focusedControl() : nullptr;
+    if (form && IsDialogMessageW(root, &message)) {
+      // A button the key pressed may have closed the form.
+      form = Win32FormPeer::of(root);
+      if (form && message.message == WM_KEYDOWN) selectRadioReached(*form, before);
+      return;
     }
   }
   TranslateMessage(&message);
