@@ -263,15 +263,6 @@ LRESULT Win32FormPeer::handle(UINT message, WPARAM w, LPARAM l) {
         moveFocus(GetNextDlgTabItem(window, focusedChild(), w != 0));
       }
       return 0;
-    case DM_GETDEFID:
-      // Enter presses the focused button; elsewhere there is no default button.
-      if (HWND focus = focusedChild()) {
-        auto* control = Win32ControlPeer::of(focus);
-        if (control && control->control().kind() == ControlKind::Button) {
-          return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
-        }
-      }
-      return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
       if (auto* control = Win32ControlPeer::of(reinterpret_cast<HWND>(l))) {

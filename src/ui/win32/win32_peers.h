@@ -5,9 +5,8 @@
 // Keyboard: forms are ordinary windows that the message loop hands to the system's dialog
 // manager (IsDialogMessageW), so Tab, Enter, Space and the arrow keys work as in a dialog. The
 // dialog manager walks the controls in z-order by their WS_TABSTOP and WS_GROUP styles, which
-// setFocusOrder arranges from the form's focus order; the form answers the dialog messages a
-// dialog's own procedure would (WM_NEXTDLGCTL, DM_GETDEFID) and keeps the focus across
-// deactivation, as a dialog does.
+// setFocusOrder arranges from the form's focus order; the form answers WM_NEXTDLGCTL as a
+// dialog's own procedure would and keeps the focus across deactivation, as a dialog does.
 #pragma once
 #include <set>
 #include <string>
