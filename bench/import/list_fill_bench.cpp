@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/forms/fonts.h"
 #include "app/forms/import_form.h"
 #include "bank/question_bank.h"
 #include "import/list_view_table.h"
@@ -61,11 +62,12 @@ Times loadAndImport(importer::ImportTable& table, const std::filesystem::path& r
   return times;
 }
 
-// The import table's list as an owner-data list: the import form's place and columns.
+// The import table's list as an owner-data list: the import form's place, type and columns.
 constexpr ui::ColumnDef kColumns[] = {{"序号", 50}, {"题目", 380}, {"答案", 380}, {"结果", 150}};
 constexpr ui::ControlDef kControls[] = {{.name = "超级列表框",
                                          .kind = ui::ControlKind::ListView,
                                          .place = {5, 88, 984, 496},
+                                         .font = app::fonts::kKai,
                                          .columns = kColumns,
                                          .ownerData = true}};
 constexpr ui::FormDef kOwnerDataForm{.name = "OwnerDataForm",

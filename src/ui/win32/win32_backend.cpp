@@ -28,7 +28,7 @@ void selectRadioReached(Win32FormPeer& form, const Control* before) {
       after->kind() != ControlKind::RadioButton) {
     return;
   }
-  auto* peer = Win32ControlPeer::of(Win32Backend::windowOf(*after));
+  auto* peer = form.controlOf(Win32Backend::windowOf(*after));
   if (peer && !peer->checked()) peer->onCommand(BN_CLICKED);
 }
 
@@ -39,7 +39,7 @@ bool pressFocusedButton(Win32FormPeer& form, const MSG& message) {
   if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
   Control* focused = form.focusedControl();
   if (!focused || focused->kind() != ControlKind::Button) return false;
-  if (auto* peer = Win32ControlPeer::of(Win32Backend::windowOf(*focused))) {
+  if (auto* peer = form.controlOf(Win32Backend::windowOf(*focused))) {
     peer->onCommand(BN_CLICKED);
   }
   return true;

@@ -96,12 +96,16 @@ std::wstring windowText(HWND window) {
 
 }  // namespace
 
-Win32ControlPeer::Win32ControlPeer(Control& control, HWND form)
-    : control_(control), definition_(control.definition()), requested_(control.definition().place) {
-  create(form);
+Win32ControlPeer::Win32ControlPeer(Control& control, Win32FormPeer& form)
+    : control_(control),
+      definition_(control.definition()),
+      form_(form),
+      requested_(control.definition().place) {
+  create();
 }
 
-void Win32ControlPeer::create(HWND form) {
+void Win32ControlPeer::create() {
+  HWND form = form_.window();
   static int nextId = 1000;
   WindowKind kind = windowKind(definition_);
   if (definition_.kind == ControlKind::ListView && definition_.ownerData)
@@ -137,6 +141,7 @@ Win32ControlPeer::~Win32ControlPeer() {
   if (background_) DeleteObject(background_);
   if (canvas_) DeleteObject(canvas_);
   if (!window_) return;
+  form_.forgetControl(window_);
   RemoveWindowSubclass(window_, subclassProc, 0);
   RemovePropW(window_, kPeerProperty);
   // As with forms: the window may be inside the message that led here.
@@ -285,10 +290,7 @@ Rect Win32ControlPeer::bounds() const {
 
 void Win32ControlPeer::setChecked(bool checked) {
   SendMessageW(window_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  if (definition_.kind != ControlKind::RadioButton) return;
-  if (Win32FormPeer* form = Win32FormPeer::of(GetParent(window_))) {
-    form->refreshRadioStops(definition_.group);
-  }
+  if (definition_.kind == ControlKind::RadioButton) form_.refreshRadioStops(definition_.group);
 }
 
 bool Win32ControlPeer::checked() const {

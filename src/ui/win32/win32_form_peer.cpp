@@ -58,7 +58,14 @@ Win32FormPeer* Win32FormPeer::of(HWND window) {
 }
 
 std::unique_ptr<ControlPeer> Win32FormPeer::createControl(Control& control) {
-  return std::make_unique<Win32ControlPeer>(control, window_);
+  auto peer = std::make_unique<Win32ControlPeer>(control, *this);
+  if (peer->window()) controlWindows_[peer->window()] = peer.get();
+  return peer;
+}
+
+Win32ControlPeer* Win32FormPeer::controlOf(HWND window) const {
+  auto found = controlWindows_.find(window);
+  return found == controlWindows_.end() ? nullptr : found->second;
 }
 
 void Win32FormPeer::setCaption(const std::string& caption) {
@@ -131,7 +138,7 @@ HWND Win32FormPeer::focusedChild() const {
 
 Control* Win32FormPeer::focusedControl() const {
   HWND window = active() ? focusedChild() : savedFocus_;
-  auto* peer = window && IsWindow(window) ? Win32ControlPeer::of(window) : nullptr;
+  auto* peer = window ? controlOf(window) : nullptr;
   return peer ? &peer->control() : nullptr;
 }
 
@@ -230,7 +237,7 @@ LRESULT Win32FormPeer::handle(UINT message, WPARAM w, LPARAM l) {
       // The dialog manager may name the button by its id alone; IDOK and IDCANCEL without a
       // button of that id (Enter in an edit box, Esc) are keys the form has already heard.
       HWND from = l ? reinterpret_cast<HWND>(l) : GetDlgItem(window, LOWORD(w));
-      if (auto* control = Win32ControlPeer::of(from)) {
+      if (auto* control = controlOf(from)) {
         control->onCommand(HIWORD(w));
         return 0;
       }
@@ -239,7 +246,7 @@ LRESULT Win32FormPeer::handle(UINT message, WPARAM w, LPARAM l) {
     }
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(l);
-      auto* control = Win32ControlPeer::of(header->hwndFrom);
+      auto* control = controlOf(header->hwndFrom);
       return control ? control->onNotify(*header) : 0;
     }
     case WM_ACTIVATE:
@@ -265,13 +272,13 @@ LRESULT Win32FormPeer::handle(UINT message, WPARAM w, LPARAM l) {
       return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
-      if (auto* control = Win32ControlPeer::of(reinterpret_cast<HWND>(l))) {
+      if (auto* control = controlOf(reinterpret_cast<HWND>(l))) {
         control->onScroll();
         return 0;
       }
       break;
     case WM_CTLCOLORSTATIC:
-      if (auto* control = Win32ControlPeer::of(reinterpret_cast<HWND>(l))) {
+      if (auto* control = controlOf(reinterpret_cast<HWND>(l))) {
         if (HBRUSH brush = control->colorStatic(reinterpret_cast<HDC>(w))) {
           return reinterpret_cast<LRESULT>(brush);
         }

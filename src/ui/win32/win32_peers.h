@@ -10,6 +10,7 @@
 #pragma once
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/backend.h"
@@ -19,9 +20,11 @@
 
 namespace ui::win32 {
 
+class Win32FormPeer;
+
 class Win32ControlPeer final : public ControlPeer {
  public:
-  Win32ControlPeer(Control& control, HWND form);
+  Win32ControlPeer(Control& control, Win32FormPeer& form);
   ~Win32ControlPeer() override;
 
   HWND window() const { return window_; }
@@ -99,7 +102,7 @@ class Win32ControlPeer final : public ControlPeer {
  private:
   static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
                                        DWORD_PTR peer);
-  void create(HWND form);
+  void create();
   void applySectionWidths();
   void resizeCanvas();
   void redrawBehind();
@@ -111,6 +114,7 @@ class Win32ControlPeer final : public ControlPeer {
 
   Control& control_;
   const ControlDef& definition_;
+  Win32FormPeer& form_;
   HWND window_ = nullptr;
   Cursor cursor_ = Cursor::Arrow;
   Rect requested_;                         // combo boxes report the height they were given
@@ -134,6 +138,10 @@ class Win32FormPeer final : public FormPeer {
   HWND window() const { return window_; }
   Form& form() const { return form_; }
   static Win32FormPeer* of(HWND window);  // null for windows that are not live forms
+  // The peer of one of this form's control windows, or null. Notifications come many times a
+  // paint (an owner-data list asks for every cell it draws), so this is a lookup in memory.
+  Win32ControlPeer* controlOf(HWND window) const;
+  void forgetControl(HWND window) { controlWindows_.erase(window); }
 
   std::unique_ptr<ControlPeer> createControl(Control& control) override;
   void setCaption(const std::string& caption) override;
@@ -173,6 +181,7 @@ class Win32FormPeer final : public FormPeer {
   std::set<int> hotkeys_;
   std::vector<Control*> focusOrder_;
   HWND savedFocus_ = nullptr;  // the focus to give back when the form is activated again
+  std::unordered_map<HWND, Win32ControlPeer*> controlWindows_;
 };
 
 // Window classes of this backend, registered once.
