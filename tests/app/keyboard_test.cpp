@@ -1,7 +1,6 @@
 // The program by keyboard alone, over the headless toolkit: where each form opens its focus and
-// the round Tab makes, accepting the disclaimer, Esc on the OCR settings, Enter searching from
-// the keyword box but pressing a focused button elsewhere, and the boxes a form shows being its
-// own.
+// the round Tab makes, accepting the disclaimer, Esc on the OCR settings, and Enter searching
+// from the keyword box but pressing a focused button elsewhere, whose notice is the form's own.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -131,22 +130,6 @@ TEST_F(BankWiringTest, EnterSearchesFromTheKeywordBoxAndPressesAFocusedButtonEls
   backend.keyDown(form, ui::key::kSpace);
   settle();
   EXPECT_EQ(cp936::toUtf8(form.状态条1.sectionText(1)), "【当前结果/总结果数】：2/3");
-}
-
-TEST_F(BankWiringTest, TheBoxesOfAFormBelongToIt) {
-  makeBank("a.edb", 1);
-  auto& chooser = toChooser();
-  backend.answerMessageBoxes({ui::mb::kIdCancel});
-  backend.click(chooser.按钮_删除题库);
-  backend.click(chooser.按钮_导入题库);
-  backend.runPending();
-  auto& import = only<app::ImportForm>();
-  backend.answerMessageBoxes({ui::mb::kIdCancel});
-  backend.click(import.按钮_清空数据库);
-  auto boxes = backend.messages();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].owner, chooser.handle());
-  EXPECT_EQ(boxes[1].owner, import.handle());
 }
 
 }  // namespace

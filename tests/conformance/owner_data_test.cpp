@@ -103,17 +103,4 @@ TEST_F(OwnerData, TheSelectionKeepsItsRowWhileItExistsAndNeverReportsThePrograms
   EXPECT_EQ(reports, 1);
 }
 
-TEST_F(OwnerData, AListThatHoldsItsRowsIgnoresTheOwnerDataCalls) {
-  auto& form = ui::load<TestForm>();
-  ui::ListView& list = form.列表1;
-  list.appendRow();
-  list.setCell(0, 0, "own");
-  list.setRowSource(&rows);
-  list.setRowCount(100);
-  list.rowsChanged(0, 0);
-  EXPECT_EQ(list.rowCount(), 1);
-  EXPECT_EQ(list.cell(0, 0), "own");
-  EXPECT_EQ(rows.reads, 0);
-}
-
 }  // namespace
