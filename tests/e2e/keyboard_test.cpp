@@ -1,7 +1,7 @@
 // Quorvix.exe under Wine worked with real keys alone (xdotool, from outside): accepting the
 // disclaimer, reaching the import form and back, opening the answer form, typing into the
-// keyword box again once a message box the form showed has closed, and dropping down the bank
-// chooser, which shows a long bank name whole.
+// keyword box again once a message box the form showed has closed and searching with Enter,
+// and dropping down the bank chooser, which shows a long bank name whole.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -153,6 +153,13 @@ TEST(Keyboard, AfterAMessageBoxOfTheAnswerFormClosesTypingGoesOnInTheKeywordBox)
   ASSERT_TRUE(e2e::typeText("def"));
   EXPECT_TRUE(waitUntil([&] { return e2e::textOf(keyword) == L"abcdef"; }, 5000))
       << "typed keys were lost";
+
+  // Enter in the keyword box is still the search, though the dialog manager sees the keys.
+  ASSERT_TRUE(pressKeys("Return"));
+  HWND status = e2e::childrenOfClass(answer, L"msctls_statusbar32").at(0);
+  EXPECT_TRUE(waitUntil([&] { return e2e::statusText(status, 1) == L"【当前结果/总结果数】：0/0"; },
+                        10000));
+  EXPECT_EQ(e2e::messageBox(program.id()), nullptr);
 }
 
 TEST(Keyboard, TheChooserDropsDownWideEnoughForALongBankName) {
