@@ -20,3 +20,17 @@ if [ ! -f "$WINEPREFIX/.quorvix-unmanaged" ]; then
   wineserver -w
   touch "$WINEPREFIX/.quorvix-unmanaged"
 fi
+# Wine draws the title bars' buttons with the Marlett font, which Debian ships in fonts-wine but
+# does not register in a new prefix; without it the buttons show as the letters "0 1 r".
+if [ ! -f "$WINEPREFIX/.quorvix-marlett" ]; then
+  marlett=/usr/share/wine/fonts/marlett.ttf
+  if [ -f "$marlett" ]; then
+    cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+      /v 'Marlett (TrueType)' /t REG_SZ /d marlett.ttf /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.quorvix-marlett"
+  else
+    echo "wine-prefix: $marlett not found; title bar buttons will show as letters" >&2
+  fi
+fi

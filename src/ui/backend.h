@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/types.h"
 
@@ -17,6 +18,7 @@ namespace ui {
 
 class Control;
 class Form;
+class ListRowSource;
 
 // One control's window. Created by FormPeer::createControl in the bare state its definition's style
 // asks for (kind, place, font, alignment, edit box flags); the toolkit then sets its text,
@@ -68,6 +70,14 @@ class ControlPeer {
   virtual void setCell(int row, int column, const std::string& text) = 0;
   virtual std::string cell(int row, int column) const = 0;
   virtual void repaint() = 0;
+
+  // Owner-data list views (ControlDef::ownerData): the toolkit never calls appendRow, deleteRow,
+  // deleteAllRows or setCell on them. The rows are `source`'s (null: every cell empty) and the
+  // peer keeps only their count; cell() reads the source the way the list reads it to draw.
+  // Setting the count redraws the rows in sight and keeps the scroll position.
+  virtual void setRowSource(const ListRowSource* source) = 0;
+  virtual void setRowCount(int count) = 0;
+  virtual void redrawRows(int first, int last) = 0;  // rows first..last have changed
 
   // Status bars: sections as the definition lays them out.
   virtual void setSectionText(int section, const std::string& text) = 0;
@@ -124,6 +134,15 @@ class FormPeer {
   // refuses, for example when another program holds the key.
   virtual bool registerHotkey(int id, unsigned modifiers, int virtualKey) = 0;
   virtual void unregisterHotkey(int id) = 0;
+
+  // Keyboard focus among the form's controls. While the form is not the active window this is
+  // the control that gets the focus when the form is activated again. Null: no control has it
+  // and the form itself hears the keys. Setting it never activates the form.
+  virtual Control* focusedControl() const = 0;
+  virtual void setFocusedControl(Control* control) = 0;
+  // The focus order of the definition, resolved, once all controls exist; Tab, Shift+Tab and
+  // the arrow keys in radio groups follow it.
+  virtual void setFocusOrder(const std::vector<Control*>& order) = 0;
 };
 
 // Arguments of the system open-file dialog; empty fields take the system's defaults.
@@ -166,13 +185,16 @@ class Backend {
   // Any thread: queues work for the UI thread's loop and returns at once.
   virtual void post(std::function<void()> work) = 0;
 
-  // System services. Message boxes are task-modal, without owner; they return mb::kId...
-  // Any thread.
-  virtual int messageBox(const std::string& text, const std::string& caption, unsigned style) = 0;
-  // A box that closes itself after timeoutMs (mb::kIdTimedOut then), owned by the first
-  // visible top-level window of this process. Any thread.
-  virtual int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
-                              unsigned timeoutMs) = 0;
+  // System services. A message box belongs to its owner form: the form waits while the box is
+  // up and is active again, with its focus, when the box closes. Without an owner (a box asked
+  // for off the UI thread or outside any form's event) the backend takes the program's active
+  // form, else its first visible window, else none (the box is then task-modal). They return
+  // mb::kId.... Any thread; a non-null owner only on the UI thread.
+  virtual int messageBox(Form* owner, const std::string& text, const std::string& caption,
+                         unsigned style) = 0;
+  // A box that closes itself after timeoutMs (mb::kIdTimedOut then). Owned as above.
+  virtual int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
+                              unsigned style, unsigned timeoutMs) = 0;
   // The chosen file, or an empty path when the user cancelled.
   virtual std::filesystem::path chooseOpenFile(const OpenFileRequest& request) = 0;
   // Opens a web address in the default browser ("open" verb, normal window).

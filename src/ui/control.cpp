@@ -64,9 +64,22 @@ void Control::deliver(const ControlEvent& event) {
 }
 
 bool Control::visible() const { return p().visible(); }
-void Control::setVisible(bool visible) { p().setVisible(visible); }
+void Control::setVisible(bool visible) {
+  if (!visible) form_.parkFocus(*this);
+  p().setVisible(visible);
+  if (visible) form_.returnParkedFocus(*this);
+}
 bool Control::enabled() const { return p().enabled(); }
-void Control::setEnabled(bool enabled) { p().setEnabled(enabled); }
+void Control::setEnabled(bool enabled) {
+  if (!enabled) form_.parkFocus(*this);
+  p().setEnabled(enabled);
+  if (enabled) form_.returnParkedFocus(*this);
+}
+bool Control::hasFocus() const { return peer() && form_.focusedControl() == this; }
+void Control::focus() {
+  assertUiThread("Control::focus");
+  if (peer() && reachable()) form_.giveFocus(this);
+}
 Rect Control::bounds() const { return p().bounds(); }
 void Control::setBounds(Rect bounds) { p().setBounds(bounds); }
 void Control::move(int left, int top) {
@@ -159,12 +172,34 @@ void ListView::setColumnTitle(int column, const std::string& title) {
 }
 int ListView::columnWidth(int column) const { return p().columnWidth(column); }
 int ListView::rowCount() const { return p().rowCount(); }
-int ListView::appendRow() { return p().appendRow(); }
-void ListView::deleteRow(int row) { p().deleteRow(row); }
-void ListView::deleteAllRows() { p().deleteAllRows(); }
+int ListView::appendRow() { return ownerData() ? -1 : p().appendRow(); }
+void ListView::deleteRow(int row) {
+  if (!ownerData()) p().deleteRow(row);
+}
+void ListView::deleteAllRows() {
+  if (!ownerData()) p().deleteAllRows();
+}
 std::string ListView::cell(int row, int column) const { return p().cell(row, column); }
 void ListView::setCell(int row, int column, const std::string& text) {
-  p().setCell(row, column, text);
+  if (!ownerData()) p().setCell(row, column, text);
+}
+void ListView::setRowSource(const ListRowSource* source) {
+  if (!ownerData()) return;
+  rowSource_ = source;
+  p().setRowSource(source);
+}
+void ListView::setRowCount(int count) {
+  if (!ownerData()) return;
+  ownedRowCount_ = std::max(0, count);
+  int selected = selectedRow();
+  p().setRowCount(ownedRowCount_);
+  if (selected >= ownedRowCount_) p().setSelectedIndex(-1);
+}
+void ListView::rowsChanged(int first, int last) {
+  if (!ownerData()) return;
+  first = std::max(0, first);
+  last = std::min(last, rowCount() - 1);
+  if (first <= last) p().redrawRows(first, last);
 }
 int ListView::selectedRow() const { return p().selectedIndex(); }
 void ListView::selectRow(int row) { p().setSelectedIndex(row >= 0 && row < rowCount() ? row : -1); }
@@ -173,6 +208,10 @@ void ListView::applyStartState() {
   Control::applyStartState();
   for (const ColumnDef& column : definition().columns) {
     p().addColumn(detail::programText(column.title), column.width);
+  }
+  if (ownerData()) {
+    p().setRowSource(rowSource_);
+    p().setRowCount(ownedRowCount_);
   }
 }
 void ListView::handle(const ControlEvent& event) {
@@ -197,6 +236,10 @@ void StatusBar::handle(const ControlEvent& event) {
 
 std::string PictureBox::picture() const { return p().picture(); }
 void PictureBox::setPicture(const std::string& imageBytes) { p().setPicture(imageBytes); }
+void PictureBox::applyStartState() {
+  Control::applyStartState();
+  if (!definition().picture.empty()) p().setPicture(std::string(definition().picture));
+}
 
 std::string DrawingPanel::picture() const { return p().picture(); }
 void DrawingPanel::setPicture(const std::string& imageBytes) { p().setPicture(imageBytes); }

@@ -12,6 +12,12 @@
 // - Clicking a radio button selects it and unselects the other radio buttons of its group;
 //   clicking a check box toggles it; both before the click event runs.
 // - A form that is leaving (Form::beginLeaving) or no longer alive ignores every event.
+// - Keyboard, as in a dialog: Tab and Shift+Tab follow the form's focus order, Enter presses
+//   the focused button, Space presses the focused button, check box or radio button, the arrow
+//   keys move within a radio group and select the button they reach. The form's onKeyDown hears
+//   every other key, Enter included while no button has the focus.
+// - A control that is disabled or hidden while it has the focus hands it to the form; it gets
+//   it back when it is enabled or shown again, unless another control has taken it meanwhile.
 #pragma once
 #include <filesystem>
 #include <functional>
@@ -66,6 +72,13 @@ class Control {
   void move(int left, int top);  // keeps the size
   Cursor cursor() const;
   void setCursor(Cursor cursor);
+
+  // The keyboard focus. focus() does nothing for a hidden or disabled control; on a form that
+  // is not active, the control gets the focus when the form is next activated.
+  bool hasFocus() const;
+  void focus();
+  // Visible and enabled: a user can reach it.
+  bool reachable() const { return visible() && enabled(); }
 
   // For backends: the control's peer (null before load and after destroy), and the entry
   // point of user events, on the UI thread.
@@ -169,6 +182,7 @@ class PictureBox : public Control {
 
  protected:
   void handle(const ControlEvent& event) override {}
+  void applyStartState() override;
 };
 
 class DrawingPanel : public Control {
@@ -224,10 +238,43 @@ class StatusBar : public Control {
   void applyStartState() override;
 };
 
-// Report-style list: rows of text cells addressed by 0-based row and column.
+// What an owner-data list shows: rows that belong to someone else (a form's controller), read
+// cell by cell as the list draws them. Called on the UI thread only, while the list's window
+// exists; the text is program text (GBK), and a row or column without text answers empty.
+class ListRowSource {
+ public:
+  virtual std::string cellText(int row, int column) const = 0;
+
+ protected:
+  ~ListRowSource() = default;
+};
+
+// Report-style list: rows of text cells addressed by 0-based row and column, under titled
+// columns.
+//
+// Two modes, fixed by the definition (ControlDef::ownerData):
+// - A list that holds its rows: appendRow, setCell, deleteRow and deleteAllRows change them.
+// - An owner-data list, which only displays rows that its owner keeps. The owner implements
+//   ListRowSource and tells the list where its rows are and how many there are, then which
+//   rows changed; the list asks for the cells it draws, so a list of any length fills at once
+//   and costs only the rows in sight:
+//
+//     class ResultRows : public ui::ListRowSource {             // the controller's model
+//       std::string cellText(int row, int column) const override { ... }
+//     };
+//     list.setRowSource(&rows);        // before or after the form is loaded
+//     list.setRowCount(rows.size());   // after the rows were replaced, added or removed
+//     list.rowsChanged(7, 7);          // after row 7 changed in place
+//
+//   The row operations of the first mode do nothing here; cell() reads the source. The source
+//   must outlive the list's window, or be replaced (setRowSource(nullptr)) before it goes.
+//   Columns, titles, widths and the selection work as in the first mode. When the count
+//   shrinks below the selected row, the selection is dropped; otherwise it stays on its row
+//   number. Neither reports an event.
 class ListView : public Control {
  public:
   using Control::Control;
+  bool ownerData() const { return definition().ownerData; }
   int columnCount() const;
   void addColumn(const std::string& title, int width);
   void deleteColumn(int column);
@@ -246,9 +293,18 @@ class ListView : public Control {
   void repaint();
   std::function<void()> onSelectionChanged;
 
+  // Owner-data lists only; see above.
+  void setRowSource(const ListRowSource* source);
+  void setRowCount(int count);
+  void rowsChanged(int first, int last);
+
  protected:
   void handle(const ControlEvent& event) override;
   void applyStartState() override;
+
+ private:
+  const ListRowSource* rowSource_ = nullptr;
+  int ownedRowCount_ = 0;  // kept for a window created after the owner set it
 };
 
 class Slider : public Control {

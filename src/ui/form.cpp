@@ -1,10 +1,12 @@
 #include "ui/form.h"
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
 #include "ui/backend.h"
 #include "ui/control.h"
+#include "ui/keyboard.h"
 #include "ui/toolkit.h"
 #include "ui/toolkit_internal.h"
 
@@ -34,16 +36,60 @@ void Form::create() {
                     " is bound " + std::to_string(bound) + " times");
     }
   }
+  resolveFocusOrder();
   peer_ = backend().createForm(*this);
   state_ = State::Alive;
   for (Control* control : controls_) {
     if (control->kind() != ControlKind::FileDialog) control->attach(peer_->createControl(*control));
   }
+  peer_->setFocusOrder(focusOrder_);
   peer_->setCaption(detail::programText(definition_.caption));
   if (definition_.topmost) peer_->setTopmost(true);
   if (definition_.titleKeptActive) peer_->setTitleKeptActive(true);
   dispatch(onCreated, /*evenWhenLeaving=*/true);
-  if (alive()) peer_->setVisible(true);
+  if (!alive()) return;
+  // The natural first control takes the focus, unless the form's start chose another.
+  if (!focusedControl()) {
+    if (Control* first = nextTabStop(*this, nullptr, /*backward=*/false)) first->focus();
+  }
+  peer_->setVisible(true);
+}
+
+void Form::resolveFocusOrder() {
+  focusOrder_.clear();
+  for (std::string_view name : definition_.focusOrder) {
+    auto found = std::find_if(controls_.begin(), controls_.end(),
+                              [&](const Control* c) { return c->name() == name; });
+    if (found == controls_.end() || (*found)->kind() == ControlKind::FileDialog) {
+      detail::fatal(std::string(definition_.name) + ": the focus order names " + std::string(name) +
+                    ", which takes no focus");
+    }
+    focusOrder_.push_back(*found);
+  }
+}
+
+Control* Form::focusedControl() const {
+  assertUiThread("Form::focusedControl");
+  return peer_ && state_ == State::Alive ? peer_->focusedControl() : nullptr;
+}
+
+void Form::giveFocus(Control* control) {
+  if (!peer_ || state_ != State::Alive) return;
+  parkedFocus_ = nullptr;
+  peer_->setFocusedControl(control);
+}
+
+void Form::parkFocus(Control& control) {
+  if (!control.hasFocus()) return;
+  peer_->setFocusedControl(nullptr);
+  parkedFocus_ = &control;
+}
+
+void Form::returnParkedFocus(Control& control) {
+  if (parkedFocus_ != &control || !peer_) return;
+  if (!control.reachable()) return;  // back in reach only when both shown and enabled
+  parkedFocus_ = nullptr;
+  if (!peer_->focusedControl()) peer_->setFocusedControl(&control);
 }
 
 void Form::dispatch(const std::function<void()>& fn, bool evenWhenLeaving) {
@@ -51,7 +97,9 @@ void Form::dispatch(const std::function<void()>& fn, bool evenWhenLeaving) {
   if (state_ != State::Alive || (leaving_ && !evenWhenLeaving) || !fn) return;
   ++dispatchDepth_;
   detail::enterNesting();
+  detail::enterEvent(*this);
   fn();
+  detail::leaveEvent();
   detail::leaveNesting();
   --dispatchDepth_;
   if (dispatchDepth_ == 0 && destroyRequested_) finishDestroy();
@@ -90,6 +138,7 @@ void Form::deliverClose() {
 void Form::deliverKeyDown(int virtualKey) {
   dispatch([this, virtualKey] {
     if (auto handler = onKeyDown) handler(virtualKey);
+    if (virtualKey == key::kEscape && definition_.escapeCloses) destroy();
   });
 }
 

@@ -52,6 +52,11 @@ class Form {
   bool registerHotkey(int id, unsigned modifiers, int virtualKey);
   void unregisterHotkey(int id);
 
+  // The control with the keyboard focus (see Control::focus), or null.
+  Control* focusedControl() const;
+  // The definition's focus order, resolved to the controls (empty before the form is loaded).
+  const std::vector<Control*>& focusOrder() const { return focusOrder_; }
+
   // Destroys the form. Asked for while one of the form's own events is being handled, it
   // happens as soon as that handler has returned, never inside it.
   void destroy();
@@ -65,7 +70,8 @@ class Form {
 
   std::function<void()> onCreated;
   std::function<void()> onDestroying;
-  // A key pressed while the form or one of its controls has the focus.
+  // A key pressed while the form or one of its controls has the focus, except the keys the
+  // keyboard navigation takes (control.h). Esc then closes a form whose definition says so.
   std::function<void(int virtualKey)> onKeyDown;
   std::function<void(int id)> onHotkey;
 
@@ -88,6 +94,11 @@ class Form {
   void addControl(Control& control);
   void create();  // by the toolkit's load
   void finishDestroy();
+  void resolveFocusOrder();
+  // Focus bookkeeping for Control (see control.h: a control out of reach hands the focus on).
+  void giveFocus(Control* control);
+  void parkFocus(Control& control);
+  void returnParkedFocus(Control& control);
 
   const FormDef& definition_;
   FormHandle handle_;
@@ -97,6 +108,8 @@ class Form {
   bool leaving_ = false;
   std::unique_ptr<FormPeer> peer_;
   std::vector<Control*> controls_;
+  std::vector<Control*> focusOrder_;
+  Control* parkedFocus_ = nullptr;
 };
 
 }  // namespace ui

@@ -54,6 +54,10 @@ struct ControlDef {
   std::span<const SectionDef> sections;  // status bars
   SliderDef slider;                      // sliders
   int group = 0;                         // radio buttons of one group exclude each other
+  // List views: the list shows the rows of a ListRowSource and holds none itself (see
+  // ListView). Fixed for the window's life, as the system's list view needs it at creation.
+  bool ownerData = false;
+  std::string_view picture;  // picture boxes: the image shown from the start, as file bytes
 };
 
 enum class FormStyle {
@@ -66,10 +70,16 @@ struct FormDef {
   std::string_view caption;
   Rect place;  // window position and outer size on the screen
   FormStyle style = FormStyle::Bordered;
-  // Controls in stacking order: a later row lies above an earlier one where they overlap.
+  // Controls in stacking order: a later row lies above an earlier one where they overlap
+  // (the controls of the focus order lie above the others).
   std::span<const ControlDef> controls;
   bool topmost = false;          // starts always on top
   bool titleKeptActive = false;  // starts with its title bar drawn as active
+  // The controls Tab visits, by name, in order; Shift+Tab goes back. The form opens with the
+  // focus on the first that can take it. Neighbouring radio buttons of one group are one stop
+  // (the checked one), and the arrow keys move within them.
+  std::span<const std::string_view> focusOrder;
+  bool escapeCloses = false;  // Esc destroys the form, as its close box does
 };
 
 }  // namespace ui

@@ -41,6 +41,9 @@ class NullControlPeer final : public ControlPeer {
   void setCell(int, int, const std::string&) override {}
   std::string cell(int, int) const override { return {}; }
   void repaint() override {}
+  void setRowSource(const ListRowSource*) override {}
+  void setRowCount(int) override {}
+  void redrawRows(int, int) override {}
   void setSectionText(int, const std::string&) override {}
   std::string sectionText(int) const override { return {}; }
   void setRange(int, int) override {}

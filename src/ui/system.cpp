@@ -11,16 +11,16 @@ const std::string& defaultMessageCaption() {
 }
 
 int messageBox(const std::string& text, unsigned style) {
-  return backend().messageBox(text, defaultMessageCaption(), style);
+  return messageBox(text, defaultMessageCaption(), style);
 }
 
 int messageBox(const std::string& text, const std::string& caption, unsigned style) {
-  return backend().messageBox(text, caption, style);
+  return backend().messageBox(detail::messageOwner(), text, caption, style);
 }
 
 int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
                     unsigned timeoutMs) {
-  return backend().timedMessageBox(text, caption, style, timeoutMs);
+  return backend().timedMessageBox(detail::messageOwner(), text, caption, style, timeoutMs);
 }
 
 std::filesystem::path chooseOpenFile(const OpenFileRequest& request) {

@@ -15,11 +15,13 @@ namespace ui {
 // The caption of a message box that names none: "信息：".
 const std::string& defaultMessageCaption();
 
-// Task-modal, without owner; returns mb::kId.... Any thread.
+// Returns mb::kId.... Any thread. The box belongs to the form whose event asked for it: that
+// form waits while the box is up and is active again, with its focus, once the box closes.
+// Asked for from a worker (or outside every event), it belongs to the program's active form.
 int messageBox(const std::string& text, unsigned style = mb::kOk);
 int messageBox(const std::string& text, const std::string& caption, unsigned style);
 
-// Closes itself after timeoutMs and then returns mb::kIdTimedOut. Any thread.
+// Closes itself after timeoutMs and then returns mb::kIdTimedOut. Any thread; owned as above.
 int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
                     unsigned timeoutMs);
 

@@ -22,6 +22,7 @@ struct ToolkitState {
   std::vector<std::unique_ptr<Form>> live;
   std::vector<std::unique_ptr<Form>> dead;
   int nesting = 0;
+  std::vector<Form*> events;
 };
 
 ToolkitState& state() {
@@ -40,6 +41,18 @@ namespace detail {
 
 void enterNesting() { ++state().nesting; }
 void leaveNesting() { --state().nesting; }
+
+void enterEvent(Form& form) { state().events.push_back(&form); }
+void leaveEvent() { state().events.pop_back(); }
+
+Form* messageOwner() {
+  if (!isUiThread()) return nullptr;
+  const auto& events = state().events;
+  for (auto it = events.rbegin(); it != events.rend(); ++it) {
+    if ((*it)->alive() && (*it)->visible()) return *it;
+  }
+  return nullptr;
+}
 
 void formDestroyed(Form& form) {
   auto& live = state().live;
@@ -94,6 +107,7 @@ void uninstall() {
     FormLifecycle::forceDestroy(form);
   }
   state().nesting = 0;
+  state().events.clear();
   state().dead.clear();
   state().backend = nullptr;
   state().uiThread = std::thread::id{};

@@ -19,6 +19,12 @@ namespace ui::detail {
 void enterNesting();
 void leaveNesting();
 
+// The forms whose events are running, innermost last. A message box asked for on the UI thread
+// belongs to the innermost one still alive and shown: the form that shows it.
+void enterEvent(Form& form);
+void leaveEvent();
+Form* messageOwner();  // null off the UI thread or outside every event
+
 // A form has finished destroying: it moves to the dead list, and the program ends when it
 // was the last one.
 void formDestroyed(Form& form);

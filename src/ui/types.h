@@ -59,8 +59,16 @@ using FormHandle = std::uint64_t;
 
 // Virtual key codes, as Windows numbers them.
 namespace key {
-inline constexpr int kEscape = 0x1B;
+inline constexpr int kTab = 0x09;
+inline constexpr int kReturn = 0x0D;
+inline constexpr int kShift = 0x10;
 inline constexpr int kControl = 0x11;
+inline constexpr int kEscape = 0x1B;
+inline constexpr int kSpace = 0x20;
+inline constexpr int kLeft = 0x25;
+inline constexpr int kUp = 0x26;
+inline constexpr int kRight = 0x27;
+inline constexpr int kDown = 0x28;
 inline constexpr int kF4 = 0x73;
 }  // namespace key
 

@@ -6,6 +6,7 @@
 
 #include "platform/cp936.h"
 #include "platform/gbk_text.h"
+#include "ui/headless/bitmap.h"
 #include "ui/headless/session.h"
 
 namespace {
@@ -81,6 +82,14 @@ TEST_F(Forms, AnswerTextsScrollAndTheCountLineIsCentredIntoView) {
   EXPECT_EQ(form.透明标签1.bounds(), (ui::Rect{-93, 0, 528, 48}));
   EXPECT_EQ(form.透明标签1.definition().align, ui::Align::Center);
   EXPECT_EQ(form.透明标签1.kind(), ui::ControlKind::TransparentLabel);
+}
+
+TEST_F(Forms, TheAnswerFormShowsOurPictureInItsCorner) {
+  auto& form = ui::load<app::AnswerForm>();
+  auto picture = ui::headless::Bitmap::fromBmp(form.图片框1.picture());
+  ASSERT_TRUE(picture.has_value());
+  EXPECT_EQ(picture->width(), form.图片框1.bounds().width);
+  EXPECT_EQ(picture->height(), form.图片框1.bounds().height);
 }
 
 TEST_F(Forms, TheAnswerFormsStoresLieOutOfSight) {

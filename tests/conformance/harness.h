@@ -20,6 +20,9 @@ class Harness {
   virtual void closeBox(ui::Form& form) = 0;
   // Delivered when the backend's loop next runs.
   virtual void keyDown(ui::Form& form, int virtualKey) = 0;
+  // A key pressed on the keyboard (with Shift held when asked) while the form is active, where
+  // its focus is; returns once the form has taken it.
+  virtual void pressKey(ui::Form& form, int virtualKey, bool shift = false) = 0;
   // Runs pending messages and posted work until `done` holds; false after a generous time-out.
   virtual bool runUntil(const std::function<bool()>& done) = 0;
 };

@@ -19,6 +19,10 @@ class HeadlessHarness final : public Harness {
       if (ui::Form* target = ui::findForm(handle)) backend().keyDown(*target, virtualKey);
     });
   }
+  void pressKey(ui::Form& form, int virtualKey, bool shift) override {
+    backend().keyDown(form, virtualKey, shift);
+    backend().runPending();
+  }
   bool runUntil(const std::function<bool()>& done) override { return backend().runUntil(done); }
 
  private:

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "platform/cp936.h"
@@ -74,6 +75,90 @@ TEST_F(Win32BackendTest, TimedNoticeClosesItselfAtItsDeadlineOnAnyThread) {
   while (fromWorker == 0 && GetTickCount() - start < 10000) ui::processMessages(10);
   worker.join();
   EXPECT_EQ(fromWorker, ui::mb::kIdTimedOut);
+}
+
+// The box of a process's own, as a person sees it: its window, its owner, and whether the owner
+// could be clicked meanwhile.
+struct SeenBox {
+  HWND box = nullptr;
+  HWND owner = nullptr;
+  bool ownerEnabled = true;
+};
+
+BOOL CALLBACK findBox(HWND window, LPARAM seen) {
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+  auto& found = *reinterpret_cast<SeenBox*>(seen);
+  found.box = window;
+  found.owner = GetWindow(window, GW_OWNER);
+  found.ownerEnabled = found.owner && IsWindowEnabled(found.owner);
+  return FALSE;
+}
+
+// Looks for the box from another thread while the UI thread sits in the box's loop.
+SeenBox watchForBox(const std::function<void()>& showBox) {
+  SeenBox seen;
+  std::atomic<bool> done{false};
+  DWORD thread = GetCurrentThreadId();
+  std::thread watcher([&] {
+    while (!done && !seen.box) {
+      EnumThreadWindows(thread, findBox, reinterpret_cast<LPARAM>(&seen));
+      Sleep(10);
+    }
+  });
+  showBox();
+  done = true;
+  watcher.join();
+  return seen;
+}
+
+TEST_F(Win32BackendTest, ABoxBelongsToTheFormOfItsEventWhichGetsItsFocusBack) {
+  auto& form = ui::load<TestForm>();
+  auto& other = ui::load<uitest::OtherForm>();
+  SetForegroundWindow(Win32Backend::windowOf(form));
+  ui::processMessages(20);
+  form.组合框1.focus();
+  ASSERT_EQ(GetFocus(), Win32Backend::windowOf(form.组合框1));
+
+  SeenBox seen = watchForBox([&] {
+    bool shown = false;
+    ui::post(form.handle(), [&] {
+      ui::timedMessageBox(gbk("已是搜索结果第一项"), gbk("友情提醒"), ui::mb::kOk, 300);
+      shown = true;
+    });
+    DWORD start = GetTickCount();
+    while (!shown && GetTickCount() - start < 5000) ui::processMessages(10);
+  });
+  ASSERT_NE(seen.box, nullptr);
+  EXPECT_EQ(seen.owner, Win32Backend::windowOf(form)) << "not the other form, not the desktop";
+  EXPECT_FALSE(seen.ownerEnabled);
+  EXPECT_TRUE(IsWindowEnabled(Win32Backend::windowOf(other))) << "the box waits on its form only";
+  EXPECT_EQ(GetActiveWindow(), Win32Backend::windowOf(form));
+  EXPECT_TRUE(form.组合框1.hasFocus());
+  EXPECT_EQ(GetFocus(), Win32Backend::windowOf(form.组合框1));
+}
+
+TEST_F(Win32BackendTest, TheDropDownIsWideEnoughForTheLongestItem) {
+  auto& form = ui::load<TestForm>();
+  HWND combo = Win32Backend::windowOf(form.组合框1);
+  const int boxWidth = 100;
+  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0), boxWidth);
+  std::wstring longName = L"二〇二六年全国普通高等学校招生统一考试理科综合能力测试题库.edb";
+  form.组合框1.addItem(gbk("短.edb"));
+  form.组合框1.addItem(
+      cp936::fromUtf8("二〇二六年全国普通高等学校招生统一考试理科综合能力测试题库.edb"));
+  HDC dc = GetDC(combo);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+  SIZE text{};
+  GetTextExtentPoint32W(dc, longName.c_str(), int(longName.size()), &text);
+  SelectObject(dc, old);
+  ReleaseDC(combo, dc);
+  LRESULT dropped = SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0);
+  EXPECT_GT(dropped, text.cx + GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_LE(dropped, GetSystemMetrics(SM_CXSCREEN));
+  form.组合框1.clear();
+  EXPECT_EQ(SendMessageW(combo, CB_GETDROPPEDWIDTH, 0, 0), boxWidth);
 }
 
 TEST_F(Win32BackendTest, AlphaMakesTheFormLayeredWithThatOpacity) {

@@ -50,6 +50,22 @@ class Win32Harness final : public Harness {
   void keyDown(ui::Form& form, int virtualKey) override {
     PostMessageW(Win32Backend::windowOf(form), WM_KEYDOWN, WPARAM(virtualKey), 1);
   }
+  // Real key strokes through the system's input, as a keyboard sends them.
+  void pressKey(ui::Form& form, int virtualKey, bool shift) override {
+    HWND window = Win32Backend::windowOf(form);
+    SetForegroundWindow(window);
+    ui::processMessages(10);
+    if (shift) keybd_event(VK_SHIFT, 0, 0, 0);
+    keybd_event(BYTE(virtualKey), 0, 0, 0);
+    keybd_event(BYTE(virtualKey), 0, KEYEVENTF_KEYUP, 0);
+    if (shift) keybd_event(VK_SHIFT, 0, KEYEVENTF_KEYUP, 0);
+    // The strokes come through the queue: run it a while, then until it is empty.
+    ui::processMessages(30);
+    DWORD start = GetTickCount();
+    while (HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0 && GetTickCount() - start < 2000) {
+      ui::processMessages(5);
+    }
+  }
   bool runUntil(const std::function<bool()>& done) override {
     DWORD start = GetTickCount();
     while (!done()) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_form.h"
@@ -32,6 +33,39 @@ TEST_F(Headless, MessageBoxesAnswerFromTheScriptAndAreRecorded) {
   EXPECT_EQ(shown[0].style, ui::mb::kOkCancel);
   EXPECT_EQ(shown[1].result, ui::mb::kIdOk);
   EXPECT_EQ(shown[2].timeoutMs, 500u);
+}
+
+TEST_F(Headless, ABoxBelongsToTheInnermostShownFormWhoseEventAsksForIt) {
+  auto& form = ui::load<TestForm>();
+  auto& other = ui::load<uitest::OtherForm>();
+  ui::messageBox("outside any event");
+  form.按钮1.onClick = [&] {
+    ui::messageBox("from its click");
+    backend.click(other.按钮1);  // an event of another form inside this one
+    ui::timedMessageBox("after the other's", "cap", 0, 500);
+  };
+  other.按钮1.onClick = [&] { ui::messageBox("from the other's click"); };
+  backend.click(form.按钮1);
+  std::thread worker([] { ui::messageBox("from a worker"); });
+  worker.join();
+  other.setVisible(false);
+  ui::post(other.handle(), [] { ui::messageBox("for a hidden form"); });
+  backend.runPending();
+
+  std::vector<ui::FormHandle> owners;
+  for (const auto& box : backend.messages()) owners.push_back(box.owner);
+  EXPECT_EQ(owners,
+            (std::vector<ui::FormHandle>{0, form.handle(), other.handle(), form.handle(), 0, 0}));
+}
+
+TEST_F(Headless, OwnerDataListsRecordTheRowsTheirOwnerSaidHadChanged) {
+  auto& form = ui::load<TestForm>();
+  form.列表2.setRowCount(10);
+  form.列表2.rowsChanged(2, 4);
+  form.列表2.rowsChanged(8, 30);
+  form.列表2.rowsChanged(5, 4);
+  using Range = ui::headless::HeadlessControlPeer::RowRange;
+  EXPECT_EQ(backend.peerOf(form.列表2).redrawnRows(), (std::vector<Range>{{2, 4}, {8, 9}}));
 }
 
 TEST_F(Headless, FileDialogsAnswerFromTheScriptAndCancelWithout) {

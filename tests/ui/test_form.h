@@ -1,4 +1,5 @@
-// A small form with one control of each interactive kind, for the toolkit's rule tests.
+// A small form with one control of each interactive kind, for the toolkit's rule tests, and a
+// dialog-like form that Esc closes.
 #pragma once
 #include "ui/toolkit.h"
 
@@ -38,9 +39,19 @@ inline constexpr ui::ControlDef kControls[] = {
      .slider = {.minimum = 50, .maximum = 255, .position = 200}},
     {.name = "画板1", .kind = ui::ControlKind::DrawingPanel, .place = {200, 50, 40, 30}},
     {.name = "画板2", .kind = ui::ControlKind::DrawingPanel, .place = {200, 90, 40, 30}},
+    {.name = "列表2",
+     .kind = ui::ControlKind::ListView,
+     .place = {200, 125, 90, 50},
+     .columns = kColumns,
+     .ownerData = true},
 };
-inline constexpr ui::FormDef kDefinition{
-    .name = "TestForm", .caption = "测试", .place = {50, 50, 300, 220}, .controls = kControls};
+inline constexpr std::string_view kFocusOrder[] = {"编辑框1", "按钮1",   "选择框1", "单选框1",
+                                                   "单选框2", "组合框1", "列表1",   "滑块1"};
+inline constexpr ui::FormDef kDefinition{.name = "TestForm",
+                                         .caption = "测试",
+                                         .place = {50, 50, 300, 220},
+                                         .controls = kControls,
+                                         .focusOrder = kFocusOrder};
 
 class TestForm : public ui::Form {
  public:
@@ -56,9 +67,29 @@ class TestForm : public ui::Form {
   ui::Slider 滑块1{*this, "滑块1"};
   ui::DrawingPanel 画板1{*this, "画板1"};
   ui::DrawingPanel 画板2{*this, "画板2"};
+  ui::ListView 列表2{*this, "列表2"};
 };
 
 // A second class, so tests can tell forms apart.
 class OtherForm : public TestForm {};
+
+inline constexpr ui::ControlDef kDialogControls[] = {
+    {.name = "编辑框1", .kind = ui::ControlKind::EditBox, .place = {10, 10, 120, 20}},
+    {.name = "按钮1", .kind = ui::ControlKind::Button, .place = {10, 40, 60, 24}, .text = "确定"},
+};
+inline constexpr std::string_view kDialogFocusOrder[] = {"编辑框1", "按钮1"};
+inline constexpr ui::FormDef kDialogDefinition{.name = "DialogForm",
+                                               .caption = "对话",
+                                               .place = {400, 50, 160, 110},
+                                               .controls = kDialogControls,
+                                               .focusOrder = kDialogFocusOrder,
+                                               .escapeCloses = true};
+
+class DialogForm : public ui::Form {
+ public:
+  DialogForm() : ui::Form(kDialogDefinition) {}
+  ui::EditBox 编辑框1{*this, "编辑框1"};
+  ui::Button 按钮1{*this, "按钮1"};
+};
 
 }  // namespace uitest

@@ -1,6 +1,7 @@
 #include "app/forms/answer_form.h"
 
 #include "app/forms/fonts.h"
+#include "app/resources/badge.h"
 
 namespace app {
 namespace {
@@ -19,7 +20,10 @@ constexpr ui::SectionDef kStatusSections[] = {
 };
 
 constexpr ui::ControlDef kControls[] = {
-    {.name = "图片框1", .kind = ControlKind::PictureBox, .place = {4, 4, 40, 40}},
+    {.name = "图片框1",
+     .kind = ControlKind::PictureBox,
+     .place = {4, 4, 40, 40},
+     .picture = resources::kBadgeBmp},
     // Centred, so the count line stays in sight although the label starts at x = -93.
     {.name = "透明标签1",
      .kind = ControlKind::TransparentLabel,
@@ -124,6 +128,13 @@ constexpr ui::ControlDef kControls[] = {
      .columns = kResultColumns},
 };
 
+// The keyword first, then the capture row by row, the question, the buttons below it and the
+// answer. The result list and the captured image lie out of sight and take no focus.
+constexpr std::string_view kFocusOrder[] = {
+    "编辑框1",         "按钮_开始",       "单选框_划屏取词", "单选框_截屏取词", "选择框_自动置顶",
+    "选择框_自动搜索", "选择框_窗口透明", "多功能条1",       "编辑框2",         "按钮_上一题",
+    "按钮_下一题",     "按钮_删除",       "按钮_返回",       "按钮_赞助",       "编辑框3"};
+
 }  // namespace
 
 const ui::FormDef kAnswerFormDef{.name = "AnswerForm",
@@ -131,6 +142,7 @@ const ui::FormDef kAnswerFormDef{.name = "AnswerForm",
                                  .place = {50, 50, 348, 650},
                                  .controls = kControls,
                                  .topmost = true,
-                                 .titleKeptActive = true};
+                                 .titleKeptActive = true,
+                                 .focusOrder = kFocusOrder};
 
 }  // namespace app

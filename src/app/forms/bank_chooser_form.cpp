@@ -35,11 +35,15 @@ constexpr ui::ControlDef kControls[] = {
      .font = fonts::kKaiButton},
 };
 
+constexpr std::string_view kFocusOrder[] = {"组合框1", "按钮_导入题库", "按钮_删除题库",
+                                            "按钮_开始考试"};
+
 }  // namespace
 
 const ui::FormDef kBankChooserFormDef{.name = "BankChooserForm",
                                       .caption = "Quorvix--Nembra专版",
                                       .place = {50, 50, 590, 240},
-                                      .controls = kControls};
+                                      .controls = kControls,
+                                      .focusOrder = kFocusOrder};
 
 }  // namespace app

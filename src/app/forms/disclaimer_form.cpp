@@ -35,11 +35,14 @@ constexpr ui::ControlDef kControls[] = {
      .font = fonts::kKaiButton},
 };
 
+constexpr std::string_view kFocusOrder[] = {"按钮_同意", "按钮_拒绝"};
+
 }  // namespace
 
 const ui::FormDef kDisclaimerFormDef{.name = "DisclaimerForm",
                                      .caption = "Quorvix--Nembra专版",
                                      .place = {50, 50, 540, 207},
-                                     .controls = kControls};
+                                     .controls = kControls,
+                                     .focusOrder = kFocusOrder};
 
 }  // namespace app

@@ -67,11 +67,18 @@ constexpr ui::ControlDef kControls[] = {
     {.name = "进度条1", .kind = ControlKind::ProgressBar, .place = {1, 1, 992, 14}},
 };
 
+// Left to right along the top row, then the table. Of the two target controls only the one
+// the radio buttons show is reached.
+constexpr std::string_view kFocusOrder[] = {"按钮_打开",         "单选框1",         "单选框2",
+                                            "组合框1",           "编辑框1",         "按钮_导入题库",
+                                            "按钮_返回题库选择", "按钮_清空数据库", "超级列表框"};
+
 }  // namespace
 
 const ui::FormDef kImportFormDef{.name = "ImportForm",
                                  .caption = "Quorvix--Nembra专版",
                                  .place = {50, 50, 1000, 622},
-                                 .controls = kControls};
+                                 .controls = kControls,
+                                 .focusOrder = kFocusOrder};
 
 }  // namespace app

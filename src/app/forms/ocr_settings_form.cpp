@@ -49,11 +49,16 @@ constexpr ui::ControlDef kControls[] = {
      .font = fonts::kKai},
 };
 
+// The two keys, then the buttons as they stand from left to right.
+constexpr std::string_view kFocusOrder[] = {"编辑框1", "编辑框2", "按钮1", "按钮3", "按钮2"};
+
 }  // namespace
 
 const ui::FormDef kOcrSettingsFormDef{.name = "OcrSettingsForm",
                                       .caption = "百度在线文字识别OCR",
                                       .place = {50, 50, 380, 207},
-                                      .controls = kControls};
+                                      .controls = kControls,
+                                      .focusOrder = kFocusOrder,
+                                      .escapeCloses = true};
 
 }  // namespace app

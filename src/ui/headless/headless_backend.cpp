@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "ui/keyboard.h"
 #include "ui/toolkit.h"
 #include "ui/toolkit_internal.h"
 
@@ -35,6 +36,7 @@ bool reachable(const Control& control) {
 
 void HeadlessBackend::click(Control& control) {
   if (!reachable(control)) return;
+  control.focus();  // a mouse click on a button gives it the focus
   if (control.kind() == ControlKind::CheckBox) peerOf(control).toggleChecked();
   if (control.kind() == ControlKind::RadioButton) peerOf(control).setChecked(true);
   control.deliver({EventType::Click, {}});
@@ -59,6 +61,7 @@ void HeadlessBackend::selectRow(ListView& list, int row) {
 
 void HeadlessBackend::type(EditBox& edit, const std::string& text) {
   if (!reachable(edit) || edit.definition().readOnly) return;
+  edit.focus();  // typing happens where the focus is
   peerOf(edit).setText(text);
 }
 
@@ -80,7 +83,30 @@ void HeadlessBackend::mouseUp(Control& control, Point point, MouseButton button)
   if (reachable(control)) control.deliver({EventType::MouseUp, {button, point}});
 }
 
-void HeadlessBackend::keyDown(Form& form, int virtualKey) { form.deliverKeyDown(virtualKey); }
+void HeadlessBackend::keyDown(Form& form, int virtualKey, bool shift) {
+  if (!form.alive()) return;
+  Control* focused = form.focusedControl();
+  if (!isNavigationKey(focused, virtualKey)) {
+    form.deliverKeyDown(virtualKey);
+    return;
+  }
+  switch (virtualKey) {
+    case key::kTab:
+      if (Control* next = nextTabStop(form, focused, shift)) next->focus();
+      break;
+    case key::kReturn:
+    case key::kSpace:
+      click(*focused);
+      break;
+    default:  // an arrow key moves within a radio group and selects the button it reaches
+      if (focused->kind() != ControlKind::RadioButton) break;
+      Control* next = nextInGroup(*focused, virtualKey == key::kLeft || virtualKey == key::kUp);
+      if (next == focused) break;
+      next->focus();
+      if (!peerOf(*next).checked()) click(*next);
+      break;
+  }
+}
 
 void HeadlessBackend::closeBox(Form& form) { form.deliverClose(); }
 
@@ -227,19 +253,22 @@ int HeadlessBackend::answer(std::deque<int>& script, int fallback) {
   return result;
 }
 
-int HeadlessBackend::messageBox(const std::string& text, const std::string& caption,
+int HeadlessBackend::messageBox(Form* owner, const std::string& text, const std::string& caption,
                                 unsigned style) {
+  FormHandle ownerHandle = owner ? owner->handle() : 0;
   std::lock_guard lock(mutex_);
   int result = answer(messageAnswers_, mb::kIdOk);
-  messages_.push_back({text, caption, style, 0, result});
+  messages_.push_back({text, caption, style, 0, result, ownerHandle});
   return result;
 }
 
-int HeadlessBackend::timedMessageBox(const std::string& text, const std::string& caption,
-                                     unsigned style, unsigned timeoutMs) {
+int HeadlessBackend::timedMessageBox(Form* owner, const std::string& text,
+                                     const std::string& caption, unsigned style,
+                                     unsigned timeoutMs) {
+  FormHandle ownerHandle = owner ? owner->handle() : 0;
   std::lock_guard lock(mutex_);
   int result = answer(messageAnswers_, mb::kIdTimedOut);
-  messages_.push_back({text, caption, style, timeoutMs, result});
+  messages_.push_back({text, caption, style, timeoutMs, result, ownerHandle});
   return result;
 }
 

@@ -29,6 +29,7 @@ struct ShownMessage {
   unsigned style = 0;
   unsigned timeoutMs = 0;  // 0: a plain message box
   int result = 0;
+  FormHandle owner = 0;  // the form the box belonged to; 0: none
 };
 
 struct KeyPress {
@@ -50,16 +51,19 @@ class HeadlessBackend final : public Backend {
 
   // ---- Acting as the user (UI thread). Events go through the toolkit's rules: a form that
   // is leaving ignores them. ----
-  void click(Control& control);  // a check box toggles, a radio button selects, then the click
+  // Takes the focus; a check box toggles, a radio button selects, then the click.
+  void click(Control& control);
   void doubleClick(Control& control);
   void select(ComboBox& combo, int index);  // picks an item and reports the selection
   void selectRow(ListView& list, int row);
-  void type(EditBox& edit, const std::string& text);  // replaces the content
+  void type(EditBox& edit, const std::string& text);  // takes the focus, replaces the content
   void dragSlider(Slider& slider, int position);      // clamped as a native slider does
   void mouseDown(Control& control, Point point, MouseButton button = MouseButton::Left);
   void mouseMove(Control& control, Point point);
   void mouseUp(Control& control, Point point, MouseButton button = MouseButton::Left);
-  void keyDown(Form& form, int virtualKey);
+  // A key pressed in the form, where its focus is: Tab, Enter, Space and the arrow keys move
+  // the focus and press buttons as a dialog does (control.h); the form hears the others.
+  void keyDown(Form& form, int virtualKey, bool shift = false);
   void closeBox(Form& form);
   // The system's hotkey: delivered to the form that registered it. False when none did.
   bool pressHotkey(unsigned modifiers, int virtualKey);
@@ -118,9 +122,10 @@ class HeadlessBackend final : public Backend {
   void runModal(Form& form) override;
   void processMessages(int milliseconds) override;
   void post(std::function<void()> work) override;
-  int messageBox(const std::string& text, const std::string& caption, unsigned style) override;
-  int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
-                      unsigned timeoutMs) override;
+  int messageBox(Form* owner, const std::string& text, const std::string& caption,
+                 unsigned style) override;
+  int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
+                      unsigned style, unsigned timeoutMs) override;
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;
   void openUrl(const std::string& url) override;
   Size screenSize() const override;

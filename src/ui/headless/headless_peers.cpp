@@ -25,6 +25,8 @@ HeadlessControlPeer::HeadlessControlPeer(const ControlDef& definition)
 
 bool HeadlessControlPeer::isList() const { return definition_.kind == ControlKind::ListView; }
 
+bool HeadlessControlPeer::ownerData() const { return isList() && definition_.ownerData; }
+
 void HeadlessControlPeer::setText(const std::string& text) {
   if (definition_.kind != ControlKind::ComboBox) text_ = text;
 }
@@ -121,8 +123,15 @@ void HeadlessControlPeer::setCell(int row, int column, const std::string& text) 
 
 std::string HeadlessControlPeer::cell(int row, int column) const {
   if (!validRow(row) || column < 0 || column >= columnCount()) return "";
+  if (ownerData()) return source_ ? source_->cellText(row, column) : "";
   const auto& cells = rows_[row];
   return column < int(cells.size()) ? cells[column] : "";
+}
+
+void HeadlessControlPeer::setRowCount(int count) {
+  if (!ownerData()) return;
+  ownedRows_ = std::max(0, count);
+  if (selected_ >= ownedRows_) selected_ = -1;
 }
 
 // Status bars.

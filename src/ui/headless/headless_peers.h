@@ -51,13 +51,16 @@ class HeadlessControlPeer final : public ControlPeer {
   void setColumnTitle(int column, const std::string& title) override;
   std::string columnTitle(int column) const override;
   int columnWidth(int column) const override;
-  int rowCount() const override { return int(rows_.size()); }
+  int rowCount() const override { return ownerData() ? ownedRows_ : int(rows_.size()); }
   int appendRow() override;
   void deleteRow(int row) override;
   void deleteAllRows() override;
   void setCell(int row, int column, const std::string& text) override;
   std::string cell(int row, int column) const override;
   void repaint() override { ++repaints_; }
+  void setRowSource(const ListRowSource* source) override { source_ = source; }
+  void setRowCount(int count) override;
+  void redrawRows(int first, int last) override { redrawnRows_.push_back({first, last}); }
 
   void setSectionText(int section, const std::string& text) override;
   std::string sectionText(int section) const override;
@@ -84,6 +87,13 @@ class HeadlessControlPeer final : public ControlPeer {
   int pageStep() const { return pageStep_; }
   int repaints() const { return repaints_; }
   int updates() const { return updates_; }
+  // Owner-data lists: the ranges of rows the owner said had changed, in order.
+  struct RowRange {
+    int first = 0;
+    int last = 0;
+    friend bool operator==(const RowRange&, const RowRange&) = default;
+  };
+  const std::vector<RowRange>& redrawnRows() const { return redrawnRows_; }
   const Bitmap& canvas() const { return canvas_; }
   // A user's move of the slider: clamped as a native slider clamps.
   void userSetPosition(int position);
@@ -100,7 +110,8 @@ class HeadlessControlPeer final : public ControlPeer {
   };
 
   bool isList() const;
-  bool validRow(int row) const { return row >= 0 && row < int(rows_.size()); }
+  bool ownerData() const;
+  bool validRow(int row) const { return row >= 0 && row < rowCount(); }
   void resizeCanvas();
 
   const ControlDef& definition_;
@@ -114,6 +125,9 @@ class HeadlessControlPeer final : public ControlPeer {
   int selected_ = -1;
   std::vector<Column> columns_;
   std::vector<std::vector<std::string>> rows_;
+  const ListRowSource* source_ = nullptr;
+  int ownedRows_ = 0;
+  std::vector<RowRange> redrawnRows_;
   std::vector<std::string> sections_;
   int minimum_ = 0;
   int maximum_ = 100;
@@ -147,6 +161,9 @@ class HeadlessFormPeer final : public FormPeer {
   int alpha() const override { return alpha_; }
   bool registerHotkey(int id, unsigned modifiers, int virtualKey) override;
   void unregisterHotkey(int id) override;
+  Control* focusedControl() const override { return focused_; }
+  void setFocusedControl(Control* control) override { focused_ = control; }
+  void setFocusOrder(const std::vector<Control*>&) override {}  // navigation reads the form's
 
   Form& form() const { return form_; }
 
@@ -159,6 +176,7 @@ class HeadlessFormPeer final : public FormPeer {
   bool topmost_ = false;
   bool titleKeptActive_ = false;
   int alpha_ = -1;
+  Control* focused_ = nullptr;
 };
 
 }  // namespace ui::headless

@@ -1,6 +1,7 @@
 // Forms, the message loops and posted work. System services are in win32_services.cpp.
 #include "ui/win32/win32_backend.h"
 
+#include "ui/keyboard.h"
 #include "ui/toolkit.h"
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_peers.h"
@@ -19,13 +20,58 @@ bool pumpOne(MSG& message) {
   return true;
 }
 
+// The dialog manager moves the focus within a radio group on an arrow key but selects only
+// automatic radio buttons; ours are selected by the toolkit, as a click would.
+void selectRadioReached(Win32FormPeer& form, const Control* before) {
+  Control* after = form.focusedControl();
+  if (!before || !after || after == before || before->kind() != ControlKind::RadioButton ||
+      after->kind() != ControlKind::RadioButton) {
+    return;
+  }
+  auto* peer = form.controlOf(Win32Backend::windowOf(*after));
+  if (peer && !peer->checked()) peer->onCommand(BN_CLICKED);
+}
+
+// Enter presses the focused button. A dialog's own procedure makes the focused button its
+// default one for that; an edit box asks for the default button too when Enter reaches it
+// (DM_GETDEFID), so the form names none and presses the button itself.
+bool pressFocusedButton(Win32FormPeer& form, const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
+  Control* focused = form.focusedControl();
+  if (!focused || focused->kind() != ControlKind::Button) return false;
+  if (auto* peer = form.controlOf(Win32Backend::windowOf(*focused))) {
+    peer->onCommand(BN_CLICKED);
+  }
+  return true;
+}
+
 }  // namespace
 
 void dispatchMessage(MSG& message) {
-  if (message.message == WM_KEYDOWN) {
-    // Keys go to the focused control; the form hears them first, as its key-down event.
-    if (Win32FormPeer* form = Win32FormPeer::of(GetAncestor(message.hwnd, GA_ROOT))) {
+  if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    Win32FormPeer* form = Win32FormPeer::of(root);
+    // Keys typed go to the focus. A key message sent straight to some other control (as a
+    // test driver does) is for that control alone: the dialog manager would act on the focus.
+    HWND focus = GetFocus();
+    bool typed = message.hwnd == focus || (!focus && message.hwnd == root);
+    // The form hears a key before its control, as its key-down event, except the keys the
+    // dialog manager takes for moving the focus and pressing buttons.
+    if (form && message.message == WM_KEYDOWN &&
+        !(typed && isNavigationKey(form->focusedControl(), int(message.wParam)))) {
       form->form().deliverKeyDown(int(message.wParam));
+    }
+    // The form may be gone now (Esc closes some).
+    form = Win32FormPeer::of(root);
+    if (form && typed && pressFocusedButton(*form, message)) return;
+    if (form && typed) {
+      Control* before = form->focusedControl();
+      if (IsDialogMessageW(root, &message)) {
+        // A button the key pressed may have closed the form.
+        form = Win32FormPeer::of(root);
+        if (form && message.message == WM_KEYDOWN) selectRadioReached(*form, before);
+        return;
+      }
     }
   }
   TranslateMessage(&message);

@@ -30,9 +30,10 @@ class Win32Backend final : public Backend {
   void processMessages(int milliseconds) override;
   void post(std::function<void()> work) override;
 
-  int messageBox(const std::string& text, const std::string& caption, unsigned style) override;
-  int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
-                      unsigned timeoutMs) override;
+  int messageBox(Form* owner, const std::string& text, const std::string& caption,
+                 unsigned style) override;
+  int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
+                      unsigned style, unsigned timeoutMs) override;
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;
   void openUrl(const std::string& url) override;
   Size screenSize() const override;
@@ -46,7 +47,9 @@ class Win32Backend final : public Backend {
  private:
   static LRESULT CALLBACK postedWorkProc(HWND window, UINT message, WPARAM w, LPARAM l);
   void runPostedWork();
+  HWND ownerWindow(Form* owner) const;  // the window a message box belongs to, or null
 
+  DWORD uiThread_ = GetCurrentThreadId();
   HWND messageWindow_ = nullptr;
   std::mutex mutex_;
   std::deque<std::function<void()>> posted_;

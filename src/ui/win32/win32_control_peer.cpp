@@ -1,5 +1,6 @@
 // Control windows: creation, text, states, combo boxes, status bars, sliders and the events
 // they report. List views are in win32_list_view.cpp, pictures and drawing in win32_canvas.cpp.
+#include <algorithm>
 
 #include "ui/win32/fonts.h"
 #include "ui/win32/wide_text.h"
@@ -95,14 +96,20 @@ std::wstring windowText(HWND window) {
 
 }  // namespace
 
-Win32ControlPeer::Win32ControlPeer(Control& control, HWND form)
-    : control_(control), definition_(control.definition()), requested_(control.definition().place) {
-  create(form);
+Win32ControlPeer::Win32ControlPeer(Control& control, Win32FormPeer& form)
+    : control_(control),
+      definition_(control.definition()),
+      form_(form),
+      requested_(control.definition().place) {
+  create();
 }
 
-void Win32ControlPeer::create(HWND form) {
+void Win32ControlPeer::create() {
+  HWND form = form_.window();
   static int nextId = 1000;
   WindowKind kind = windowKind(definition_);
+  if (definition_.kind == ControlKind::ListView && definition_.ownerData)
+    kind.style |= LVS_OWNERDATA;
   Rect place = definition_.place;
   int height = place.height + (definition_.kind == ControlKind::ComboBox ? kComboDropHeight : 0);
   window_ = CreateWindowExW(kind.exStyle, kind.className, L"",
@@ -134,6 +141,7 @@ Win32ControlPeer::~Win32ControlPeer() {
   if (background_) DeleteObject(background_);
   if (canvas_) DeleteObject(canvas_);
   if (!window_) return;
+  form_.forgetControl(window_);
   RemoveWindowSubclass(window_, subclassProc, 0);
   RemovePropW(window_, kPeerProperty);
   // As with forms: the window may be inside the message that led here.
@@ -189,16 +197,29 @@ void Win32ControlPeer::onCommand(WORD code) {
   }
 }
 
-void Win32ControlPeer::onNotify(const NMHDR& header) {
+LRESULT Win32ControlPeer::onNotify(NMHDR& header) {
   if (definition_.kind == ControlKind::StatusBar && header.code == UINT(NM_DBLCLK)) {
     control_.deliver({EventType::DoubleClick, {}});
-  } else if (definition_.kind == ControlKind::ListView && header.code == UINT(LVN_ITEMCHANGED)) {
-    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-    bool nowSelected = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
-                       !(change.uOldState & LVIS_SELECTED);
-    if (nowSelected && quietSelection_ == 0) {
-      control_.deliver({EventType::SelectionChanged, {}});
+    return 0;
+  }
+  if (definition_.kind != ControlKind::ListView) return 0;
+  switch (header.code) {
+    case UINT(LVN_ITEMCHANGED): {
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      bool nowSelected = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
+                         !(change.uOldState & LVIS_SELECTED);
+      if (nowSelected && quietSelection_ == 0) {
+        control_.deliver({EventType::SelectionChanged, {}});
+      }
+      return 0;
     }
+    case UINT(LVN_GETDISPINFOW):
+      fillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header).item);
+      return 0;
+    case UINT(LVN_ODFINDITEMW):
+      return -1;  // typing a row's first letters finds nothing
+    default:
+      return 0;
   }
 }
 
@@ -269,6 +290,7 @@ Rect Win32ControlPeer::bounds() const {
 
 void Win32ControlPeer::setChecked(bool checked) {
   SendMessageW(window_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (definition_.kind == ControlKind::RadioButton) form_.refreshRadioStops(definition_.group);
 }
 
 bool Win32ControlPeer::checked() const {
@@ -281,10 +303,19 @@ bool Win32ControlPeer::checked() const {
 
 int Win32ControlPeer::addItem(const std::string& text, const std::string& data) {
   if (definition_.kind != ControlKind::ComboBox) return -1;
-  int index =
-      int(SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text).c_str())));
+  std::wstring shown = wide(text);
+  int index = int(SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str())));
   if (index < 0) return -1;
   itemData_.insert(itemData_.begin() + index, data);
+  HDC dc = GetDC(window_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  if (GetTextExtentPoint32W(dc, shown.c_str(), int(shown.size()), &extent)) {
+    widestItem_ = std::max(widestItem_, int(extent.cx));
+  }
+  SelectObject(dc, old);
+  ReleaseDC(window_, dc);
+  fitDropDownWidth();
   return index;
 }
 
@@ -292,6 +323,21 @@ void Win32ControlPeer::clearItems() {
   if (definition_.kind != ControlKind::ComboBox) return;
   SendMessageW(window_, CB_RESETCONTENT, 0, 0);
   itemData_.clear();
+  widestItem_ = 0;
+  fitDropDownWidth();
+}
+
+// The drop-down list shows the longest name whole: as wide as the box, or as the widest item
+// with the list's margins and scroll bar, but never wider than the screen.
+void Win32ControlPeer::fitDropDownWidth() {
+  constexpr int kItemMargins = 8;
+  int width = requested_.width;
+  if (widestItem_ > 0) {
+    width = std::max(width, widestItem_ + kItemMargins + 2 * GetSystemMetrics(SM_CXEDGE) +
+                                GetSystemMetrics(SM_CXVSCROLL));
+  }
+  width = std::min(width, GetSystemMetrics(SM_CXSCREEN));
+  SendMessageW(window_, CB_SETDROPPEDWIDTH, WPARAM(width), 0);
 }
 
 int Win32ControlPeer::itemCount() const {

@@ -1,6 +1,8 @@
-
+// Form windows: creation, window properties, keyboard focus as a dialog keeps it, and the
+// window procedure that turns control notifications into toolkit events.
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_api.h"
+#include "ui/win32/win32_backend.h"
 #include "ui/win32/win32_peers.h"
 
 namespace ui::win32 {
@@ -56,7 +58,14 @@ Win32FormPeer* Win32FormPeer::of(HWND window) {
 }
 
 std::unique_ptr<ControlPeer> Win32FormPeer::createControl(Control& control) {
-  return std::make_unique<Win32ControlPeer>(control, window_);
+  auto peer = std::make_unique<Win32ControlPeer>(control, *this);
+  if (peer->window()) controlWindows_[peer->window()] = peer.get();
+  return peer;
+}
+
+Win32ControlPeer* Win32FormPeer::controlOf(HWND window) const {
+  auto found = controlWindows_.find(window);
+  return found == controlWindows_.end() ? nullptr : found->second;
 }
 
 void Win32FormPeer::setCaption(const std::string& caption) {
@@ -115,6 +124,95 @@ void Win32FormPeer::unregisterHotkey(int id) {
   if (hotkeys_.erase(id)) UnregisterHotKey(window_, id);
 }
 
+// ---- Keyboard focus ----
+
+bool Win32FormPeer::active() const { return GetActiveWindow() == window_; }
+
+HWND Win32FormPeer::focusedChild() const {
+  HWND focus = GetFocus();
+  if (!focus || !IsChild(window_, focus)) return nullptr;
+  // A control's own child (a combo box's edit part) stands for the control.
+  while (GetParent(focus) != window_) focus = GetParent(focus);
+  return focus;
+}
+
+Control* Win32FormPeer::focusedControl() const {
+  HWND window = active() ? focusedChild() : savedFocus_;
+  auto* peer = window ? controlOf(window) : nullptr;
+  return peer ? &peer->control() : nullptr;
+}
+
+void Win32FormPeer::setFocusedControl(Control* control) {
+  HWND target = control ? Win32Backend::windowOf(*control) : nullptr;
+  if (active()) {
+    SetFocus(target ? target : window_);
+  } else {
+    savedFocus_ = target;
+  }
+}
+
+void Win32FormPeer::moveFocus(HWND target) {
+  if (!target) return;
+  SetFocus(target);
+  // As in a dialog: an edit box reached by the keyboard has its text selected.
+  if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+    SendMessageW(target, EM_SETSEL, 0, -1);
+  }
+}
+
+void Win32FormPeer::setFocusOrder(const std::vector<Control*>& order) {
+  focusOrder_ = order;
+  // Out of the order, a control is neither a tab stop nor part of a group.
+  for (Control* control : form_.controls()) {
+    if (HWND window = Win32Backend::windowOf(*control)) {
+      LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+      SetWindowLongPtrW(window, GWL_STYLE, (style & ~LONG_PTR(WS_TABSTOP)) | WS_GROUP);
+    }
+  }
+  // In it, the controls come to the top of the z-order in its order; a radio button that
+  // follows one of its group continues that group.
+  HWND after = HWND_TOP;
+  const Control* previous = nullptr;
+  for (Control* control : order) {
+    HWND window = Win32Backend::windowOf(*control);
+    if (!window) continue;
+    SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    after = window;
+    bool radio = control->kind() == ControlKind::RadioButton;
+    bool continuesGroup = radio && previous && previous->kind() == ControlKind::RadioButton &&
+                          previous->definition().group == control->definition().group;
+    LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    if (continuesGroup) style &= ~LONG_PTR(WS_GROUP);
+    if (!radio) style |= WS_TABSTOP;
+    SetWindowLongPtrW(window, GWL_STYLE, style);
+    previous = control;
+  }
+  for (Control* control : order) {
+    if (control->kind() == ControlKind::RadioButton) refreshRadioStops(control->definition().group);
+  }
+}
+
+void Win32FormPeer::refreshRadioStops(int group) {
+  std::vector<HWND> radios;
+  HWND stop = nullptr;
+  for (Control* control : focusOrder_) {
+    if (control->kind() != ControlKind::RadioButton || control->definition().group != group) {
+      continue;
+    }
+    HWND window = Win32Backend::windowOf(*control);
+    if (!window) continue;
+    radios.push_back(window);
+    if (!stop && SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED) stop = window;
+  }
+  if (radios.empty()) return;
+  if (!stop) stop = radios.front();
+  for (HWND window : radios) {
+    LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    style = window == stop ? style | WS_TABSTOP : style & ~LONG_PTR(WS_TABSTOP);
+    SetWindowLongPtrW(window, GWL_STYLE, style);
+  }
+}
+
 LRESULT CALLBACK Win32FormPeer::windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
@@ -135,26 +233,52 @@ LRESULT CALLBACK Win32FormPeer::windowProc(HWND window, UINT message, WPARAM w, 
 LRESULT Win32FormPeer::handle(UINT message, WPARAM w, LPARAM l) {
   HWND window = window_;
   switch (message) {
-    case WM_COMMAND:
-      if (auto* control = Win32ControlPeer::of(reinterpret_cast<HWND>(l))) {
+    case WM_COMMAND: {
+      // The dialog manager may name the button by its id alone; IDOK and IDCANCEL without a
+      // button of that id (Enter in an edit box, Esc) are keys the form has already heard.
+      HWND from = l ? reinterpret_cast<HWND>(l) : GetDlgItem(window, LOWORD(w));
+      if (auto* control = controlOf(from)) {
         control->onCommand(HIWORD(w));
         return 0;
       }
+      if (!l) return 0;
       break;
-    case WM_NOTIFY: {
-      auto* header = reinterpret_cast<const NMHDR*>(l);
-      if (auto* control = Win32ControlPeer::of(header->hwndFrom)) control->onNotify(*header);
-      return 0;
     }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(l);
+      auto* control = controlOf(header->hwndFrom);
+      return control ? control->onNotify(*header) : 0;
+    }
+    case WM_ACTIVATE:
+      if (HIWORD(w)) break;  // minimised
+      // As a dialog does: the focus is kept while another window is active and given back.
+      if (LOWORD(w) == WA_INACTIVE) {
+        savedFocus_ = focusedChild();
+      } else {
+        HWND target = savedFocus_;
+        bool reachable = target && IsWindow(target) && IsChild(window, target) &&
+                         IsWindowVisible(target) && IsWindowEnabled(target);
+        SetFocus(reachable ? target : window);
+      }
+      return 0;
+    case WM_NEXTDLGCTL:
+      // Sent by the dialog manager for Tab and Shift+Tab (l 0, w: backwards) or with the
+      // control to go to (l not 0, w: the control).
+      if (LOWORD(l)) {
+        if (w) SetFocus(reinterpret_cast<HWND>(w));
+      } else {
+        moveFocus(GetNextDlgTabItem(window, focusedChild(), w != 0));
+      }
+      return 0;
     case WM_HSCROLL:
     case WM_VSCROLL:
-      if (auto* control = Win32ControlPeer::of(reinterpret_cast<HWND>(l))) {
+      if (auto* control = controlOf(reinterpret_cast<HWND>(l))) {
         control->onScroll();
         return 0;
       }
       break;
     case WM_CTLCOLORSTATIC:
-      if (auto* control = Win32ControlPeer::of(reinterpret_cast<HWND>(l))) {
+      if (auto* control = controlOf(reinterpret_cast<HWND>(l))) {
         if (HBRUSH brush = control->colorStatic(reinterpret_cast<HDC>(w))) {
           return reinterpret_cast<LRESULT>(brush);
         }

@@ -1,6 +1,8 @@
 // Report-style list views, and the selected item shared with combo boxes. Changes the program
 // makes to a list's selection are kept quiet: only the user's selection reports an event.
 
+#include <algorithm>
+
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_peers.h"
@@ -171,6 +173,45 @@ std::string Win32ControlPeer::cell(int row, int column) const {
       return narrow(text);
     }
   }
+}
+
+// ---- Owner-data lists ----
+// The list keeps no texts: it asks the form for each cell it draws (LVN_GETDISPINFOW), and
+// the form hands the question to this peer, which reads the owner's source.
+
+bool Win32ControlPeer::ownerData() const {
+  return definition_.kind == ControlKind::ListView && definition_.ownerData;
+}
+
+void Win32ControlPeer::fillDisplayInfo(LVITEMW& item) const {
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  std::wstring text;
+  if (source_ && item.iItem >= 0 && item.iItem < rows_ && item.iSubItem >= 0 &&
+      item.iSubItem < columns_) {
+    text = wide(source_->cellText(item.iItem, item.iSubItem));
+  }
+  std::size_t length = std::min(text.size(), std::size_t(item.cchTextMax - 1));
+  text.copy(item.pszText, length);
+  item.pszText[length] = L'\0';
+}
+
+void Win32ControlPeer::setRowCount(int count) {
+  if (!ownerData()) return;
+  ++quietSelection_;
+  rows_ = count;
+  SendMessageW(window_, LVM_SETITEMCOUNT, WPARAM(count), LVSICF_NOSCROLL);
+  // Marks on rows that no longer exist would come back with the rows.
+  if (ListView_GetNextItem(window_, -1, LVNI_SELECTED) >= count) {
+    ListView_SetItemState(window_, -1, 0, LVIS_SELECTED);
+  }
+  if (ListView_GetNextItem(window_, -1, LVNI_FOCUSED) >= count) {
+    ListView_SetItemState(window_, -1, 0, LVIS_FOCUSED);
+  }
+  --quietSelection_;
+}
+
+void Win32ControlPeer::redrawRows(int first, int last) {
+  if (ownerData()) ListView_RedrawItems(window_, first, last);
 }
 
 void Win32ControlPeer::repaint() {

@@ -1,9 +1,16 @@
 // The windows behind forms and controls. Every control window is subclassed (SetWindowSubclass)
 // so that it can find its peer, report mouse moves and take the cursor its control asks for;
 // the form's window procedure turns the controls' notifications into toolkit events.
+//
+// Keyboard: forms are ordinary windows that the message loop hands to the system's dialog
+// manager (IsDialogMessageW), so Tab, Enter, Space and the arrow keys work as in a dialog. The
+// dialog manager walks the controls in z-order by their WS_TABSTOP and WS_GROUP styles, which
+// setFocusOrder arranges from the form's focus order; the form answers WM_NEXTDLGCTL as a
+// dialog's own procedure would and keeps the focus across deactivation, as a dialog does.
 #pragma once
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/backend.h"
@@ -13,9 +20,11 @@
 
 namespace ui::win32 {
 
+class Win32FormPeer;
+
 class Win32ControlPeer final : public ControlPeer {
  public:
-  Win32ControlPeer(Control& control, HWND form);
+  Win32ControlPeer(Control& control, Win32FormPeer& form);
   ~Win32ControlPeer() override;
 
   HWND window() const { return window_; }
@@ -24,7 +33,7 @@ class Win32ControlPeer final : public ControlPeer {
 
   // Notifications the form's window procedure hands on; they become events of the control.
   void onCommand(WORD code);
-  void onNotify(const NMHDR& header);
+  LRESULT onNotify(NMHDR& header);
   void onScroll();
   // WM_CTLCOLORSTATIC: a transparent label lets the form show through.
   HBRUSH colorStatic(HDC dc) const;
@@ -64,6 +73,9 @@ class Win32ControlPeer final : public ControlPeer {
   void setCell(int row, int column, const std::string& text) override;
   std::string cell(int row, int column) const override;
   void repaint() override;
+  void setRowSource(const ListRowSource* source) override { source_ = source; }
+  void setRowCount(int count) override;
+  void redrawRows(int first, int last) override;
 
   void setSectionText(int section, const std::string& text) override;
   std::string sectionText(int section) const override;
@@ -90,23 +102,29 @@ class Win32ControlPeer final : public ControlPeer {
  private:
   static LRESULT CALLBACK subclassProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
                                        DWORD_PTR peer);
-  void create(HWND form);
+  void create();
   void applySectionWidths();
   void resizeCanvas();
   void redrawBehind();
   void holdRedrawUntilIdle();
   void resumeRedraw();
+  bool ownerData() const;
+  void fillDisplayInfo(LVITEMW& item) const;
+  void fitDropDownWidth();
 
   Control& control_;
   const ControlDef& definition_;
+  Win32FormPeer& form_;
   HWND window_ = nullptr;
   Cursor cursor_ = Cursor::Arrow;
-  Rect requested_;                     // combo boxes report the height they were given
-  std::vector<std::string> itemData_;  // combo boxes
-  int quietSelection_ = 0;             // list views: the program is changing the selection
-  bool redrawHeld_ = false;            // list views: repainting waits for the message loop
-  int rows_ = 0;                       // list views
-  int columns_ = 0;                    // list views
+  Rect requested_;                         // combo boxes report the height they were given
+  std::vector<std::string> itemData_;      // combo boxes
+  int quietSelection_ = 0;                 // list views: the program is changing the selection
+  bool redrawHeld_ = false;                // list views: repainting waits for the message loop
+  int rows_ = 0;                           // list views
+  int columns_ = 0;                        // list views
+  const ListRowSource* source_ = nullptr;  // owner-data list views
+  int widestItem_ = 0;                     // combo boxes: pixels of the widest item's text
   std::string picture_;
   HBITMAP background_ = nullptr;  // the decoded picture
   HBITMAP canvas_ = nullptr;      // drawing panels: what the panel shows
@@ -120,6 +138,10 @@ class Win32FormPeer final : public FormPeer {
   HWND window() const { return window_; }
   Form& form() const { return form_; }
   static Win32FormPeer* of(HWND window);  // null for windows that are not live forms
+  // The peer of one of this form's control windows, or null. Notifications come many times a
+  // paint (an owner-data list asks for every cell it draws), so this is a lookup in memory.
+  Win32ControlPeer* controlOf(HWND window) const;
+  void forgetControl(HWND window) { controlWindows_.erase(window); }
 
   std::unique_ptr<ControlPeer> createControl(Control& control) override;
   void setCaption(const std::string& caption) override;
@@ -136,17 +158,30 @@ class Win32FormPeer final : public FormPeer {
   int alpha() const override;
   bool registerHotkey(int id, unsigned modifiers, int virtualKey) override;
   void unregisterHotkey(int id) override;
+  Control* focusedControl() const override;
+  void setFocusedControl(Control* control) override;
+  void setFocusOrder(const std::vector<Control*>& order) override;
+
+  // A radio button of the focus order changed its check: only the checked button of a group
+  // (or its first, when none is) is a tab stop, as Tab enters a group at its selection.
+  void refreshRadioStops(int group);
 
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l);
 
  private:
   LRESULT handle(UINT message, WPARAM w, LPARAM l);
+  bool active() const;
+  HWND focusedChild() const;  // the control window with the focus, or null
+  void moveFocus(HWND target);
 
   Form& form_;
   HWND window_ = nullptr;
   bool titleKeptActive_ = false;
   int alpha_ = -1;
   std::set<int> hotkeys_;
+  std::vector<Control*> focusOrder_;
+  HWND savedFocus_ = nullptr;  // the focus to give back when the form is activated again
+  std::unordered_map<HWND, Win32ControlPeer*> controlWindows_;
 };
 
 // Window classes of this backend, registered once.

@@ -10,6 +10,7 @@
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_backend.h"
+#include "ui/win32/win32_peers.h"
 
 namespace ui::win32 {
 namespace {
@@ -45,6 +46,13 @@ BOOL CALLBACK findFirstVisibleOwnWindow(HWND window, LPARAM found) {
   if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
   *reinterpret_cast<HWND*>(found) = window;
   return FALSE;
+}
+
+// By class name, which any thread may ask (a form's peer is for the UI thread only).
+bool isFormWindow(HWND window) {
+  wchar_t className[32] = {};
+  return window && GetClassNameW(window, className, 32) &&
+         lstrcmpW(className, formClassName()) == 0;
 }
 
 // ---- The global mouse hook ----
@@ -87,14 +95,32 @@ LRESULT CALLBACK lowLevelMouse(int code, WPARAM message, LPARAM data) {
 
 }  // namespace
 
-int Win32Backend::messageBox(const std::string& text, const std::string& caption, unsigned style) {
-  return MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), style | MB_TASKMODAL);
+// An owned box disables its owner while it is up and activates it again when it closes, so
+// the form keeps the focus and the keys typed next reach it.
+HWND Win32Backend::ownerWindow(Form* owner) const {
+  if (owner) {
+    if (HWND window = windowOf(*owner)) return window;
+  }
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof(thread);
+  if (GetGUIThreadInfo(uiThread_, &thread) && isFormWindow(thread.hwndActive)) {
+    return thread.hwndActive;
+  }
+  HWND first = nullptr;
+  EnumWindows(findFirstVisibleOwnWindow, reinterpret_cast<LPARAM>(&first));
+  return first;
 }
 
-int Win32Backend::timedMessageBox(const std::string& text, const std::string& caption,
-                                  unsigned style, unsigned timeoutMs) {
-  HWND owner = nullptr;
-  EnumWindows(findFirstVisibleOwnWindow, reinterpret_cast<LPARAM>(&owner));
+int Win32Backend::messageBox(Form* owner, const std::string& text, const std::string& caption,
+                             unsigned style) {
+  HWND window = ownerWindow(owner);
+  return MessageBoxW(window, wide(text).c_str(), wide(caption).c_str(),
+                     style | (window ? 0u : unsigned(MB_TASKMODAL)));
+}
+
+int Win32Backend::timedMessageBox(Form* ownerForm, const std::string& text,
+                                  const std::string& caption, unsigned style, unsigned timeoutMs) {
+  HWND owner = ownerWindow(ownerForm);
   TimedBox box{GetCurrentThreadId(), false};
   TimedBox* outer = currentTimedBox;
   currentTimedBox = &box;

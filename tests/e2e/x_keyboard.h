@@ -1,0 +1,19 @@
+// Real key strokes from outside, as a person types them: xdotool, a Linux program that Wine
+// starts like any other, sends them through the X server to the window that has the focus.
+#pragma once
+#include <string>
+
+namespace e2e {
+
+// Presses the keys named as xdotool names them ("Tab", "shift+Tab", "Return", "space",
+// "Escape", "Down"), one after the other; false when xdotool could not be run.
+bool pressKeys(const std::string& keys);
+// Types the text (ASCII) key by key.
+bool typeText(const std::string& text);
+
+// Gives the X input focus to the program's shown window, as a window manager gives it to a new
+// window. Xvfb runs none: until a program's window has had the focus once, keys go to the window
+// under the pointer. Later windows of the program get it from the program, as on Windows.
+bool focusProgramWindow();
+
+}  // namespace e2e
