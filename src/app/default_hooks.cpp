@@ -2,6 +2,7 @@
 #include "app/bank_wiring.h"
 #include "app/date_text.h"
 #include "app/shell.h"
+#include "app/skin_step.h"
 #include "platform/run_directory.h"
 
 namespace app {
@@ -10,6 +11,7 @@ ShellHooks defaultShellHooks() {
   ShellHooks hooks;
   BankWiring::install(hooks, std::make_shared<BankWiring>(platform::runDirectory()));
   hooks.fetchNetworkDate = currentVariantDateUtc8;
+  hooks.applySkin = applySkin;
   return hooks;
 }
 
