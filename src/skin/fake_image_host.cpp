@@ -50,7 +50,8 @@ std::optional<FakeImageMemory::Pages> FakeImageMemory::pagesOf(std::uint32_t add
   --it;
   std::uint64_t offset = address - it->first;
   if (offset + size > it->second.bytes.size()) return std::nullopt;
-  return Pages{&it->second, offset / kPage, roundUp(offset + size, kPage) / kPage};
+  return Pages{&it->second, std::size_t(offset / kPage),
+               std::size_t(roundUp(offset + size, kPage) / kPage)};
 }
 
 bool FakeImageMemory::commit(std::uint32_t address, std::uint32_t size) {
@@ -98,7 +99,7 @@ std::optional<FakeImageMemory::PageState> FakeImageMemory::page(std::uint32_t ad
   --it;
   std::uint64_t offset = address - it->first;
   if (offset >= it->second.bytes.size()) return std::nullopt;
-  return it->second.pages[offset / kPage];
+  return it->second.pages[std::size_t(offset / kPage)];
 }
 
 std::optional<ImportLibraries::Handle> FakeImportLibraries::load(const std::string& name) {
@@ -113,7 +114,8 @@ std::optional<ImportLibraries::Handle> FakeImportLibraries::load(const std::stri
 
 std::optional<std::uint32_t> FakeImportLibraries::lookUp(Handle library, const std::string& key) {
   if (library == 0 || library > names_.size()) return std::nullopt;
-  std::string function = names_[library - 1] + "!" + key;
+  std::string function = names_[library - 1];
+  function.append(1, '!').append(key);
   if (missingFunctions.count(function)) return std::nullopt;
   auto [it, added] =
       addresses_.emplace(function, 0x70000000u + std::uint32_t(addresses_.size()) * 0x10);
@@ -129,7 +131,9 @@ std::optional<std::uint32_t> FakeImportLibraries::byOrdinal(Handle library, std:
   if (library >= 1 && library <= names_.size()) {
     lookups.push_back({names_[library - 1], "", ordinal});
   }
-  return lookUp(library, "#" + std::to_string(ordinal));
+  std::string key(1, '#');
+  key.append(std::to_string(ordinal));
+  return lookUp(library, key);
 }
 
 void FakeImportLibraries::free(Handle library) {

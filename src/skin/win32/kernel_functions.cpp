@@ -33,8 +33,14 @@ std::optional<std::uint32_t> moduleExport(HMODULE module, std::string_view name)
 
 }  // namespace
 
+// GCC 12 takes the thread block's read through the fs segment for an access to a null array.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+const PEB* processBlock() { return NtCurrentTeb()->ProcessEnvironmentBlock; }
+#pragma GCC diagnostic pop
+
 HMODULE loadedModule(std::wstring_view fileName) {
-  const PEB* peb = NtCurrentTeb()->ProcessEnvironmentBlock;
+  const PEB* peb = processBlock();
   const LIST_ENTRY* head = &peb->Ldr->InMemoryOrderModuleList;
   for (const LIST_ENTRY* link = head->Flink; link != head; link = link->Flink) {
     const auto* entry = CONTAINING_RECORD(link, LDR_DATA_TABLE_ENTRY, InMemoryOrderLinks);
