@@ -230,28 +230,52 @@ TEST_F(ImageLoader, FindsExportsByTheirExactNameOnly) {
   }
 }
 
-TEST_F(ImageLoader, RefusesAForwardedExport) {
-  // Point SkinH_AdjustHSV's address into the export directory, where forwarders keep their
-  // "LIBRARY.Function" text.
-  std::uint32_t directory = testing::fileOffset(file, headers.exports.rva);
-  std::uint32_t functions = testing::fileOffset(file, testing::read32(&file[directory + 28]));
-  std::uint32_t names = testing::fileOffset(file, testing::read32(&file[directory + 32]));
-  std::uint32_t ordinals = testing::fileOffset(file, testing::read32(&file[directory + 36]));
-  std::uint32_t count = testing::read32(&file[directory + 24]);
-  Bytes forwarding = file;
-  bool patched = false;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint32_t name = testing::fileOffset(file, testing::read32(&file[names + 4 * i]));
-    if (std::string(reinterpret_cast<const char*>(&file[name])) != "SkinH_AdjustHSV") continue;
-    std::uint16_t index = std::uint16_t(file[ordinals + 2 * i] | file[ordinals + 2 * i + 1] << 8);
-    testing::write32(forwarding, functions + 4 * index, headers.exports.rva + 40);
-    patched = true;
+// Where the export tables of the file lie, to damage single entries.
+struct ExportTables {
+  std::uint32_t functions, names, ordinals, count;
+  std::uint32_t ordinalOf(const Bytes& file, const std::string& wanted) const {
+    for (std::uint32_t i = 0; i < count; ++i) {
+      std::uint32_t name = testing::fileOffset(file, testing::read32(&file[names + 4 * i]));
+      if (reinterpret_cast<const char*>(&file[name]) == wanted) return ordinals + 2 * i;
+    }
+    return 0;
   }
-  ASSERT_TRUE(patched);
-  LoadResult loaded = load(forwarding);
-  ASSERT_EQ(loaded.error, LoadError::None);
-  EXPECT_FALSE(findExport(*loaded.image, "SkinH_AdjustHSV"));
-  EXPECT_TRUE(findExport(*loaded.image, "SkinH_AttachRes"));
+};
+
+ExportTables exportTables(const Bytes& file, const ImageHeaders& headers) {
+  std::uint32_t directory = testing::fileOffset(file, headers.exports.rva);
+  auto at = [&](std::uint32_t field) {
+    return testing::fileOffset(file, testing::read32(&file[directory + field]));
+  };
+  return {at(28), at(32), at(36), testing::read32(&file[directory + 24])};
+}
+
+TEST_F(ImageLoader, RefusesForwardedExportsAndOrdinalsPastTheFunctions) {
+  ExportTables tables = exportTables(file, headers);
+  std::uint32_t adjust = tables.ordinalOf(file, "SkinH_AdjustHSV");
+  ASSERT_NE(adjust, 0u);
+  std::uint16_t index = std::uint16_t(file[adjust] | file[adjust + 1] << 8);
+
+  // Its address inside the export directory, where forwarders keep their "LIBRARY.Function".
+  Bytes forwarding = file;
+  testing::write32(forwarding, tables.functions + 4 * index, headers.exports.rva + 40);
+  // SkinH_AttachRes's index equal to the count of functions: the table is cut before it,
+  // although the address after the cut is still a real function.
+  Bytes pastTheEnd = file;
+  std::uint32_t attach = tables.ordinalOf(file, "SkinH_AttachRes");
+  std::uint16_t attachIndex = std::uint16_t(file[attach] | file[attach + 1] << 8);
+  ASSERT_GT(attachIndex, index) << "the names are sorted, SkinH_AdjustHSV first";
+  testing::write32(pastTheEnd, testing::fileOffset(file, headers.exports.rva) + 20, attachIndex);
+
+  FakeImageMemory forwardingMemory, cutMemory;
+  LoadResult forwarded = loadImageFromMemory(forwarding, forwardingMemory, libraries);
+  ASSERT_EQ(forwarded.error, LoadError::None);
+  EXPECT_FALSE(findExport(*forwarded.image, "SkinH_AdjustHSV"));
+  EXPECT_TRUE(findExport(*forwarded.image, "SkinH_AttachRes"));
+  LoadResult cut = loadImageFromMemory(pastTheEnd, cutMemory, libraries);
+  ASSERT_EQ(cut.error, LoadError::None);
+  EXPECT_FALSE(findExport(*cut.image, "SkinH_AttachRes"));
+  EXPECT_TRUE(findExport(*cut.image, "SkinH_AdjustHSV"));
 }
 
 }  // namespace
