@@ -13,7 +13,7 @@ namespace {
 
 void loadOnce(std::span<const std::uint8_t> image, bool baseTaken) {
   skin::FakeImageMemory memory;
-  memory.largestReservation = 16u << 20;
+  memory.largestReservation = 1u << 20;  // thirty times the skin library
   skin::FakeImportLibraries libraries;
   if (baseTaken) {
     auto reading = skin::readHeaders(skin::ImageView(image.data(), image.size()));

@@ -19,7 +19,7 @@ std::optional<std::uint32_t> exportedFunction(const ImageView& mapped, std::stri
   for (std::uint64_t i = 0; i < nameCount; ++i) {
     auto nameRva = mapped.u32(names + 4 * i);
     if (!nameRva) return std::nullopt;  // the name table runs off the image
-    if (mapped.name(*nameRva) != name) continue;
+    if (!mapped.hasNameAt(*nameRva, name)) continue;
     auto index = mapped.u16(ordinals + 2 * i);
     if (!index || *index >= functionCount) return std::nullopt;
     auto function = mapped.u32(functions + 4 * std::uint64_t(*index));

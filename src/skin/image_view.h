@@ -2,6 +2,7 @@
 // does not fit gives none, so no damaged offset reaches memory outside the image.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -29,11 +30,14 @@ class ImageView {
   std::optional<std::string_view> name(std::uint64_t offset) const {
     if (offset >= size_) return std::nullopt;
     const auto* start = reinterpret_cast<const char*>(bytes_ + offset);
-    std::uint64_t room = size_ - offset;
-    for (std::uint64_t i = 0; i < room; ++i) {
-      if (start[i] == '\0') return std::string_view(start, std::size_t(i));
-    }
-    return std::nullopt;
+    const void* end = std::memchr(start, 0, std::size_t(size_ - offset));
+    if (!end) return std::nullopt;
+    return std::string_view(start, std::size_t(static_cast<const char*>(end) - start));
+  }
+  // Whether the zero-terminated name at `offset` is exactly `wanted`; reads no further than that.
+  bool hasNameAt(std::uint64_t offset, std::string_view wanted) const {
+    if (!holds(offset, wanted.size() + 1) || bytes_[offset + wanted.size()] != 0) return false;
+    return std::memcmp(bytes_ + offset, wanted.data(), wanted.size()) == 0;
   }
 
  private:
