@@ -5,6 +5,7 @@
 #include "app/controllers/import_texts.h"
 #include "app/date_text.h"
 #include "app/shell.h"
+#include "app/skin_step.h"
 #include "import/xl_binding.h"
 #include "platform/run_directory.h"
 #include "ui/system.h"
@@ -17,6 +18,8 @@ ProgramServices::ProgramServices(std::filesystem::path runDirectory)
 ShellServices ProgramServices::shellServices() {
   return {*this, banks_, import_, answer_, *this, *this};
 }
+
+void ProgramServices::applySkin() { app::applySkin(); }
 
 void ProgramServices::fetchNetworkDate(AnswerForm&, std::function<void(double date)> arrived) {
   arrived(currentVariantDateUtc8());

@@ -16,7 +16,7 @@ class ProgramServices final : public SkinServices, public CaptureServices, publi
 
   ShellServices shellServices();
 
-  void applySkin() override {}
+  void applySkin() override;
   void createCaptureState() override {}
   void releaseCaptureHook() override {}
   void wireOcrSettingsForm(OcrSettingsForm&) override {}

@@ -10,12 +10,13 @@ std::filesystem::path fromBuildPath(const char* path) {
   return std::filesystem::path(text).make_preferred();
 }
 
-Program::Program(const std::filesystem::path& folder) : folder_(folder) {
+Program::Program(const std::filesystem::path& folder, const std::filesystem::path& from)
+    : folder_(folder) {
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
   std::filesystem::create_directories(folder_);
   std::filesystem::path exe = folder_ / L"Quorvix.exe";
-  std::filesystem::copy_file(fromBuildPath(QUORVIX_EXE), exe);
+  std::filesystem::copy_file(from.empty() ? fromBuildPath(QUORVIX_EXE) : from, exe);
   // The program must find its run directory by itself, beside its file.
   SetEnvironmentVariableW(L"QUORVIX_RUN_DIR", nullptr);
   std::wstring commandLine = L"\"" + exe.wstring() + L"\"";

@@ -8,8 +8,9 @@ namespace e2e {
 
 class Program {
  public:
-  // Copies the program into `folder` (emptied first) and starts it there.
-  explicit Program(const std::filesystem::path& folder);
+  // Copies the program (the built one unless `from` names another) into `folder` (emptied
+  // first) and starts it there.
+  explicit Program(const std::filesystem::path& folder, const std::filesystem::path& from = {});
   // A program still running at the end of a test is ended.
   ~Program();
   Program(const Program&) = delete;

@@ -1,1 +1,0 @@
-// Replaced when this module lands.
