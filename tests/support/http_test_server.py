@@ -84,7 +84,8 @@ class Request:
                 self.headers.append((name.strip(), value.strip()))
         url = urllib.parse.urlsplit(self.target)
         self.path = url.path or "/"
-        self.query = urllib.parse.parse_qs(url.query, keep_blank_values=True)
+        # Byte for byte: a percent-encoded byte is one character of the value.
+        self.query = urllib.parse.parse_qs(url.query, keep_blank_values=True, encoding="latin-1")
 
     def header(self, name):
         for key, value in self.headers:
