@@ -48,7 +48,10 @@ std::string CollectResponseCookies(std::string_view responseHeaders) {
       item = TextBetween(line, "Set-Cookie:", ";");
     else
       item = gbk::replaceAll(line, "Set-Cookie:", "", /*ignoreCase=*/true);
-    out += TrimSpaces(item);
+    // An empty item is no cookie, and would leave a separator at the end.
+    item = TrimSpaces(item);
+    if (item.empty()) continue;
+    out += item;
     out += kSeparator;
   }
   if (endsWith(out, kSeparator)) out.resize(out.size() - kSeparator.size());

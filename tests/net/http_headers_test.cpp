@@ -58,6 +58,10 @@ TEST(CollectResponseCookies, TakesTheNameValueOfEachSetCookieLine) {
   EXPECT_EQ(CollectResponseCookies(""), "");
 }
 
+TEST(CollectResponseCookies, LeavesOutEmptyItems) {
+  EXPECT_EQ(CollectResponseCookies("Set-Cookie: a=1\r\nSet-Cookie: ;x\r\nSet-Cookie: "), "a=1");
+}
+
 TEST(CollectResponseCookies, MatchesTheHeaderNameExactly) {
   // "set-cookie" in another case, or without the space after the colon, is not taken.
   EXPECT_EQ(CollectResponseCookies("set-cookie: a=1\r\nSet-Cookie:b=2\r\nSet-Cookie: c=3"), "c=3");
