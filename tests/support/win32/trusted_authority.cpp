@@ -37,7 +37,8 @@ std::vector<BYTE> derOfPem(const std::filesystem::path& pemFile) {
 // The machine's root store is a registry store: what is added reaches the registry, and so
 // the system's certificate checks, only when the store is closed.
 HCERTSTORE openRootStore() {
-  return CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+  return CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE,
+                       L"Root");
 }
 
 class TrustedRoot {
@@ -45,8 +46,9 @@ class TrustedRoot {
   explicit TrustedRoot(const std::vector<BYTE>& der) : der_(der) {
     HCERTSTORE store = openRootStore();
     if (!store) return;
-    added_ = CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), DWORD(der.size()),
-                                              CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    added_ =
+        CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), DWORD(der.size()),
+                                         CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     CertCloseStore(store, 0);
   }
   ~TrustedRoot() {
@@ -55,10 +57,9 @@ class TrustedRoot {
     if (!store) return;
     PCCERT_CONTEXT cert =
         CertCreateCertificateContext(X509_ASN_ENCODING, der_.data(), DWORD(der_.size()));
-    PCCERT_CONTEXT found =
-        cert ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, cert,
-                                          nullptr)
-             : nullptr;
+    PCCERT_CONTEXT found = cert ? CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
+                                                             CERT_FIND_EXISTING, cert, nullptr)
+                                : nullptr;
     if (found) CertDeleteCertificateFromStore(found);  // frees `found`
     if (cert) CertFreeCertificateContext(cert);
     CertCloseStore(store, 0);
