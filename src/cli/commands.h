@@ -23,5 +23,6 @@ void addBankCommands(std::vector<Command>& table);
 void addCellsCommand(std::vector<Command>& table);
 void addSearchCommand(std::vector<Command>& table);
 void addImportCommand(std::vector<Command>& table);
+void addHttpCommand(std::vector<Command>& table);
 
 }  // namespace cli

@@ -20,6 +20,7 @@ std::vector<cli::Command> commandTable() {
   cli::addCellsCommand(table);
   cli::addSearchCommand(table);
   cli::addImportCommand(table);
+  cli::addHttpCommand(table);
   return table;
 }
 
