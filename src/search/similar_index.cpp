@@ -10,53 +10,57 @@
 namespace search {
 namespace {
 
-// Pair keys to dense numbers while the index is built.
-class PairNumbers {
+// Every gram seen while the index is built, with what the build keeps on it. One slot holds
+// it all, so a look-up in a table far larger than the cache touches one cache line.
+class GramTable {
  public:
-  PairNumbers() : keys_(1 << 16, 0), numbers_(1 << 16, 0) {}
+  struct Slot {
+    std::uint32_t key = 0;           // 0: empty
+    std::uint32_t lastQuestion = 0;  // counted from 1; 0 before the first
+    std::uint32_t value = 0;         // the list's length, then where it is written next
+  };
 
-  std::uint32_t numberOf(std::uint32_t key) {
-    std::size_t at = slotOf(key);
-    if (keys_[at] == key) return numbers_[at];
-    if (2 * (count_ + 1) > keys_.size()) {
+  GramTable() : slots_(1 << 16), shift_(16) {}
+
+  Slot& operator[](std::uint32_t key) {
+    Slot* slot = slotOf(key);
+    if (slot->key == key) return *slot;
+    if (2 * (count_ + 1) > slots_.size()) {
       grow();
-      at = slotOf(key);
+      slot = slotOf(key);
     }
-    keys_[at] = key;
-    numbers_[at] = count_;
-    return count_++;
+    slot->key = key;
+    ++count_;
+    return *slot;
   }
-  std::uint32_t size() const { return count_; }
-  // (key, number) of every pair seen.
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> entries() const {
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> all;
+  // Every slot in use, by key.
+  std::vector<Slot*> byKey() {
+    std::vector<Slot*> all;
     all.reserve(count_);
-    for (std::size_t i = 0; i < keys_.size(); ++i)
-      if (keys_[i] != 0) all.emplace_back(keys_[i], numbers_[i]);
+    for (Slot& slot : slots_)
+      if (slot.key != 0) all.push_back(&slot);
+    std::sort(all.begin(), all.end(), [](const Slot* a, const Slot* b) { return a->key < b->key; });
     return all;
   }
 
  private:
   // The key's slot, or the empty slot where it would go.
-  std::size_t slotOf(std::uint32_t key) const {
-    std::size_t mask = keys_.size() - 1;
-    std::size_t at = (key * 0x9E3779B1u) >> (32 - std::countr_zero(keys_.size()));
-    while (keys_[at] != 0 && keys_[at] != key) at = (at + 1) & mask;
-    return at;
+  Slot* slotOf(std::uint32_t key) {
+    std::size_t mask = slots_.size() - 1;
+    std::size_t at = (key * 0x9E3779B1u) >> (32 - shift_);
+    while (slots_[at].key != 0 && slots_[at].key != key) at = (at + 1) & mask;
+    return &slots_[at];
   }
   void grow() {
-    std::vector<std::uint32_t> oldKeys(keys_.size() * 2, 0), oldNumbers(keys_.size() * 2, 0);
-    oldKeys.swap(keys_);  // keys_ is now the larger, empty table
-    oldNumbers.swap(numbers_);
-    for (std::size_t i = 0; i < oldKeys.size(); ++i) {
-      if (oldKeys[i] == 0) continue;
-      std::size_t at = slotOf(oldKeys[i]);
-      keys_[at] = oldKeys[i];
-      numbers_[at] = oldNumbers[i];
-    }
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);  // slots_ is now the larger, empty table
+    ++shift_;
+    for (const Slot& slot : old)
+      if (slot.key != 0) *slotOf(slot.key) = slot;
   }
 
-  std::vector<std::uint32_t> keys_, numbers_;
+  std::vector<Slot> slots_;
+  int shift_;
   std::uint32_t count_ = 0;
 };
 
@@ -71,24 +75,22 @@ void putGap(std::uint8_t*& out, std::uint32_t gap) {
   *out++ = static_cast<std::uint8_t>(gap);
 }
 
-// Calls visit(pair number, gap) once for every distinct pair of every question, in question
-// order, where gap is how many questions on this one is from the pair's previous question (or
-// its number counted from 1 for the pair's first), and measure(units) once for every question.
+// Calls visit(slot, gap) once for every distinct gram of every question, in question order,
+// where gap is how many questions on this one is from the gram's previous question (for its
+// first, the question's number counted from 1), and measure(units) once for every question.
 template <typename Visit, typename Measure>
-void forEachDistinctPair(std::span<const std::string_view> questions, PairNumbers& numbers,
-                         Visit visit, Measure measure) {
-  std::vector<std::uint32_t> lastQuestion;
+void forEachDistinctGram(std::span<const std::string_view> questions, GramTable& grams, Visit visit,
+                         Measure measure) {
   std::vector<NormalUnit> units;
   for (std::size_t i = 0; i < questions.size(); ++i) {
     normalizeText(questions[i], units);
     measure(units);
     auto question = static_cast<std::uint32_t>(i + 1);
     for (std::size_t j = 1; j < units.size(); ++j) {
-      std::uint32_t number = numbers.numberOf(ranking::pairKey(units[j - 1], units[j]));
-      if (number == lastQuestion.size()) lastQuestion.push_back(0);
-      if (lastQuestion[number] == question) continue;
-      visit(number, question - lastQuestion[number]);
-      lastQuestion[number] = question;
+      GramTable::Slot& slot = grams[ranking::gramKey(units.data(), j)];
+      if (slot.lastQuestion == question) continue;
+      visit(slot, question - slot.lastQuestion);
+      slot.lastQuestion = question;
     }
   }
 }
@@ -96,48 +98,45 @@ void forEachDistinctPair(std::span<const std::string_view> questions, PairNumber
 }  // namespace
 
 SimilarIndex::SimilarIndex(std::span<const std::string_view> questions) {
-  // Two passes over the texts: the first measures every pair's list, the second fills them in
-  // one buffer, so building never holds more than the finished index and the pair numbers.
+  // Two passes over the texts: the first measures every gram's list, the second fills the
+  // lists in one buffer, so building never holds more than the finished index and the table.
   unitCounts_.reserve(questions.size());
-  PairNumbers numbers;
-  std::vector<std::uint32_t> listLength;
-  forEachDistinctPair(
-      questions, numbers,
-      [&](std::uint32_t number, std::uint32_t gap) {
-        if (number == listLength.size()) listLength.push_back(0);
-        listLength[number] += static_cast<std::uint32_t>(gapLength(gap));
+  GramTable grams;
+  forEachDistinctGram(
+      questions, grams,
+      [](GramTable::Slot& slot, std::uint32_t gap) {
+        slot.value += static_cast<std::uint32_t>(gapLength(gap));
       },
       [&](const std::vector<NormalUnit>& units) {
         unitCounts_.push_back(static_cast<std::uint16_t>(units.size()));
       });
 
-  auto entries = numbers.entries();
-  std::sort(entries.begin(), entries.end());
-  pairKeys_.resize(entries.size());
-  listStarts_.resize(entries.size() + 1);
-  std::vector<std::uint32_t> writeAt(entries.size());
+  std::vector<GramTable::Slot*> slots = grams.byKey();
+  gramKeys_.resize(slots.size());
+  listStarts_.resize(slots.size() + 1);
   std::uint32_t total = 0;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    pairKeys_[i] = entries[i].first;
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    gramKeys_[i] = slots[i]->key;
     listStarts_[i] = total;
-    writeAt[entries[i].second] = total;
-    total += listLength[entries[i].second];
+    total += slots[i]->value;
+    slots[i]->value = listStarts_[i];
+    slots[i]->lastQuestion = 0;
   }
-  listStarts_[entries.size()] = total;
+  listStarts_[slots.size()] = total;
   lists_.resize(total);
 
-  forEachDistinctPair(
-      questions, numbers,
-      [&](std::uint32_t number, std::uint32_t gap) {
-        std::uint8_t* out = lists_.data() + writeAt[number];
+  forEachDistinctGram(
+      questions, grams,
+      [&](GramTable::Slot& slot, std::uint32_t gap) {
+        std::uint8_t* out = lists_.data() + slot.value;
         putGap(out, gap);
-        writeAt[number] = static_cast<std::uint32_t>(out - lists_.data());
+        slot.value = static_cast<std::uint32_t>(out - lists_.data());
       },
       [](const std::vector<NormalUnit>&) {});
 }
 
 std::size_t SimilarIndex::memoryBytes() const {
-  return pairKeys_.capacity() * sizeof(std::uint32_t) +
+  return gramKeys_.capacity() * sizeof(std::uint32_t) +
          listStarts_.capacity() * sizeof(std::uint32_t) + lists_.capacity() +
          unitCounts_.capacity() * sizeof(std::uint16_t);
 }
@@ -149,15 +148,15 @@ std::vector<SimilarMatch> SimilarIndex::rank(std::span<const std::string_view> q
   ranking::PreparedKeyword prepared = ranking::prepareKeyword(keyword);
   if (!prepared.usable()) return {};
 
-  // How many of the keyword's pairs, and of its stem's, each question holds.
+  // How many of the keyword's grams, and of its stem's, each question holds.
   std::vector<std::uint16_t> shared(unitCounts_.size(), 0);
   std::vector<std::uint16_t> sharedStem(prepared.hasStem() ? unitCounts_.size() : 0, 0);
-  for (std::size_t p = 0; p < prepared.pairs.size(); ++p) {
-    std::uint32_t key = prepared.pairs[p];
-    bool inStem = prepared.hasStem() && prepared.pairInStem[p];
-    auto found = std::lower_bound(pairKeys_.begin(), pairKeys_.end(), key);
-    if (found == pairKeys_.end() || *found != key) continue;
-    std::size_t list = static_cast<std::size_t>(found - pairKeys_.begin());
+  for (std::size_t p = 0; p < prepared.grams.size(); ++p) {
+    std::uint32_t key = prepared.grams[p];
+    bool inStem = prepared.hasStem() && prepared.gramInStem[p];
+    auto found = std::lower_bound(gramKeys_.begin(), gramKeys_.end(), key);
+    if (found == gramKeys_.end() || *found != key) continue;
+    std::size_t list = static_cast<std::size_t>(found - gramKeys_.begin());
     const std::uint8_t* in = lists_.data() + listStarts_[list];
     const std::uint8_t* end = lists_.data() + listStarts_[list + 1];
     std::uint32_t question = 0;
@@ -181,7 +180,7 @@ std::vector<SimilarMatch> SimilarIndex::rank(std::span<const std::string_view> q
                                         unitCounts_[i]);
     if (estimate > 0) candidates.push_back({estimate, i});
   }
-  std::size_t keep = std::min(candidates.size(), prepared.candidateLimit);
+  std::size_t keep = std::min(candidates.size(), ranking::kMaxCandidates);
   std::partial_sort(candidates.begin(), candidates.begin() + keep, candidates.end(),
                     ranking::ranksBefore);
   std::vector<ranking::CandidateText> texts;

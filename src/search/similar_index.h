@@ -1,5 +1,5 @@
 // The similar-question ranking over question texts kept in memory: an index of the character
-// pairs of every question, built once per bank content, that answers each keyword without
+// grams (gramKey) of every question, built once per bank content, that answers each keyword without
 // reading every text again. It gives the same results as SimilarScan.
 #pragma once
 #include <cstddef>
@@ -28,7 +28,7 @@ class SimilarIndex {
                                  std::string_view keyword, SimilarOptions options = {}) const;
 
  private:
-  std::vector<std::uint32_t> pairKeys_;    // sorted character-pair keys
+  std::vector<std::uint32_t> gramKeys_;    // sorted gram keys
   std::vector<std::uint32_t> listStarts_;  // per key, where its list starts; one more at the end
   std::vector<std::uint8_t> lists_;        // per key, the questions holding it, as gaps
   std::vector<std::uint16_t> unitCounts_;  // normalised length of every question

@@ -7,11 +7,13 @@
 namespace search::ranking {
 namespace {
 
-// Alignment work per keyword, in cells of the alignment table, assuming questions of about
-// 256 characters: a long keyword gets fewer candidates, so it still answers quickly.
-constexpr std::size_t kAlignmentBudget = 8'000'000;
+// Alignment work per keyword, in cells of the alignment table (keyword length times question
+// length): a long keyword, whose estimates are the surest, aligns fewer candidates and still
+// answers quickly. The first kMinCandidates are aligned whatever they cost.
+constexpr std::size_t kAlignmentBudget = 4'000'000;
 constexpr std::size_t kMinCandidates = 24;
-constexpr std::size_t kMaxCandidates = 128;
+// A stem shorter than this is no question: options only, or options of an earlier question.
+constexpr std::size_t kShortestStem = 6;
 
 struct Scored {
   SimilarMatch match;
@@ -27,32 +29,29 @@ PreparedKeyword prepareKeyword(std::string_view keyword) {
   std::size_t optionsAt = trailingOptionsStart(keyword.substr(0, used));
   if (optionsAt != std::string_view::npos) {
     std::size_t stemUnits = normalizeText(keyword.substr(0, optionsAt)).size();
-    if (stemUnits >= 2) prepared.stemUnits = std::min(stemUnits, prepared.units.size());
+    if (stemUnits >= kShortestStem) prepared.stemUnits = std::min(stemUnits, prepared.units.size());
   }
 
-  std::vector<std::pair<std::uint32_t, bool>> pairs;
+  std::vector<std::pair<std::uint32_t, bool>> grams;
   for (std::size_t i = 1; i < prepared.units.size(); ++i)
-    pairs.emplace_back(pairKey(prepared.units[i - 1], prepared.units[i]), i < prepared.stemUnits);
-  // Sorted with the stem's copy of a pair last, so the one kept of equal keys says "in stem".
-  std::sort(pairs.begin(), pairs.end());
-  for (std::size_t i = 0; i < pairs.size(); ++i) {
-    if (i + 1 < pairs.size() && pairs[i + 1].first == pairs[i].first) continue;
-    prepared.pairs.push_back(pairs[i].first);
-    prepared.pairInStem.push_back(pairs[i].second);
-    prepared.stemPairs += pairs[i].second;
+    grams.emplace_back(gramKey(prepared.units.data(), i), i < prepared.stemUnits);
+  // Sorted with the stem's copy of a gram last, so the one kept of equal keys says "in stem".
+  std::sort(grams.begin(), grams.end());
+  for (std::size_t i = 0; i < grams.size(); ++i) {
+    if (i + 1 < grams.size() && grams[i + 1].first == grams[i].first) continue;
+    prepared.grams.push_back(grams[i].first);
+    prepared.gramInStem.push_back(grams[i].second);
+    prepared.stemGrams += grams[i].second;
   }
-  std::size_t units = std::max<std::size_t>(prepared.units.size(), 1);
-  prepared.candidateLimit =
-      std::clamp(kAlignmentBudget / (units * 256), kMinCandidates, kMaxCandidates);
   return prepared;
 }
 
 double estimate(const PreparedKeyword& keyword, std::size_t shared, std::size_t sharedStem,
                 std::size_t questionUnits) {
-  double best = estimateScore(shared, keyword.pairs.size(), questionUnits);
+  double best = estimateScore(shared, keyword.grams.size(), questionUnits);
   if (keyword.hasStem())
     best =
-        std::max(best, kStemWeight * estimateScore(sharedStem, keyword.stemPairs, questionUnits));
+        std::max(best, kStemWeight * estimateScore(sharedStem, keyword.stemGrams, questionUnits));
   return best;
 }
 
@@ -61,8 +60,13 @@ std::vector<SimilarMatch> rankCandidates(const PreparedKeyword& keyword,
                                          const SimilarOptions& options) {
   std::vector<Scored> scored;
   std::vector<NormalUnit> question;
-  for (const CandidateText& candidate : candidates) {
+  std::size_t cells = 0;
+  for (std::size_t c = 0; c < candidates.size(); ++c) {
+    const CandidateText& candidate = candidates[c];
     normalizeText(candidate.text, question);
+    std::size_t cost = keyword.units.size() * question.size();
+    if (c >= kMinCandidates && cells + cost > kAlignmentBudget) break;
+    cells += cost;
     AlignmentPoints points = alignmentPoints(keyword.units, keyword.stemUnits, question);
     double score = similarityScore(points.whole, keyword.units.size(), question.size());
     if (keyword.hasStem())

@@ -11,9 +11,17 @@
 
 namespace search::ranking {
 
-// Key of two neighbouring characters by their look-alike groups; never 0.
-inline std::uint32_t pairKey(NormalUnit first, NormalUnit second) {
-  return (first & 0xFFFF0000u) | (second >> 16);
+// Key of the characters that end at units[i] (i >= 1), by their look-alike groups: the pair
+// units[i - 1], units[i], or the three ending there when they are all ASCII, as the letters and
+// digits make too few pairs to tell one text from another. Never 0. A pair key holds the two
+// groups; a key of three puts a surrogate in its high half, which no group is.
+inline std::uint32_t gramKey(const NormalUnit* units, std::size_t i) {
+  std::uint32_t first = i >= 2 ? units[i - 2] >> 16 : 0xFFFF;
+  std::uint32_t second = units[i - 1] >> 16, third = units[i] >> 16;
+  std::uint32_t pair = second << 16 | third;
+  std::uint32_t three =
+      (0xD800u | (first & 0x7F) << 4 | second >> 3) << 16 | (second & 7) << 13 | third;
+  return (first | second | third) < 0x80 ? three : pair;
 }
 
 // A keyword with options trailing it also counts by its stem, the text before the options: a
@@ -24,19 +32,22 @@ inline constexpr double kStemWeight = 0.95;
 struct PreparedKeyword {
   std::vector<NormalUnit> units;
   std::size_t stemUnits = 0;         // all units when no options trail the keyword
-  std::vector<std::uint32_t> pairs;  // distinct pair keys, sorted
-  std::vector<bool> pairInStem;      // for each of `pairs`: does it occur in the stem?
-  std::size_t stemPairs = 0;
-  std::size_t candidateLimit = 0;  // how many candidates get the full alignment
-  bool usable() const { return !pairs.empty(); }
+  std::vector<std::uint32_t> grams;  // distinct gram keys, sorted
+  std::vector<bool> gramInStem;      // for each of `grams`: does it occur in the stem?
+  std::size_t stemGrams = 0;
+  bool usable() const { return !grams.empty(); }
   bool hasStem() const { return stemUnits < units.size(); }
 };
 PreparedKeyword prepareKeyword(std::string_view keyword);
 
 // The estimate of a question of `questionUnits` characters that holds `shared` of the keyword's
-// pairs, `sharedStem` of them pairs of the stem.
+// grams, `sharedStem` of them grams of the stem.
 double estimate(const PreparedKeyword& keyword, std::size_t shared, std::size_t sharedStem,
                 std::size_t questionUnits);
+
+// How many candidates, best estimates first, are kept for the alignment; how many of them are
+// aligned depends on their lengths (rankCandidates).
+inline constexpr std::size_t kMaxCandidates = 128;
 
 struct Candidate {
   double estimate = 0;
@@ -51,7 +62,8 @@ struct CandidateText {
   std::size_t index = 0;
   std::string_view text;
 };
-// Scores every candidate by alignment and returns the best, as the options ask.
+// Scores the candidates by alignment, in the order given (best estimate first) until the
+// alignment work reaches its budget, and returns the best, as the options ask.
 std::vector<SimilarMatch> rankCandidates(const PreparedKeyword& keyword,
                                          const std::vector<CandidateText>& candidates,
                                          const SimilarOptions& options);

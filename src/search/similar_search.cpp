@@ -13,22 +13,22 @@ namespace {
 
 using ranking::Candidate;
 
-// Counts how many of the keyword's distinct pairs occur in a text. Most pairs of a text are
+// Counts how many of the keyword's distinct grams occur in a text. Most grams of a text are
 // not the keyword's: a bitmap of hashed keys turns those away before the table is probed.
-class PairCounter {
+class GramCounter {
  public:
-  explicit PairCounter(const ranking::PreparedKeyword& keyword)
-      : slots_(std::bit_ceil(std::max<std::size_t>(keyword.pairs.size() * 2, 16))),
+  explicit GramCounter(const ranking::PreparedKeyword& keyword)
+      : slots_(std::bit_ceil(std::max<std::size_t>(keyword.grams.size() * 2, 16))),
         shift_(32 - std::countr_zero(slots_.size())),
         bitmap_(kBitmapBits / 64, 0) {
-    for (std::size_t i = 0; i < keyword.pairs.size(); ++i) {
-      std::uint32_t key = keyword.pairs[i];
+    for (std::size_t i = 0; i < keyword.grams.size(); ++i) {
+      std::uint32_t key = keyword.grams[i];
       std::uint32_t hash = hashOf(key);
       bitmap_[hash >> 22] |= std::uint64_t{1} << (hash >> 16 & 63);
       std::size_t at = hash >> shift_;
       while (slots_[at].key != 0) at = (at + 1) & (slots_.size() - 1);
       slots_[at].key = key;
-      slots_[at].inStem = keyword.pairInStem[i];
+      slots_[at].inStem = keyword.gramInStem[i];
     }
   }
 
@@ -40,12 +40,19 @@ class PairCounter {
       for (Slot& slot : slots_) slot.stamp = 0;
       stamp_ = 1;
     }
-    Counts counts;
+    // First the grams that pass the bitmap, without a branch on each, then only those probed.
+    passed_.resize(units.size());
+    std::size_t passed = 0;
     for (std::size_t i = 1; i < units.size(); ++i) {
-      std::uint32_t key = ranking::pairKey(units[i - 1], units[i]);
+      std::uint32_t key = ranking::gramKey(units.data(), i);
       std::uint32_t hash = hashOf(key);
-      if (!(bitmap_[hash >> 22] >> (hash >> 16 & 63) & 1)) continue;
-      for (std::size_t at = hash >> shift_; slots_[at].key != 0;
+      passed_[passed] = key;
+      passed += bitmap_[hash >> 22] >> (hash >> 16 & 63) & 1;
+    }
+    Counts counts;
+    for (std::size_t p = 0; p < passed; ++p) {
+      std::uint32_t key = passed_[p];
+      for (std::size_t at = hashOf(key) >> shift_; slots_[at].key != 0;
            at = (at + 1) & (slots_.size() - 1)) {
         if (slots_[at].key != key) continue;
         if (slots_[at].stamp != stamp_) {
@@ -71,6 +78,7 @@ class PairCounter {
   std::vector<Slot> slots_;
   int shift_;
   std::vector<std::uint64_t> bitmap_;
+  std::vector<std::uint32_t> passed_;
   std::uint32_t stamp_ = 0;
 };
 
@@ -88,7 +96,7 @@ bool keptRanksBefore(const Kept& a, const Kept& b) {
 struct SimilarScan::State {
   SimilarOptions options;
   ranking::PreparedKeyword keyword;
-  PairCounter counter;
+  GramCounter counter;
   std::vector<NormalUnit> units;
   std::vector<Kept> kept;  // a heap whose front ranks last
 
@@ -111,7 +119,7 @@ void SimilarScan::add(std::size_t index, std::string_view question) {
   Candidate candidate{
       ranking::estimate(s.keyword, counts.shared, counts.sharedStem, s.units.size()), index};
   if (candidate.estimate <= 0) return;
-  if (s.kept.size() < s.keyword.candidateLimit) {
+  if (s.kept.size() < ranking::kMaxCandidates) {
     s.kept.push_back({candidate, std::string(question)});
     std::push_heap(s.kept.begin(), s.kept.end(), keptRanksBefore);
   } else if (ranking::ranksBefore(candidate, s.kept.front().candidate)) {
@@ -123,8 +131,12 @@ void SimilarScan::add(std::size_t index, std::string_view question) {
 }
 
 std::vector<SimilarMatch> SimilarScan::results() const {
+  std::vector<const Kept*> best;
+  for (const Kept& kept : state_->kept) best.push_back(&kept);
+  std::sort(best.begin(), best.end(),
+            [](const Kept* a, const Kept* b) { return keptRanksBefore(*a, *b); });
   std::vector<ranking::CandidateText> candidates;
-  for (const Kept& kept : state_->kept) candidates.push_back({kept.candidate.index, kept.text});
+  for (const Kept* kept : best) candidates.push_back({kept->candidate.index, kept->text});
   return ranking::rankCandidates(state_->keyword, candidates, state_->options);
 }
 

@@ -1,6 +1,6 @@
 // How close a question is to a keyword, both in normalised form: the best local alignment of
 // the two and the score in [0, 1] made from it, and the cheaper estimate from shared character
-// pairs that picks the questions worth aligning.
+// grams that picks the questions worth aligning.
 #pragma once
 #include <cstddef>
 #include <span>
@@ -34,8 +34,8 @@ double combineShares(double keywordShare, double questionShare);
 // The score in [0, 1] of an alignment of `points` between texts of the given lengths.
 double similarityScore(int points, std::size_t keywordUnits, std::size_t questionUnits);
 
-// The estimate: `sharedPairs` of the keyword's `keywordPairs` distinct character pairs (by
+// The estimate: `sharedGrams` of the keyword's `keywordGrams` distinct character grams (by
 // look-alike group) occur in a question of `questionUnits` characters.
-double estimateScore(std::size_t sharedPairs, std::size_t keywordPairs, std::size_t questionUnits);
+double estimateScore(std::size_t sharedGrams, std::size_t keywordGrams, std::size_t questionUnits);
 
 }  // namespace search

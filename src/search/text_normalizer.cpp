@@ -267,10 +267,13 @@ std::size_t trailingOptionsStart(std::string_view gbk) {
     blankBefore = false;
   }
 
-  std::size_t firstA = std::string::npos;
+  // Runs of markers "A", "B", ... in order, each option short, the last running to the end.
+  constexpr std::size_t kLongestOption = 80;
+  std::size_t runStart = std::string::npos, lastMarker = 0;
+  int expected = 0;
   for (std::size_t i = 0; i < chars.size(); ++i) {
     int letter = optionLetter(chars[i].raw);
-    if (letter < 0 || letter > 1 || (letter == 1 && firstA == std::string::npos)) continue;
+    if (letter < 0) continue;
     char16_t after = i + 1 < chars.size() ? chars[i + 1].folded : char16_t{0};
     std::size_t start = std::string::npos;
     if (i > 0 && chars[i - 1].folded == u'(' && after == u')') {
@@ -281,21 +284,39 @@ std::size_t trailingOptionsStart(std::string_view gbk) {
       start = chars[i].pos;
     }
     if (start == std::string::npos) continue;
-    if (letter == 0 && firstA == std::string::npos) firstA = start;
-    if (letter == 1) return firstA;
+    if (letter == 0) {
+      runStart = start, lastMarker = i, expected = 1;
+    } else if (runStart != std::string::npos && letter == expected) {
+      if (i - lastMarker > kLongestOption) runStart = std::string::npos;
+      lastMarker = i, ++expected;
+    }
   }
-  return std::string::npos;
+  bool trailing =
+      runStart != std::string::npos && expected >= 2 && chars.size() - lastMarker <= kLongestOption;
+  return trailing ? runStart : std::string::npos;
 }
 
 std::size_t normalizeText(std::string_view gbk, std::vector<NormalUnit>& out,
                           std::size_t maxUnits) {
-  out.clear();
+  // Every character is written and the end moves on only past kept ones: no branch on what a
+  // character is, as mixed text makes such branches guess wrong all the time.
   const FoldTable& table = foldTable();
-  std::size_t pos = questionNumberLength(gbk), length = 0;
-  for (; pos < gbk.size() && out.size() < maxUnits; pos += length) {
-    const FoldedChar& c = table[codeAt(gbk, pos, length)];
-    if (c.group) out.push_back(NormalUnit{c.group} << 16 | c.folded);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(gbk.data());
+  const std::size_t size = gbk.size();
+  std::size_t pos = questionNumberLength(gbk);
+  out.resize(std::min(maxUnits, size - pos));
+  NormalUnit* end = out.data();
+  NormalUnit* const last = end + out.size();
+  while (pos < size && end < last) {
+    unsigned lead = bytes[pos];
+    unsigned trail = pos + 1 < size ? bytes[pos + 1] : 0;
+    bool pair = lead - 0x81u < 0x7Eu && trail != 0;
+    const FoldedChar& c = table[pair ? lead << 8 | trail : lead];
+    *end = NormalUnit{c.group} << 16 | c.folded;
+    end += c.group != 0;
+    pos += 1 + pair;
   }
+  out.resize(static_cast<std::size_t>(end - out.data()));
   return pos;
 }
 

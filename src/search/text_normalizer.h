@@ -36,9 +36,10 @@ FoldedChar foldChar(std::string_view gbk, std::size_t pos);
 // number, not a question number.
 std::size_t questionNumberLength(std::string_view gbk);
 
-// Where options that trail a question begin: the byte position of the first option marker "A"
-// ("A.", "A、", "A:", "A)", "(A)", upper case, half- or full-width) that a marker "B" follows;
-// npos when there is none.
+// Where options that trail a question begin: the byte position of the option marker "A" ("A.",
+// "A、", "A:", "A)", "(A)", upper case, half- or full-width) of the last run of markers "A",
+// "B", ... that reaches the end of the text, each option at most 80 characters long; npos when
+// there is none.
 std::size_t trailingOptionsStart(std::string_view gbk);
 
 // Replaces `out` with the normalised form of `gbk`, at most `maxUnits` characters, and returns

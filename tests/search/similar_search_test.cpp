@@ -15,26 +15,24 @@ using search::SimilarMatch;
 std::string gbk(const char* utf8) { return cp936::fromUtf8(utf8); }
 
 // Questions in pairs that differ in one character, so that only the right one may win.
-const char* const
-    kQuestions[] =
-        {
-            "已知函数f(x)在区间[0,1]上单调递增，求实数a的取值范围",   // 0
-            "已知函数f(x)在区间[0,1]上单调递减，求实数a的取值范围",   // 1
-            "下列关于细胞结构的说法正确的是",                         // 2
-            "下列关于细胞结构的说法错误的是",                         // 3
-            "中国古代四大发明中，最早传入欧洲的是",                   // 4
-            "中国古代四大发明中，最晚传入欧洲的是",                   // 5
-            "Which of the following is NOT true about the passage?",  // 6
-            "Which of the following is true about the passage?",      // 7
-            "阅读下面的材料，回答问题。\n材料一：秦始皇统一六国后，推行郡县制。\n"
-            "材料二：汉武帝时期，颁布推恩令，削弱诸侯王势力。\n根据材料，概括秦汉加强中央集权的措施"
-            "。",  // 8
-            "阅读下面的材料，回答问题。\n材料一：秦始皇统一六国后，推行分封制。\n"
-            "材料二：汉武帝时期，颁布推恩令，削弱诸侯王势力。\n根据材料，概括秦汉加强中央集权的措施"
-            "。",                                  // 9
-            "自己动手，丰衣足食",                  // 10
-            "自已动手，丰衣足食",                  // 11
-            "下列各组词语中，没有错别字的一项是",  // 12
+const char* const kQuestions[] = {
+    "已知函数f(x)在区间[0,1]上单调递增，求实数a的取值范围",   // 0
+    "已知函数f(x)在区间[0,1]上单调递减，求实数a的取值范围",   // 1
+    "下列关于细胞结构的说法正确的是",                         // 2
+    "下列关于细胞结构的说法错误的是",                         // 3
+    "中国古代四大发明中，最早传入欧洲的是",                   // 4
+    "中国古代四大发明中，最晚传入欧洲的是",                   // 5
+    "Which of the following is NOT true about the passage?",  // 6
+    "Which of the following is true about the passage?",      // 7
+    "阅读下面的材料，回答问题。\n材料一：秦始皇统一六国后，推行郡县制。\n"
+    "材料二：汉武帝时期，颁布推恩令，削弱诸侯王势力。\n根据材料，概括秦汉加强中央集权的措施"
+    "。",  // 8
+    "阅读下面的材料，回答问题。\n材料一：秦始皇统一六国后，推行分封制。\n"
+    "材料二：汉武帝时期，颁布推恩令，削弱诸侯王势力。\n根据材料，概括秦汉加强中央集权的措施"
+    "。",                                  // 9
+    "自己动手，丰衣足食",                  // 10
+    "自已动手，丰衣足食",                  // 11
+    "下列各组词语中，没有错别字的一项是",  // 12
 };
 
 class SimilarSearchTest : public ::testing::Test {

@@ -104,10 +104,23 @@ TEST(TrailingOptionsTest, FindsTheFirstOptionAThatABFollows) {
   EXPECT_EQ(optionsAt("正确的是\nＡ、甲\nＢ、乙"), gbk("正确的是\n").size());
   EXPECT_EQ(optionsAt("正确的是（ A ）甲（B）乙"), gbk("正确的是").size());
   EXPECT_EQ(optionsAt("A.甲 B.乙"), 0u);
-  EXPECT_EQ(optionsAt("正确的是A:甲A:乙B:丙"), gbk("正确的是").size());
+  EXPECT_EQ(optionsAt("正确的是A:甲A:乙B:丙"), gbk("正确的是A:甲").size());
+  // Options of an earlier question, then this question with its own.
+  EXPECT_EQ(
+      optionsAt("A.甲 B.乙 C.丙 D.丁\n"
+                "5. 这是一道足够长的题目，它的题干超过八十个字，这是一道足够长的题目，它的题干超过"
+                "八十个字，这是一道足够长的题目，它的题干超过八十个字。\nA.一 B.二"),
+      gbk("A.甲 B.乙 C.丙 D.丁\n"
+          "5. 这是一道足够长的题目，它的题干超过八十个字，这是一道足够长的题目，它的题干超过"
+          "八十个字，这是一道足够长的题目，它的题干超过八十个字。\n")
+          .size());
 }
 
 TEST(TrailingOptionsTest, LeavesOtherLettersAlone) {
+  // Options with a whole question after them do not trail it.
+  std::string notTrailing = "A.甲 B.乙\n";
+  for (int i = 0; i < 9; ++i) notTrailing += "这是下一道题的题干。";
+  EXPECT_EQ(optionsAt(notTrailing.c_str()), std::string::npos);
   for (const char* text : {"正确的是 A．甲", "B．乙 A．甲", "DNA.B.", "a. b. c.",
                            "Plan A is better than plan B", "", "\x81"})
     EXPECT_EQ(optionsAt(text), std::string::npos) << text;
