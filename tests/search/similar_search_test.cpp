@@ -158,6 +158,37 @@ TEST_F(SimilarSearchTest, OptionsLimitTheResults) {
   EXPECT_TRUE(search::rankSimilar(views_, keyword, {.maxResults = 10, .threshold = 1}).empty());
 }
 
+// The stem of a keyword finds a question stored without options, yet the options still tell
+// apart questions that share a stem.
+TEST(SimilarOptionsTest, OptionsTellQuestionsWithOneStemApart) {
+  std::vector<std::string> texts = {
+      gbk("关于细胞呼吸，下列说法正确的是 A．只在线粒体中进行 B．都需要氧气参与"),
+      gbk("关于细胞呼吸，下列说法正确的是 A．都能产生ATP B．无氧呼吸不产生二氧化碳"),
+      gbk("关于光合作用，下列说法正确的是")};
+  std::vector<std::string_view> views(texts.begin(), texts.end());
+  auto results = search::rankSimilar(
+      views, gbk("5．关于细胞呼吸,下列说法正确的是（ ）\nA.都能产生ATP\nB.无氧呼吸不产生二氧化炭"));
+  ASSERT_GE(results.size(), 2u);
+  EXPECT_EQ(results[0].index, 1u);
+  EXPECT_EQ(results[1].index, 0u);
+
+  views.erase(views.begin(), views.begin() + 2);
+  results = search::rankSimilar(views, gbk("关于光合作用，下列说法正确的是 A.需要光 B.只在白天"));
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].index, 0u);
+}
+
+// A scan reports questions by the numbers the caller gave them, such as record numbers.
+TEST(SimilarScanTest, KeepsTheCallersNumbers) {
+  search::SimilarScan scan(gbk("光合作用的场所"));
+  ASSERT_TRUE(scan.usable());
+  scan.add(7, gbk("呼吸作用的场所是线粒体"));
+  scan.add(42, gbk("光合作用的场所是叶绿体"));
+  auto results = scan.results();
+  ASSERT_FALSE(results.empty());
+  EXPECT_EQ(results[0].index, 42u);
+}
+
 TEST(SimilarTiesTest, GoToTheShorterQuestionThenTheLowerIndex) {
   std::vector<std::string> texts = {gbk("化学反应速率的影响因素有哪些，请举例说明"),
                                     gbk("化学反应速率的影响因素"), gbk("化学反应速率的影响因素")};
