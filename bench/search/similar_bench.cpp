@@ -11,6 +11,8 @@
 //
 //   similar_bench QUORVIX_CLI [KEYWORDS_PER_KIND]     QUORVIX_CLI "-": accuracy only
 //   similar_bench --probe exact|similar BANKFILE KEYWORD_UTF8   one search in a fresh process
+#include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -260,16 +262,58 @@ void accuracy(const TestBank& bank, const search::SimilarIndex& index, int perKi
   }
 }
 
-// Median wall time of a shell command, after one run that warms the cache.
-double commandSeconds(const std::string& command, int runs) {
+// Wall and processor time of one piece of work. The machine may be shared: processor time is
+// what the work itself took, wall time what a user waited.
+struct Timing {
+  double wall = 0, cpu = 0;
+};
+
+double processCpuSeconds() {
+  timespec now;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+double childrenCpuSeconds() {
+  rusage usage;
+  getrusage(RUSAGE_CHILDREN, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+template <typename Work>
+Timing timed(Work work) {
+  auto start = Clock::now();
+  double cpu = processCpuSeconds();
+  work();
+  return {secondsSince(start), processCpuSeconds() - cpu};
+}
+
+Timing median(const std::vector<Timing>& timings) {
+  std::vector<double> wall, cpu;
+  for (const Timing& t : timings) wall.push_back(t.wall), cpu.push_back(t.cpu);
+  return {median(wall), median(cpu)};
+}
+
+// Wall time and the processor time of a shell command's processes, each run after one that
+// warms the cache.
+std::vector<Timing> commandTimings(const std::string& command, int runs) {
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
-  std::vector<double> times;
+  std::vector<Timing> timings;
   for (int i = 0; i < runs; ++i) {
     auto start = Clock::now();
+    double cpu = childrenCpuSeconds();
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
-    times.push_back(secondsSince(start));
+    timings.push_back({secondsSince(start), childrenCpuSeconds() - cpu});
   }
-  return median(times);
+  return timings;
+}
+
+void printTimings(const char* what, const std::vector<std::pair<const char*, Timing>>& timings) {
+  std::printf("%-30s", what);
+  for (const auto& [name, t] : timings)
+    std::printf("  %s %6.1f ms (%6.1f ms cpu)", name, t.wall * 1e3, t.cpu * 1e3);
+  std::printf("\n");
 }
 
 std::vector<search::SimilarMatch> similarFromFile(bank::RecordDatabase& db,
@@ -294,7 +338,7 @@ int probe(const std::string& mode, const std::filesystem::path& file, const std:
   return 0;
 }
 
-void speed(const TestBank& bank, const search::SimilarIndex& index, double buildSeconds,
+void speed(const TestBank& bank, const search::SimilarIndex& index, Timing build,
            const std::string& self, const std::string& cli,
            const std::vector<std::pair<std::string, std::size_t>>& keywords) {
   auto dir = std::filesystem::temp_directory_path() /
@@ -313,64 +357,58 @@ void speed(const TestBank& bank, const search::SimilarIndex& index, double build
       bank.questions.size(), std::filesystem::file_size(bankFile) / 1e6, keywords.size());
 
   // Cold: a fresh process reads the bank file and searches it once.
-  std::vector<double> cliExact, probeExact, probeSimilar;
+  std::vector<Timing> cliExact, probeExact, probeSimilar;
   for (const auto& [keyword, intended] : keywords) {
     std::string utf8 = quoted(cp936::toUtf8(keyword));
-    cliExact.push_back(commandSeconds(quoted(cli) + " --dir " + quoted(dir.string()) +
-                                          " search bench.edb " + utf8 + " >/dev/null",
-                                      5));
-    std::string probeCommand =
-        quoted(self) + " --probe %s " + quoted(bankFile.string()) + " " + utf8 + " >/dev/null";
-    char command[8192];
-    std::snprintf(command, sizeof command, probeCommand.c_str(), "exact");
-    probeExact.push_back(commandSeconds(command, 5));
-    std::snprintf(command, sizeof command, probeCommand.c_str(), "similar");
-    probeSimilar.push_back(commandSeconds(command, 5));
+    auto probe = [&](const char* mode) {
+      return quoted(self) + " --probe " + mode + " " + quoted(bankFile.string()) + " " + utf8 +
+             " >/dev/null";
+    };
+    for (const Timing& t : commandTimings(quoted(cli) + " --dir " + quoted(dir.string()) +
+                                              " search bench.edb " + utf8 + " >/dev/null",
+                                          5))
+      cliExact.push_back(t);
+    for (const Timing& t : commandTimings(probe("exact"), 5)) probeExact.push_back(t);
+    for (const Timing& t : commandTimings(probe("similar"), 5)) probeSimilar.push_back(t);
   }
   // The same in this process, from the file each time.
-  std::vector<double> fileExact, fileSimilar;
-  for (const auto& [keyword, intended] : keywords) {
-    auto start = Clock::now();
-    answer::searchBank(db, bankFile, keyword);
-    fileExact.push_back(secondsSince(start));
-    start = Clock::now();
-    similarFromFile(db, bankFile, keyword);
-    fileSimilar.push_back(secondsSince(start));
-  }
-  // Warm: texts in memory, the index built once.
-  std::vector<double> memoryExact, memoryScan, memoryIndex;
+  std::vector<Timing> fileExact, fileSimilar;
   for (int round = 0; round < 3; ++round)
     for (const auto& [keyword, intended] : keywords) {
-      auto start = Clock::now();
-      std::size_t matches = 0;
-      for (std::string_view text : bank.views) matches += answer::occursIn(text, keyword);
-      memoryExact.push_back(secondsSince(start));
-      start = Clock::now();
-      search::rankSimilar(bank.views, keyword);
-      memoryScan.push_back(secondsSince(start));
-      start = Clock::now();
-      index.rank(bank.views, keyword);
-      memoryIndex.push_back(secondsSince(start));
+      fileExact.push_back(timed([&] { answer::searchBank(db, bankFile, keyword); }));
+      fileSimilar.push_back(timed([&] { similarFromFile(db, bankFile, keyword); }));
+    }
+  // Warm: texts in memory, the index built once.
+  std::vector<Timing> memoryExact, memoryScan, memoryIndex;
+  for (int round = 0; round < 5; ++round)
+    for (const auto& [keyword, intended] : keywords) {
+      memoryExact.push_back(timed([&] {
+        std::size_t matches = 0;
+        for (std::string_view text : bank.views) matches += answer::occursIn(text, keyword);
+        return matches;
+      }));
+      memoryScan.push_back(timed([&] { search::rankSimilar(bank.views, keyword); }));
+      memoryIndex.push_back(timed([&] { index.rank(bank.views, keyword); }));
     }
   std::size_t textBytes = 0;
   for (const std::string& text : bank.questions) textBytes += text.size();
 
-  double ce = median(cliExact), pe = median(probeExact), ps = median(probeSimilar);
-  double fe = median(fileExact), fs = median(fileSimilar);
-  std::printf(
-      "cold process (medians):   quorvix-cli exact %7.1f ms   exact %7.1f ms   "
-      "similar %7.1f ms   similar / exact %.2f (goal <= 3)\n",
-      ce * 1e3, pe * 1e3, ps * 1e3, ps / pe);
-  std::printf(
-      "in process, from file:    exact %7.1f ms   similar one pass %7.1f ms   "
-      "similar / exact %.2f\n",
-      fe * 1e3, fs * 1e3, fs / fe);
-  std::printf(
-      "warm, texts in memory:    exact %7.1f ms   similar one pass %7.1f ms   "
-      "similar with index %7.1f ms (goal < 50)\n",
-      median(memoryExact) * 1e3, median(memoryScan) * 1e3, median(memoryIndex) * 1e3);
-  std::printf("index: built in %.0f ms, %.1f MB beside %.1f MB of question texts\n",
-              buildSeconds * 1e3, index.memoryBytes() / 1e6, textBytes / 1e6);
+  Timing pe = median(probeExact), ps = median(probeSimilar);
+  Timing fe = median(fileExact), fs = median(fileSimilar);
+  std::printf("medians:\n");
+  printTimings("cold process, from file",
+               {{"quorvix-cli exact", median(cliExact)}, {"exact", pe}, {"similar", ps}});
+  std::printf("%-30s  similar / exact %.2f wall, %.2f cpu (goal <= 3)\n", "", ps.wall / pe.wall,
+              ps.cpu / pe.cpu);
+  printTimings("in process, from file", {{"exact", fe}, {"similar", fs}});
+  std::printf("%-30s  similar / exact %.2f wall, %.2f cpu\n", "", fs.wall / fe.wall,
+              fs.cpu / fe.cpu);
+  printTimings("warm, texts in memory", {{"exact", median(memoryExact)},
+                                         {"similar one pass", median(memoryScan)},
+                                         {"similar, index", median(memoryIndex)}});
+  std::printf("%-30s  goal for the warm similar search: < 50 ms\n", "");
+  std::printf("index: built in %.0f ms (%.0f ms cpu), %.1f MB beside %.1f MB of question texts\n",
+              build.wall * 1e3, build.cpu * 1e3, index.memoryBytes() / 1e6, textBytes / 1e6);
   std::filesystem::remove_all(dir);
 }
 
@@ -407,9 +445,8 @@ int main(int argc, char** argv) {
   big.firstPair = big.questions.size();
   for (std::size_t i = 0; i < pairs.size(); ++i) big.add(withLines[i], pairs[i].second);
   big.finish();
-  auto start = Clock::now();
-  search::SimilarIndex index(big.views);
-  double buildSeconds = secondsSince(start);
+  search::SimilarIndex index;
+  Timing build = timed([&] { index = search::SimilarIndex(big.views); });
   std::printf(
       "\nbank of those pairs plus the %d-question bank (%zu records, %zu different "
       "texts, %zu different questions)\n",
@@ -418,7 +455,7 @@ int main(int argc, char** argv) {
   accuracy(big, index, perKind, &speedKeywords);
 
   if (cli != "-")  // "-" leaves the speed part out
-    speed(big, index, buildSeconds, std::filesystem::read_symlink("/proc/self/exe").string(), cli,
+    speed(big, index, build, std::filesystem::read_symlink("/proc/self/exe").string(), cli,
           speedKeywords);
   return 0;
 }

@@ -81,13 +81,13 @@ void putGap(std::uint8_t*& out, std::uint32_t gap) {
 template <typename Visit, typename Measure>
 void forEachDistinctGram(std::span<const std::string_view> questions, GramTable& grams, Visit visit,
                          Measure measure) {
-  std::vector<NormalUnit> units;
+  std::vector<char16_t> groups;
   for (std::size_t i = 0; i < questions.size(); ++i) {
-    normalizeText(questions[i], units);
-    measure(units);
+    normalizeGroups(questions[i], groups);
+    measure(groups.size());
     auto question = static_cast<std::uint32_t>(i + 1);
-    for (std::size_t j = 1; j < units.size(); ++j) {
-      GramTable::Slot& slot = grams[ranking::gramKey(units.data(), j)];
+    for (std::size_t j = 1; j < groups.size(); ++j) {
+      GramTable::Slot& slot = grams[ranking::gramKey(groups.data(), j)];
       if (slot.lastQuestion == question) continue;
       visit(slot, question - slot.lastQuestion);
       slot.lastQuestion = question;
@@ -107,9 +107,7 @@ SimilarIndex::SimilarIndex(std::span<const std::string_view> questions) {
       [](GramTable::Slot& slot, std::uint32_t gap) {
         slot.value += static_cast<std::uint32_t>(gapLength(gap));
       },
-      [&](const std::vector<NormalUnit>& units) {
-        unitCounts_.push_back(static_cast<std::uint16_t>(units.size()));
-      });
+      [&](std::size_t units) { unitCounts_.push_back(static_cast<std::uint16_t>(units)); });
 
   std::vector<GramTable::Slot*> slots = grams.byKey();
   gramKeys_.resize(slots.size());
@@ -132,7 +130,7 @@ SimilarIndex::SimilarIndex(std::span<const std::string_view> questions) {
         putGap(out, gap);
         slot.value = static_cast<std::uint32_t>(out - lists_.data());
       },
-      [](const std::vector<NormalUnit>&) {});
+      [](std::size_t) {});
 }
 
 std::size_t SimilarIndex::memoryBytes() const {

@@ -32,9 +32,10 @@ PreparedKeyword prepareKeyword(std::string_view keyword) {
     if (stemUnits >= kShortestStem) prepared.stemUnits = std::min(stemUnits, prepared.units.size());
   }
 
+  for (NormalUnit unit : prepared.units) prepared.groups.push_back(unitGroup(unit));
   std::vector<std::pair<std::uint32_t, bool>> grams;
   for (std::size_t i = 1; i < prepared.units.size(); ++i)
-    grams.emplace_back(gramKey(prepared.units.data(), i), i < prepared.stemUnits);
+    grams.emplace_back(gramKey(prepared.groups.data(), i), i < prepared.stemUnits);
   // Sorted with the stem's copy of a gram last, so the one kept of equal keys says "in stem".
   std::sort(grams.begin(), grams.end());
   for (std::size_t i = 0; i < grams.size(); ++i) {

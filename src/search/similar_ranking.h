@@ -11,13 +11,13 @@
 
 namespace search::ranking {
 
-// Key of the characters that end at units[i] (i >= 1), by their look-alike groups: the pair
-// units[i - 1], units[i], or the three ending there when they are all ASCII, as the letters and
-// digits make too few pairs to tell one text from another. Never 0. A pair key holds the two
-// groups; a key of three puts a surrogate in its high half, which no group is.
-inline std::uint32_t gramKey(const NormalUnit* units, std::size_t i) {
-  std::uint32_t first = i >= 2 ? units[i - 2] >> 16 : 0xFFFF;
-  std::uint32_t second = units[i - 1] >> 16, third = units[i] >> 16;
+// Key of the characters that end at groups[i] (i >= 1), by their look-alike groups: the pair
+// groups[i - 1], groups[i], or the three ending there when they are all ASCII, as the letters
+// and digits make too few pairs to tell one text from another. Never 0. A pair key holds the
+// two groups; a key of three puts a surrogate in its high half, which no group is.
+inline std::uint32_t gramKey(const char16_t* groups, std::size_t i) {
+  std::uint32_t first = i >= 2 ? groups[i - 2] : 0xFFFF;
+  std::uint32_t second = groups[i - 1], third = groups[i];
   std::uint32_t pair = second << 16 | third;
   std::uint32_t three =
       (0xD800u | (first & 0x7F) << 4 | second >> 3) << 16 | (second & 7) << 13 | third;
@@ -31,6 +31,7 @@ inline constexpr double kStemWeight = 0.95;
 
 struct PreparedKeyword {
   std::vector<NormalUnit> units;
+  std::vector<char16_t> groups;      // of the units
   std::size_t stemUnits = 0;         // all units when no options trail the keyword
   std::vector<std::uint32_t> grams;  // distinct gram keys, sorted
   std::vector<bool> gramInStem;      // for each of `grams`: does it occur in the stem?

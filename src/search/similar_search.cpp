@@ -35,16 +35,16 @@ class GramCounter {
   struct Counts {
     std::size_t shared = 0, sharedStem = 0;
   };
-  Counts count(const std::vector<NormalUnit>& units) {
+  Counts count(const std::vector<char16_t>& groups) {
     if (++stamp_ == 0) {  // the stamps wrapped: forget them all
       for (Slot& slot : slots_) slot.stamp = 0;
       stamp_ = 1;
     }
     // First the grams that pass the bitmap, without a branch on each, then only those probed.
-    passed_.resize(units.size());
+    passed_.resize(groups.size());
     std::size_t passed = 0;
-    for (std::size_t i = 1; i < units.size(); ++i) {
-      std::uint32_t key = ranking::gramKey(units.data(), i);
+    for (std::size_t i = 1; i < groups.size(); ++i) {
+      std::uint32_t key = ranking::gramKey(groups.data(), i);
       std::uint32_t hash = hashOf(key);
       passed_[passed] = key;
       passed += bitmap_[hash >> 22] >> (hash >> 16 & 63) & 1;
@@ -97,7 +97,7 @@ struct SimilarScan::State {
   SimilarOptions options;
   ranking::PreparedKeyword keyword;
   GramCounter counter;
-  std::vector<NormalUnit> units;
+  std::vector<char16_t> groups;
   std::vector<Kept> kept;  // a heap whose front ranks last
 
   State(std::string_view text, SimilarOptions opts)
@@ -114,10 +114,10 @@ bool SimilarScan::usable() const { return state_->keyword.usable(); }
 void SimilarScan::add(std::size_t index, std::string_view question) {
   State& s = *state_;
   if (!s.keyword.usable()) return;
-  normalizeText(question, s.units);
-  auto counts = s.counter.count(s.units);
+  normalizeGroups(question, s.groups);
+  auto counts = s.counter.count(s.groups);
   Candidate candidate{
-      ranking::estimate(s.keyword, counts.shared, counts.sharedStem, s.units.size()), index};
+      ranking::estimate(s.keyword, counts.shared, counts.sharedStem, s.groups.size()), index};
   if (candidate.estimate <= 0) return;
   if (s.kept.size() < ranking::kMaxCandidates) {
     s.kept.push_back({candidate, std::string(question)});

@@ -46,6 +46,10 @@ std::size_t trailingOptionsStart(std::string_view gbk);
 // how many bytes of `gbk` that took.
 std::size_t normalizeText(std::string_view gbk, std::vector<NormalUnit>& out,
                           std::size_t maxUnits = kMaxNormalUnits);
+// The look-alike groups alone of normalizeText's characters, for a quick look at many texts.
+std::size_t normalizeGroups(std::string_view gbk, std::vector<char16_t>& out,
+                            std::size_t maxUnits = kMaxNormalUnits);
+
 std::vector<NormalUnit> normalizeText(std::string_view gbk, std::size_t maxUnits = kMaxNormalUnits);
 
 }  // namespace search
