@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "app/controllers/import_texts.h"
-#include "app/date_text.h"
 #include "app/shell.h"
 #include "app/skin_step.h"
 #include "import/xl_binding.h"
@@ -16,14 +15,10 @@ ProgramServices::ProgramServices(std::filesystem::path runDirectory)
     : banks_(std::move(runDirectory)) {}
 
 ShellServices ProgramServices::shellServices() {
-  return {*this, banks_, import_, answer_, *this, *this};
+  return {*this, banks_, import_, answer_, *this, date_};
 }
 
 void ProgramServices::applySkin() { app::applySkin(); }
-
-void ProgramServices::fetchNetworkDate(AnswerForm&, std::function<void(double date)> arrived) {
-  arrived(currentVariantDateUtc8());
-}
 
 void stopForMissingFunction(const char* libraryFile, const char* function) {
   ui::messageBox(import_texts::missingFunctionText(libraryFile, function), "Quorvix",

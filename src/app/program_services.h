@@ -6,11 +6,12 @@
 #include "app/controllers/answer_controller.h"
 #include "app/controllers/bank_controller.h"
 #include "app/controllers/import_controller.h"
+#include "app/controllers/network_date.h"
 #include "app/controllers/shell_services.h"
 
 namespace app {
 
-class ProgramServices final : public SkinServices, public CaptureServices, public DateServices {
+class ProgramServices final : public SkinServices, public CaptureServices {
  public:
   explicit ProgramServices(std::filesystem::path runDirectory);
 
@@ -20,12 +21,12 @@ class ProgramServices final : public SkinServices, public CaptureServices, publi
   void createCaptureState() override {}
   void releaseCaptureHook() override {}
   void wireOcrSettingsForm(OcrSettingsForm&) override {}
-  void fetchNetworkDate(AnswerForm& form, std::function<void(double date)> arrived) override;
 
  private:
   BankController banks_;
   ImportController import_{banks_};
   AnswerController answer_{banks_};
+  NetworkDateController date_;
 };
 
 // The binding's fatal stop as the program makes it: the message, then the end of the process.

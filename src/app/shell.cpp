@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "app/date_text.h"
 #include "platform/cp936.h"
 #include "platform/date_time.h"
 #include "ui/system.h"
@@ -18,6 +17,9 @@ std::string& versionTextStore() {
 }  // namespace
 
 const char* const kReleasePageUrl = "https://quorvix.example/releases";
+
+// After the date when no server told it.
+const char* const kLocalTimeMark = "（本机时间）";
 
 const std::string& versionText() { return versionTextStore(); }
 
@@ -122,10 +124,12 @@ void Shell::startAnswer(AnswerForm& form) {
   form.move(screen.width - 400, int(std::lround(screen.height / 2.0 - 350)));
   services_.answer.loadRecordCount(form);
   form.setCaption(windowTitle());
-  services_.date.fetchNetworkDate(form, [&form](double date) {
+  services_.date.fetchNetworkDate(form, [&form](const DateReading& reading) {
     // A search may have written the status first; its outcome matters more than the date.
-    if (form.状态条1.sectionText(1).empty())
-      form.状态条1.setSectionText(1, platform::dateTimeText(platform::fromVariantDate(date)));
+    if (!form.状态条1.sectionText(1).empty()) return;
+    std::string text = platform::dateTimeText(platform::fromVariantDate(reading.date));
+    if (!reading.fromServer) text += cp936::fromUtf8(kLocalTimeMark);
+    form.状态条1.setSectionText(1, text);
   });
 }
 

@@ -26,8 +26,9 @@ class QuietServices final : public app::SkinServices,
   void createCaptureState() override {}
   void releaseCaptureHook() override {}
   void wireOcrSettingsForm(app::OcrSettingsForm&) override {}
-  void fetchNetworkDate(app::AnswerForm&, std::function<void(double)> arrived) override {
-    arrived(46363.0);
+  void fetchNetworkDate(app::AnswerForm&,
+                        std::function<void(const app::DateReading&)> arrived) override {
+    arrived({46363.0, true});
   }
 };
 

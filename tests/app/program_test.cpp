@@ -25,6 +25,8 @@ class RunFolder {
     fs::remove_all(path_);
     fs::create_directories(path_);
     setVariable(path_.string().c_str());
+    // The answer form's date from a port nothing listens on: no test reaches the network.
+    setEnvironment("QUORVIX_DATE_URL", "http://127.0.0.1:9/");
   }
   ~RunFolder() {
     setVariable("");
@@ -33,11 +35,12 @@ class RunFolder {
   const fs::path& path() const { return path_; }
 
  private:
-  static void setVariable(const char* value) {
+  static void setVariable(const char* value) { setEnvironment("QUORVIX_RUN_DIR", value); }
+  static void setEnvironment(const char* name, const char* value) {
 #ifdef _WIN32
-    _putenv_s("QUORVIX_RUN_DIR", value);
+    _putenv_s(name, value);
 #else
-    setenv("QUORVIX_RUN_DIR", value, 1);
+    setenv(name, value, 1);
 #endif
   }
   fs::path path_;

@@ -64,9 +64,15 @@ class RecordingServices final : public app::SkinServices,
   void wireOcrSettingsForm(app::OcrSettingsForm& form) override {
     if (onWireOcrSettings) onWireOcrSettings(form);
   }
-  void fetchNetworkDate(app::AnswerForm&, std::function<void(double)> arrived) override {
+  void fetchNetworkDate(app::AnswerForm&,
+                        std::function<void(const app::DateReading&)> arrived) override {
     calls.push_back("fetchNetworkDate");
-    arrived(networkDate);
+    if (dateArrivesLater)
+      pendingDate = [arrived, reading = app::DateReading{networkDate, networkDateFromServer}] {
+        arrived(reading);
+      };
+    else
+      arrived({networkDate, networkDateFromServer});
   }
 
   app::ShellServices services() { return {*this, *this, *this, *this, *this, *this}; }
@@ -75,6 +81,9 @@ class RecordingServices final : public app::SkinServices,
   bool bankOpens = true;
   bool bankStaysOpen = false;
   double networkDate = 46363.34375;  // 2026-12-07 08:15:00
+  bool networkDateFromServer = true;
+  bool dateArrivesLater = false;
+  std::function<void()> pendingDate;
   std::function<void(app::ImportForm&)> onWireImport;
   std::function<void(app::AnswerForm&)> onWireAnswer;
   std::function<void(app::OcrSettingsForm&)> onWireOcrSettings;

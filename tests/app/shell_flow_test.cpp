@@ -119,6 +119,23 @@ TEST_F(ShellTest, StartOpensTheAnswerFormBesideTheRightEdgeOfTheScreen) {
   EXPECT_TRUE(answer.titleKeptActive());
 }
 
+TEST_F(ShellTest, WithoutAServerTheLocalDateIsShownAndSaidToBeLocal) {
+  services.networkDateFromServer = false;
+  auto& answer = toAnswer();
+  EXPECT_EQ(answer.状态条1.sectionText(1), gbk("2026年12月7日8时15分（本机时间）"));
+}
+
+TEST_F(ShellTest, TheFormShowsBeforeTheDateAndADateAfterASearchLeavesItsStatus) {
+  services.dateArrivesLater = true;
+  auto& answer = toAnswer();
+  EXPECT_TRUE(answer.visible());
+  EXPECT_EQ(answer.状态条1.sectionText(1), "");
+  answer.状态条1.setSectionText(1, gbk("【当前结果/总结果数】：1/2"));
+  ASSERT_TRUE(services.pendingDate);
+  services.pendingDate();
+  EXPECT_EQ(answer.状态条1.sectionText(1), gbk("【当前结果/总结果数】：1/2"));
+}
+
 TEST_F(ShellTest, AnswerFormTopIsRoundedToTheNearestPixel) {
   backend.setScreenSize({1366, 767});  // 767 / 2 - 350 = 33.5
   auto& answer = toAnswer();

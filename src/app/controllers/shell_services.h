@@ -59,13 +59,21 @@ class CaptureServices {
   virtual void wireOcrSettingsForm(OcrSettingsForm& form) = 0;
 };
 
+// A date for the answer form's status bar: a web server's, or the local clock's when no server
+// answered.
+struct DateReading {
+  double date = 0;  // a variant date, UTC+8
+  bool fromServer = false;
+};
+
 // The current date for the answer form's status bar.
 class DateServices {
  public:
   virtual ~DateServices() = default;
-  // Asks for the date; `arrived` runs on the user-interface thread, now or later, with a
-  // variant date, unless the form is gone by then.
-  virtual void fetchNetworkDate(AnswerForm& form, std::function<void(double date)> arrived) = 0;
+  // Asks for the date without making the form wait; `arrived` runs on the user-interface thread,
+  // now or later, unless the form is gone by then.
+  virtual void fetchNetworkDate(AnswerForm& form,
+                                std::function<void(const DateReading&)> arrived) = 0;
 };
 
 struct ShellServices {

@@ -1,4 +1,4 @@
-#include "app/date_text.h"
+#include "app/controllers/local_date.h"
 
 #include <chrono>
 
