@@ -12,28 +12,6 @@ constexpr std::int64_t kSecondsPerDay = 86400;
 
 }  // namespace
 
-void civilFromDays(std::int64_t days, int& year, int& month, int& day) {
-  days += 719468;  // shift the epoch to 0000-03-01
-  std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  std::int64_t dayOfEra = days - era * 146097;
-  std::int64_t yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;  // March is 0
-  day = int(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
-  month = int(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
-  year = int(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-}
-
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const auto yearOfEra = unsigned(year - era * 400);
-  const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + std::int64_t(dayOfEra) - 719468;
-}
-
 CivilTime fromVariantDate(double date) {
   double whole = std::trunc(date);
   auto days = std::int64_t(whole);

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/little_endian.h"
+
 namespace skin {
 
 class ImageView {
@@ -18,13 +20,11 @@ class ImageView {
   }
   std::optional<std::uint16_t> u16(std::uint64_t offset) const {
     if (!holds(offset, 2)) return std::nullopt;
-    return std::uint16_t(bytes_[offset] | bytes_[offset + 1] << 8);
+    return le::u16(reinterpret_cast<const char*>(bytes_ + offset));
   }
   std::optional<std::uint32_t> u32(std::uint64_t offset) const {
     if (!holds(offset, 4)) return std::nullopt;
-    const std::uint8_t* p = bytes_ + offset;
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-           std::uint32_t(p[3]) << 24;
+    return le::u32(reinterpret_cast<const char*>(bytes_ + offset));
   }
   // The zero-terminated name at `offset`, without its terminator; none when it runs off the end.
   std::optional<std::string_view> name(std::uint64_t offset) const {

@@ -2,33 +2,12 @@
 
 #include <cmath>
 
+#include "platform/date_time.h"
+
 namespace xldate {
 namespace {
 
-constexpr long kDays1904 = 1462;         // serial of 1 January 1904 in the 1900 system
-constexpr long kCivil18991230 = -25569;  // days from 1970-01-01 back to 1899-12-30
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-long daysFromCivil(long y, long m, long d) {
-  y -= m <= 2;
-  const long era = (y >= 0 ? y : y - 399) / 400;
-  const long yoe = y - era * 400;
-  const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void civilFromDays(long z, int& year, int& month, int& day) {
-  z += 719468;
-  const long era = (z >= 0 ? z : z - 146096) / 146097;
-  const long doe = z - era * 146097;
-  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const long mp = (5 * doy + 2) / 153;
-  day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  year = static_cast<int>(yoe + era * 400 + (month <= 2));
-}
+constexpr long kDays1904 = 1462;  // serial of 1 January 1904 in the 1900 system
 
 }  // namespace
 
@@ -51,7 +30,7 @@ bool unpack(double serial, bool date1904, DateTime& out) {
   // Day 0, where a time of day alone lands, stays 30 December 1899: Excel shows it as
   // "0 January 1900", a day no calendar has.
   if (!date1904 && day > 0 && day < 60) ++day;
-  civilFromDays(day + kCivil18991230, out.year, out.month, out.day);
+  platform::civilFromDays(day + platform::kVariantEpochDays, out.year, out.month, out.day);
   return true;
 }
 
@@ -60,7 +39,8 @@ double pack(const DateTime& date, bool date1904) {
   if (!date1904 && date.year == 1900 && date.month == 2 && date.day == 29) {
     day = 60;
   } else {
-    day = daysFromCivil(date.year, date.month, date.day) - kCivil18991230;
+    day = long(platform::daysFromCivil(date.year, unsigned(date.month), unsigned(date.day)) -
+               platform::kVariantEpochDays);
     if (!date1904 && day > 0 && day <= 60) --day;
     if (date1904) day -= kDays1904;
   }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "spreadsheet/book_object.h"
+#include "spreadsheet/cell_address.h"
 #include "spreadsheet/date_serial.h"
 #include "spreadsheet/workbook_file.h"
 
@@ -352,25 +353,12 @@ int XLAPI xlSheetGetMergeW(SheetHandle sheet, int row, int col, int* rowFirst, i
 int XLAPI xlSheetAddrToRowColW(SheetHandle sheet, const XlChar* addr, int* row, int* col,
                                int* rowRelative, int* colRelative) {
   if (!sheet || !addr) return 0;
-  std::size_t i = 0;
-  bool colAbsolute = addr[i] == u'$';
-  if (colAbsolute) ++i;
-  long column = 0;
-  std::size_t letters = 0;
-  for (; addr[i] >= u'A' && addr[i] <= u'Z' && letters < 3; ++i, ++letters)
-    column = column * 26 + (addr[i] - u'A' + 1);
-  bool rowAbsolute = addr[i] == u'$';
-  if (rowAbsolute) ++i;
-  long number = 0;
-  std::size_t digits = 0;
-  for (; addr[i] >= u'0' && addr[i] <= u'9' && digits < 7; ++i, ++digits)
-    number = number * 10 + (addr[i] - u'0');
-  if (!letters || !digits || addr[i] != 0 || number < 1 || number > 1048576 || column > 16384)
-    return 0;
-  if (row) *row = static_cast<int>(number - 1);
-  if (col) *col = static_cast<int>(column - 1);
-  if (rowRelative) *rowRelative = rowAbsolute ? 0 : 1;
-  if (colRelative) *colRelative = colAbsolute ? 0 : 1;
+  xl::CellAddress address;
+  if (!xl::parseCellAddress(std::u16string_view(addr), address, /*allowAbsolute=*/true)) return 0;
+  if (row) *row = static_cast<int>(address.row);
+  if (col) *col = static_cast<int>(address.col);
+  if (rowRelative) *rowRelative = address.rowAbsolute ? 0 : 1;
+  if (colRelative) *colRelative = address.colAbsolute ? 0 : 1;
   return 1;
 }
 

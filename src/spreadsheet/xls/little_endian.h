@@ -1,8 +1,9 @@
-// Little-endian field access for the binary structures of .xls files. Callers check bounds.
+// Field access at a position of the binary structures of .xls files. Callers check bounds.
 #pragma once
 #include <cstdint>
-#include <cstring>
 #include <string_view>
+
+#include "platform/little_endian.h"
 
 namespace xls {
 
@@ -11,19 +12,13 @@ inline std::uint8_t byteAt(std::string_view data, std::size_t pos) {
 }
 
 inline std::uint16_t u16At(std::string_view data, std::size_t pos) {
-  return static_cast<std::uint16_t>(byteAt(data, pos) | (byteAt(data, pos + 1) << 8));
+  return le::u16(data.data() + pos);
 }
 
 inline std::uint32_t u32At(std::string_view data, std::size_t pos) {
-  return static_cast<std::uint32_t>(u16At(data, pos)) |
-         (static_cast<std::uint32_t>(u16At(data, pos + 2)) << 16);
+  return le::u32(data.data() + pos);
 }
 
-inline double f64At(std::string_view data, std::size_t pos) {
-  std::uint64_t bits = u32At(data, pos) | (static_cast<std::uint64_t>(u32At(data, pos + 4)) << 32);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+inline double f64At(std::string_view data, std::size_t pos) { return le::f64(data.data() + pos); }
 
 }  // namespace xls

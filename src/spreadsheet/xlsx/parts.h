@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "spreadsheet/cell_address.h"
 #include "spreadsheet/workbook_model.h"
 #include "spreadsheet/xlsx/zip_archive.h"
 
@@ -11,8 +12,8 @@ namespace xlsx {
 
 // Excel's own limits; anything beyond them is damage or an attack.
 inline constexpr std::size_t kMaxTextLength = 32767;
-inline constexpr std::uint32_t kMaxRows = 1048576;
-inline constexpr std::uint32_t kMaxCols = 16384;
+using xl::kMaxCols;
+using xl::kMaxRows;
 
 // What one workbook may hold in memory, whatever its parts claim. The largest real workbook we
 // know (50,000 questions) has 200,000 cells and 24 million characters of text; a package that

@@ -1,13 +1,22 @@
 #include <algorithm>
 #include <charconv>
 
+#include "spreadsheet/cell_address.h"
 #include "spreadsheet/date_serial.h"
-#include "spreadsheet/xlsx/cell_reference.h"
 #include "spreadsheet/xlsx/package.h"
 #include "spreadsheet/xlsx/parts.h"
 
 namespace xlsx {
 namespace {
+
+// A cell reference as sheets write them: no "$" markers.
+bool reference(std::string_view text, std::uint32_t& row, std::uint32_t& col) {
+  xl::CellAddress address;
+  if (!xl::parseCellAddress(text, address, /*allowAbsolute=*/false)) return false;
+  row = address.row;
+  col = address.col;
+  return true;
+}
 
 // A worksheet can legitimately unpack to hundreds of megabytes; it is never held whole.
 constexpr std::uint64_t kMaxSheetPart = std::uint64_t{1} << 30;
@@ -203,7 +212,7 @@ class SheetHandler : public XmlHandler {
     cell_ = {};
     std::uint32_t row, col;
     if (auto* r = findAttribute(attributes, "r")) {
-      placed_ = parseCellReference(trimmed(r->value), row, col);
+      placed_ = reference(trimmed(r->value), row, col);
       columnKnown_ = placed_;
       if (placed_) {
         cell_.row = row;
@@ -281,8 +290,8 @@ class SheetHandler : public XmlHandler {
     auto colon = ref->value.find(':');
     if (colon == std::string_view::npos) return;
     std::uint32_t r1, c1, r2, c2;
-    if (!parseCellReference(ref->value.substr(0, colon), r1, c1) ||
-        !parseCellReference(ref->value.substr(colon + 1), r2, c2))
+    if (!reference(ref->value.substr(0, colon), r1, c1) ||
+        !reference(ref->value.substr(colon + 1), r2, c2))
       return;
     if (budget_.cells == 0) return fail("the workbook has more cells than a workbook may hold");
     --budget_.cells;

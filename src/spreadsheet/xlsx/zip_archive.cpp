@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/little_endian.h"
+
 namespace xlsx {
 namespace {
 
@@ -16,10 +18,8 @@ constexpr std::uint32_t kZip64Locator = 0x07064b50;
 constexpr std::size_t kMaxEntries = 65536;  // far above any real workbook package
 
 std::uint64_t le(std::string_view bytes, std::size_t at, int width) {
-  std::uint64_t value = 0;
-  for (int i = width - 1; i >= 0; --i)
-    value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
-  return value;
+  const char* p = bytes.data() + at;
+  return width == 2 ? ::le::u16(p) : width == 4 ? ::le::u32(p) : ::le::u64(p);
 }
 
 // Fills the 64-bit sizes and offset that the ZIP64 extra field carries in place of 0xFFFFFFFF.
