@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cp936.h"
 #include "ui/types.h"
 
 namespace ui {
@@ -32,6 +33,8 @@ class ControlPeer {
   // Every visible kind. The text is a caption, an edit box's content or a combo box's text.
   virtual void setText(const std::string& text) = 0;
   virtual std::string text() const = 0;
+  // The text as the user typed it, characters GBK cannot hold included.
+  virtual std::u16string wideText() const { return cp936::toUtf16(text()); }
   virtual void setVisible(bool visible) = 0;
   virtual bool visible() const = 0;
   virtual void setEnabled(bool enabled) = 0;

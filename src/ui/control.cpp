@@ -154,6 +154,7 @@ void ComboBox::handle(const ControlEvent& event) {
 }
 
 std::string EditBox::content() const { return p().text(); }
+std::u16string EditBox::contentUtf16() const { return p().wideText(); }
 void EditBox::setContent(const std::string& content) { p().setText(content); }
 void EditBox::applyStartState() {
   Control::applyStartState();

@@ -167,6 +167,9 @@ class EditBox : public Control {
  public:
   using Control::Control;
   std::string content() const;
+  // The content as typed, for texts that are not program text (a file name may hold
+  // characters GBK cannot).
+  std::u16string contentUtf16() const;
   void setContent(const std::string& content);
 
  protected:

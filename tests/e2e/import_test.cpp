@@ -1,8 +1,8 @@
 // Quorvix.exe under Wine filling a bank from a real workbook: the open-file dialog, the table the
 // first worksheet is loaded into (titles, cells, numbers shown as the workbook formats them), the
 // spreadsheet library written (or replaced) beside the program, the import into a new bank and a
-// second import of the same rows, a cancelled dialog and the refusals of the import. The bank the import wrote is read back afterwards by
-// the independent bank tool (see CMakeLists.txt).
+// second import of the same rows, a cancelled dialog and the refusals of the import. The bank the
+// import wrote is read back afterwards by the independent bank tool (see CMakeLists.txt).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -309,6 +309,39 @@ TEST(ImportForm, CancelledDialogEmptiesTheTableAndTheImportRefusesWhatItCannotDo
   EXPECT_EQ(form.rows(), 0);
   EXPECT_EQ(e2e::listColumnTitles(form.table), kWorkbookTitles);
   EXPECT_EQ(e2e::messageBox(program.id()), nullptr);
+}
+
+TEST(ImportForm, ANewBanksNameIsCheckedFirstAndANameOutsideGbkWorks) {
+  Program program(e2e::runFolder());
+  HWND window = openImportForm(program);
+  ASSERT_NE(window, nullptr);
+  ImportFormParts form(window);
+  ASSERT_TRUE(form.complete());
+  ASSERT_TRUE(loadWorkbook(program, form, copyWorkbook(program)));
+
+  // A name Windows cannot store says what is wrong with it, and nothing is made.
+  ASSERT_TRUE(form.chooseNewBank(L"期中*复习"));
+  e2e::click(form.import);
+  HWND refusal = waitForMessageBox(program, L"信息：", 10000);
+  ASSERT_NE(refusal, nullptr) << "no message for a forbidden name";
+  EXPECT_EQ(e2e::messageBoxText(refusal), L"题库名称不能包含以下字符：\\ / : * ? \" < > |");
+  e2e::answerMessageBox(refusal, IDOK);
+  ASSERT_TRUE(waitUntil([&] { return gone(refusal) && form.idle(); }, 10000));
+  EXPECT_TRUE(std::filesystem::is_empty(program.folder() / L"题库"));
+
+  // Korean has no GBK form: the name still makes its own bank, never a "?" in its place.
+  const std::wstring name = L"한국어 题库";
+  ASSERT_TRUE(form.chooseNewBank(name));
+  e2e::click(form.import);
+  HWND notice = waitForMessageBox(program, L"友情提醒", 60000);
+  ASSERT_NE(notice, nullptr);
+  e2e::answerMessageBox(notice, IDOK);
+  HWND done = waitForMessageBox(program, L"信息：", 60000);
+  ASSERT_NE(done, nullptr);
+  EXPECT_EQ(e2e::messageBoxText(done), doneMessage(0, kWorkbookRows - kRepeatedRows));
+  e2e::answerMessageBox(done, IDOK);
+  ASSERT_TRUE(waitUntil([&] { return gone(done) && form.idle(); }, 10000));
+  EXPECT_TRUE(std::filesystem::is_regular_file(program.folder() / L"题库" / (name + L".edb")));
 }
 
 }  // namespace

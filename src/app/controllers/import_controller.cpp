@@ -120,13 +120,14 @@ void ImportController::openWorkbook(ImportForm& form) {
 std::filesystem::path ImportController::importTarget(ImportForm& form) {
   bank::QuestionBank& bank = banks_.questionBank();
   if (form.单选框1.checked()) return bank.bankPathOf(choiceOf(form.组合框1));
-  const std::string typed = form.编辑框1.content();
+  // Taken as typed, not as program text: a bank name may hold characters GBK cannot.
+  const std::u16string typed = form.编辑框1.contentUtf16();
   if (typed.empty()) {
     show(texts::kNoNewBankName);
     return {};
   }
   // Nothing is made from a name Windows cannot store; the message says what is wrong with it.
-  const std::filesystem::path name(cp936::toUtf16(typed));
+  const std::filesystem::path name(typed);
   if (auto problem =
           bank::checkBankName(bank::isBankFileName(name) ? name.stem() : name, bank.bankFolder());
       problem != bank::BankNameProblem::none) {

@@ -257,6 +257,13 @@ std::string Win32ControlPeer::text() const {
   return narrow(windowText(window_));
 }
 
+std::u16string Win32ControlPeer::wideText() const {
+  if (definition_.kind == ControlKind::ComboBox || !hasCaption(definition_.kind))
+    return cp936::toUtf16(text());
+  std::wstring wide = windowText(window_);
+  return std::u16string(wide.begin(), wide.end());
+}
+
 void Win32ControlPeer::setVisible(bool visible) {
   ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
 }

@@ -40,6 +40,7 @@ class Win32ControlPeer final : public ControlPeer {
 
   void setText(const std::string& text) override;
   std::string text() const override;
+  std::u16string wideText() const override;
   void setVisible(bool visible) override;
   bool visible() const override;
   void setEnabled(bool enabled) override;
