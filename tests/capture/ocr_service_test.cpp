@@ -34,8 +34,8 @@ class OcrServiceTest : public ::testing::Test {
   void SetUp() override {
     server = TestServer::current();
     if (!server) GTEST_SKIP() << "not started under the test server";
-    scenario.tag = testsupport::uniqueTag(
-        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    scenario.tag =
+        testsupport::uniqueTag(::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
 
   capture::OcrClient client(std::string_view listener = "https") {

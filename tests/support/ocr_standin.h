@@ -10,14 +10,14 @@
 namespace testsupport {
 
 struct OcrScenario {
-  std::string tag;                                     // the tokens handed out count per tag
-  std::string apiKey = "api-key";                      // UTF-8: the keys the service knows
+  std::string tag;                 // the tokens handed out count per tag
+  std::string apiKey = "api-key";  // UTF-8: the keys the service knows
   std::string secretKey = "secret-key";
-  std::string tokenError;                              // refuse every token with this text
-  int expire = 0;                                      // the first N tokens have expired
-  std::vector<std::string> lines;                      // UTF-8: the lines recognised
-  int width = 0, height = 0;                           // the JPEG's size; 0: any
-  std::string drop;                                    // "token" or "recognition": no answer
+  std::string tokenError;          // refuse every token with this text
+  int expire = 0;                  // the first N tokens have expired
+  std::vector<std::string> lines;  // UTF-8: the lines recognised
+  int width = 0, height = 0;       // the JPEG's size; 0: any
+  std::string drop;                // "token" or "recognition": no answer
 
   // The base address for the client, e.g. "https://localhost:PORT/ocr-standin/tag=...".
   std::string baseUrl(const TestServer& server, std::string_view listener = "https") const {
@@ -27,7 +27,8 @@ struct OcrScenario {
     if (expire) segment += ";expire=" + std::to_string(expire);
     if (!lines.empty()) {
       std::string joined;
-      for (const std::string& line : lines) joined += (joined.empty() ? "" : ",") + queryValue(line);
+      for (const std::string& line : lines)
+        joined += (joined.empty() ? "" : ",") + queryValue(line);
       segment += ";lines=" + queryValue(joined);
     }
     if (width) segment += ";width=" + std::to_string(width) + ";height=" + std::to_string(height);

@@ -28,7 +28,8 @@ inline const capture::OcrHttpReply kOtherRefusal =
 // A recognition reply of these lines (UTF-8).
 inline capture::OcrHttpReply linesReply(const std::vector<std::string>& lines) {
   std::string items;
-  for (const auto& line : lines) items += (items.empty() ? "" : ",") + ("{\"words\":\"" + line + "\"}");
+  for (const auto& line : lines)
+    items += (items.empty() ? "" : ",") + ("{\"words\":\"" + line + "\"}");
   return reply("{\"log_id\":1,\"words_result\":[" + items + "]}");
 }
 

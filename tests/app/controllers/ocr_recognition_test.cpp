@@ -1,11 +1,12 @@
 // A screenshot recognised into the answer form: the joined lines searched, a picture without
 // text, and each kind of failure told apart, with the keyword box left as it was.
+#include "app/controllers/ocr_recognition.h"
+
 #include <gtest/gtest.h>
 
 #include "../../platform/bmp_image.h"
 #include "../../platform/fresh_folder.h"
 #include "answer_form_fixture.h"
-#include "app/controllers/ocr_recognition.h"
 #include "ocr_fake_service.h"
 
 namespace answertest {

@@ -86,10 +86,10 @@ TEST_F(OcrSettingsFormTest, KeyTestSaysWhatTheServiceAnsweredAndStoresUnlessAKey
       {"token", ocrtest::kToken, "秘钥正确", 500, true, true},
       {"unknown client", ocrtest::kUnknownClient, "API Key不正确", 500, false, true},
       {"bad secret", ocrtest::kBadSecret, "Secret Key不正确", 500, false, true},
-      {"other refusal", ocrtest::kOtherRefusal, "识别服务未确认秘钥，秘钥已保存，请稍后重试！", 2000,
-       true, false},
-      {"no answer", ocrtest::kUnreachable, "连接识别服务失败，秘钥已保存，请检查网络后重试！",
+      {"other refusal", ocrtest::kOtherRefusal, "识别服务未确认秘钥，秘钥已保存，请稍后重试！",
        2000, true, false},
+      {"no answer", ocrtest::kUnreachable, "连接识别服务失败，秘钥已保存，请检查网络后重试！", 2000,
+       true, false},
   };
   open();
   int round = 0;
