@@ -21,19 +21,27 @@ struct OcrScenario {
 
   // The base address for the client, e.g. "https://localhost:PORT/ocr-standin/tag=...".
   std::string baseUrl(const TestServer& server, std::string_view listener = "https") const {
-    std::string segment = "tag=" + queryValue(tag) + ";api=" + queryValue(apiKey) +
-                          ";secret=" + queryValue(secretKey);
-    if (!tokenError.empty()) segment += ";token_error=" + queryValue(tokenError);
-    if (expire) segment += ";expire=" + std::to_string(expire);
-    if (!lines.empty()) {
-      std::string joined;
-      for (const std::string& line : lines)
-        joined += (joined.empty() ? "" : ",") + queryValue(line);
-      segment += ";lines=" + queryValue(joined);
+    std::string joined;
+    for (const std::string& line : lines) {
+      if (!joined.empty()) joined += ',';
+      joined += queryValue(line);
     }
-    if (width) segment += ";width=" + std::to_string(width) + ";height=" + std::to_string(height);
-    if (!drop.empty()) segment += ";drop=" + drop;
-    return server.url(listener, "/ocr-standin/" + segment);
+    std::string segment = "/ocr-standin/";
+    auto setting = [&segment](std::string_view name, const std::string& value) {
+      if (value.empty() || value == "0") return;
+      if (segment.back() != '/') segment += ';';
+      segment.append(name).append("=").append(queryValue(value));
+    };
+    setting("tag", tag);
+    setting("api", apiKey);
+    setting("secret", secretKey);
+    setting("token_error", tokenError);
+    setting("expire", std::to_string(expire));
+    setting("lines", joined);
+    setting("width", std::to_string(width));
+    setting("height", std::to_string(height));
+    setting("drop", drop);
+    return server.url(listener, segment);
   }
 };
 
