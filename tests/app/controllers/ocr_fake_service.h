@@ -27,10 +27,12 @@ inline const capture::OcrHttpReply kOtherRefusal =
 
 // A recognition reply of these lines (UTF-8).
 inline capture::OcrHttpReply linesReply(const std::vector<std::string>& lines) {
-  std::string items;
-  for (const auto& line : lines)
-    items += (items.empty() ? "" : ",") + ("{\"words\":\"" + line + "\"}");
-  return reply("{\"log_id\":1,\"words_result\":[" + items + "]}");
+  std::string body = R"({"log_id":1,"words_result":[)";
+  for (const auto& line : lines) {
+    if (body.back() != '[') body += ',';
+    body.append(R"({"words":")").append(line).append(R"("})");
+  }
+  return reply(body + "]}");
 }
 
 class FakeOcrService {
