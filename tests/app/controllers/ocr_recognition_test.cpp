@@ -103,13 +103,5 @@ TEST_F(OcrRecognitionTest, AFailureSaysWhichAndKeepsTheKeyword) {
   }
 }
 
-TEST_F(OcrRecognitionTest, NoPictureAsksNothing) {
-  openForm(kCapitals);
-  holdToken();
-  recognize("");
-  backend.runPending();
-  EXPECT_EQ(service.requests().size(), 1u) << "only the key test's";
-}
-
 }  // namespace
 }  // namespace answertest
