@@ -5,6 +5,8 @@
 #include "app/controllers/import_texts.h"
 #include "app/shell.h"
 #include "app/skin_step.h"
+#include "capture/ocr_inet_transport.h"
+#include "capture/ocr_requests.h"
 #include "import/xl_binding.h"
 #include "platform/run_directory.h"
 #include "ui/system.h"
@@ -12,7 +14,10 @@
 namespace app {
 
 ProgramServices::ProgramServices(std::filesystem::path runDirectory)
-    : banks_(std::move(runDirectory)) {}
+    : banks_(runDirectory),
+      ocr_(std::make_shared<capture::OcrClient>(capture::internetOcrTransport(), runDirectory,
+                                                capture::ocrServiceUrl())),
+      ocrSettings_(ocr_, runDirectory) {}
 
 ShellServices ProgramServices::shellServices() {
   return {*this, banks_, import_, answer_, *this, date_};

@@ -2,12 +2,15 @@
 // record database, and the steps of the subsystems that are still to come.
 #pragma once
 #include <filesystem>
+#include <memory>
 
 #include "app/controllers/answer_controller.h"
 #include "app/controllers/bank_controller.h"
 #include "app/controllers/import_controller.h"
 #include "app/controllers/network_date.h"
+#include "app/controllers/ocr_settings_controller.h"
 #include "app/controllers/shell_services.h"
+#include "capture/ocr_client.h"
 
 namespace app {
 
@@ -20,13 +23,19 @@ class ProgramServices final : public SkinServices, public CaptureServices {
   void applySkin() override;
   void createCaptureState() override {}
   void releaseCaptureHook() override {}
-  void wireOcrSettingsForm(OcrSettingsForm&) override {}
+  void wireOcrSettingsForm(OcrSettingsForm& form) override { ocrSettings_.wire(form); }
+
+  // The program's one OCR client: it holds the access token for the whole run. Workers keep
+  // it alive for as long as they use it.
+  std::shared_ptr<capture::OcrClient> ocrClient() const { return ocr_; }
 
  private:
   BankController banks_;
   ImportController import_{banks_};
   AnswerController answer_{banks_};
   NetworkDateController date_;
+  std::shared_ptr<capture::OcrClient> ocr_;
+  OcrSettingsController ocrSettings_;
 };
 
 // The binding's fatal stop as the program makes it: the message, then the end of the process.

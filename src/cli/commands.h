@@ -24,5 +24,6 @@ void addCellsCommand(std::vector<Command>& table);
 void addSearchCommand(std::vector<Command>& table);
 void addImportCommand(std::vector<Command>& table);
 void addHttpCommand(std::vector<Command>& table);
+void addOcrCommands(std::vector<Command>& table);
 
 }  // namespace cli

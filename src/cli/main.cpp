@@ -21,6 +21,7 @@ std::vector<cli::Command> commandTable() {
   cli::addSearchCommand(table);
   cli::addImportCommand(table);
   cli::addHttpCommand(table);
+  cli::addOcrCommands(table);
   return table;
 }
 

@@ -1,0 +1,48 @@
+#include "app/controllers/ocr_recognition.h"
+
+#include <utility>
+
+#include "app/controllers/ocr_texts.h"
+#include "app/controllers/search_session.h"
+#include "app/controllers/timed_notice.h"
+#include "app/controllers/worker_thread.h"
+#include "app/forms/answer_form.h"
+#include "ui/toolkit.h"
+
+namespace app {
+namespace {
+
+void deliver(ui::FormHandle answerForm, const capture::Recognition& recognition) {
+  if (recognition.outcome == capture::RecognitionOutcome::kRecognized) {
+    postKeywordSearch(answerForm, recognition.text);
+    return;
+  }
+  if (recognition.outcome == capture::RecognitionOutcome::kNoText) {
+    ui::post(answerForm, [answerForm] {
+      if (auto* form = dynamic_cast<AnswerForm*>(ui::findForm(answerForm)))
+        form->编辑框1.setContent("");
+    });
+    return;
+  }
+  if (auto notice = ocr_texts::recognitionNotice(recognition.outcome)) {
+    ui::post(answerForm, [notice = std::move(*notice)] {
+      TimedNoticeOptions options;
+      options.timeoutMs = notice.timeoutMs;
+      TimedNotice(notice.text, options);
+    });
+  }
+}
+
+}  // namespace
+
+void recognizeIntoAnswerForm(std::shared_ptr<capture::OcrClient> ocr, ui::FormHandle answerForm,
+                             std::string bmpBytes) {
+  if (!ocr || bmpBytes.empty()) return;
+  auto recognize = [ocr, answerForm, picture = std::move(bmpBytes)]() mutable {
+    deliver(answerForm, ocr->RecognizeScreenshot(std::move(picture)));
+  };
+  // Without a thread to spare, this selection goes unrecognised; the next one may fare better.
+  startWorker(std::move(recognize));
+}
+
+}  // namespace app

@@ -1,0 +1,69 @@
+#include "app/controllers/ocr_settings_controller.h"
+
+#include <utility>
+
+#include "app/controllers/ocr_texts.h"
+#include "app/controllers/timed_notice.h"
+#include "app/controllers/worker_thread.h"
+#include "capture/ocr_settings.h"
+#include "ui/system.h"
+#include "ui/toolkit.h"
+
+namespace app {
+namespace {
+
+void showNotice(const ocr_texts::Notice& notice) {
+  TimedNoticeOptions options;
+  options.timeoutMs = notice.timeoutMs;
+  TimedNotice(notice.text, options);
+}
+
+// While a key test runs, neither a second test nor a reload of the boxes can start.
+void setKeyTestRunning(OcrSettingsForm& form, bool running) {
+  form.按钮3.setEnabled(!running);
+  form.按钮2.setEnabled(!running);
+}
+
+}  // namespace
+
+const char* const kOcrProductPageUrl = "https://ai.baidu.com/tech/ocr/general";
+
+void LoadOcrSettings(OcrSettingsForm& form, const std::filesystem::path& runDirectory) {
+  const capture::OcrKeys keys = capture::LoadOcrSettings(runDirectory);
+  form.编辑框1.setContent(keys.apiKey);
+  form.编辑框2.setContent(keys.secretKey);
+}
+
+void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr) {
+  setKeyTestRunning(form, true);
+  auto test = [ocr, apiKey = form.编辑框1.content(), secretKey = form.编辑框2.content(),
+               handle = form.handle()] {
+    const capture::KeyTestResult result = ocr->TestOcrKeys(apiKey, secretKey);
+    ui::post(handle, [handle, result] {
+      auto* form = dynamic_cast<OcrSettingsForm*>(ui::findForm(handle));
+      if (!form) return;
+      setKeyTestRunning(*form, false);
+      showNotice(ocr_texts::keyTestNotice(result));
+    });
+  };
+  if (!startWorker(std::move(test))) {
+    // No thread to spare: the test runs here, and the form waits for it.
+    const capture::KeyTestResult result =
+        ocr->TestOcrKeys(form.编辑框1.content(), form.编辑框2.content());
+    setKeyTestRunning(form, false);
+    showNotice(ocr_texts::keyTestNotice(result));
+  }
+}
+
+OcrSettingsController::OcrSettingsController(std::shared_ptr<capture::OcrClient> ocr,
+                                             std::filesystem::path runDirectory)
+    : ocr_(std::move(ocr)), runDirectory_(std::move(runDirectory)) {}
+
+void OcrSettingsController::wire(OcrSettingsForm& form) {
+  form.onCreated = [this, &form] { LoadOcrSettings(form, runDirectory_); };
+  form.按钮2.onClick = [this, &form] { LoadOcrSettings(form, runDirectory_); };
+  form.按钮3.onClick = [this, &form] { TestOcrKeys(form, ocr_); };
+  form.按钮1.onClick = [] { ui::openUrl(kOcrProductPageUrl); };
+}
+
+}  // namespace app
