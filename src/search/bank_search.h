@@ -1,5 +1,6 @@
-// The keyword search over a bank: which questions contain the keyword, in record order. No
-// controls and no texts here; the form and the command line show the outcome each in its way.
+// The keyword search over a bank: which questions contain the keyword, in record order, and
+// when none does, which are the most similar to it. No controls and no texts here; the form and
+// the command line show the outcome each in its way.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@ struct SearchRow {
   std::int32_t serial = 0;  // names the record whatever purges move it
   std::string question;     // GBK
   std::string answer;       // GBK
+  double score = 1;         // 1 for a question holding the keyword; the similarity otherwise
 };
 
 enum class SearchOutcome {
@@ -24,7 +26,21 @@ enum class SearchOutcome {
   openFailed,    // the bank could not be opened
   readFailed,    // it is no bank (no 题目 and 答案 text fields) or could not be read through
   noMatch,
-  found,
+  found,         // questions holding the keyword, in record order
+  similarFound,  // no question holds it (or none was looked for): the most similar, best first
+};
+
+// When the questions most similar to the keyword are looked for (similar_search.h).
+enum class SimilarMode {
+  never,
+  whenNoneHoldsIt,  // only when no question holds the keyword
+  always,           // instead of the questions holding it
+};
+
+struct SearchRequest {
+  std::string_view keyword;       // GBK
+  std::int32_t recordLimit = -1;  // see searchBank
+  SimilarMode similar = SimilarMode::never;
 };
 
 struct SearchResult {
@@ -46,5 +62,8 @@ bool isBlankKeyword(std::string_view keyword);
 // a negative limit means every record.
 SearchResult searchBank(bank::RecordDatabase& database, const std::filesystem::path& bankPath,
                         std::string_view keyword, std::int32_t recordLimit = -1);
+// The same, looking for similar questions as the request says.
+SearchResult searchBank(bank::RecordDatabase& database, const std::filesystem::path& bankPath,
+                        const SearchRequest& request);
 
 }  // namespace search

@@ -8,6 +8,7 @@
 
 #include "bank/question_bank.h"
 #include "platform/cp936.h"
+#include "search/similar_search.h"
 
 namespace {
 
@@ -43,12 +44,14 @@ TEST(OccursInTest, IsCaseSensitiveAndKeepsSpaces) {
   EXPECT_TRUE(occursIn("of China", " China"));
 }
 
+// Texts long enough for the matching that looks at many places at once, and short ones.
 TEST(OccursInTest, AgreesWithAWalkOverEveryCharacter) {
   std::mt19937 random(7);
   const char alphabet[] = {'a', 'A', '\\', '\x81', '\x5C', '\xB9', '\xFA', '\x41'};
   for (int round = 0; round < 20000; ++round) {
     std::string q, k;
-    for (int i = random() % 12; i > 0; --i) q += alphabet[random() % sizeof alphabet];
+    for (int i = random() % (round % 2 ? 12 : 80); i > 0; --i)
+      q += alphabet[random() % sizeof alphabet];
     for (int i = 1 + random() % 3; i > 0; --i) k += alphabet[random() % sizeof alphabet];
     bool expected = false;
     for (std::size_t pos = 0; pos < q.size() && !expected;
@@ -56,6 +59,12 @@ TEST(OccursInTest, AgreesWithAWalkOverEveryCharacter) {
       expected = q.compare(pos, k.size(), k) == 0 && pos + k.size() <= q.size();
     ASSERT_EQ(occursIn(q, k), expected) << "question " << q << " keyword " << k;
   }
+}
+
+TEST(OccursInTest, AKeywordWithAZeroByteIsInNoText) {
+  std::string zero(1, '\0');
+  EXPECT_FALSE(occursIn(std::string("ab\0cd", 5), zero));
+  EXPECT_FALSE(occursIn(std::string(40, 'a') + zero + "b", "a" + zero + "b"));
 }
 
 class BankSearchTest : public ::testing::Test {
@@ -141,6 +150,46 @@ TEST_F(BankSearchTest, LooksAtNoMoreThanTheCountReadAtStartAndRenumbersAfterDele
   EXPECT_THAT(numbers(result), ::testing::ElementsAre(1, 2));
   EXPECT_EQ(result.rows[1].question, gbk("答案里才有首都"));
   EXPECT_THAT(numbers(search::searchBank(db, path, gbk("河流"), 5)), ::testing::ElementsAre(4));
+}
+
+// With the similar fallback asked for, questions holding the keyword are all there is, byte for
+// byte; the most similar questions come only when none holds it, or when asked for instead.
+TEST_F(BankSearchTest, SimilarQuestionsNeverReplaceQuestionsHoldingTheKeyword) {
+  using search::SimilarMode;
+  auto exact = search::searchBank(db, path, gbk("首都是哪里"));
+  auto withFallback =
+      search::searchBank(db, path, {gbk("首都是哪里"), -1, SimilarMode::whenNoneHoldsIt});
+  EXPECT_EQ(withFallback.outcome, SearchOutcome::found);
+  ASSERT_EQ(withFallback.rows.size(), exact.rows.size());
+  for (std::size_t i = 0; i < exact.rows.size(); ++i) {
+    EXPECT_EQ(withFallback.rows[i].recordNumber, exact.rows[i].recordNumber);
+    EXPECT_EQ(withFallback.rows[i].serial, exact.rows[i].serial);
+    EXPECT_EQ(withFallback.rows[i].question, exact.rows[i].question);
+    EXPECT_EQ(withFallback.rows[i].answer, exact.rows[i].answer);
+    EXPECT_EQ(withFallback.rows[i].score, 1);
+  }
+
+  // Recognised text: a half-width question mark and a question number.
+  std::string noisy = gbk("2. 日本的首都是哪里?");
+  EXPECT_EQ(search::searchBank(db, path, noisy).outcome, SearchOutcome::noMatch);
+  auto similar = search::searchBank(db, path, {noisy, -1, SimilarMode::whenNoneHoldsIt});
+  EXPECT_EQ(similar.outcome, SearchOutcome::similarFound);
+  ASSERT_FALSE(similar.rows.empty());
+  EXPECT_EQ(similar.rows[0].recordNumber, 2);
+  EXPECT_EQ(similar.rows[0].serial, 2);
+  EXPECT_EQ(similar.rows[0].answer, gbk("东京"));
+  EXPECT_GT(similar.rows[0].score, search::kSimilarThreshold);
+  EXPECT_FALSE(db.isOpen(path));
+
+  auto instead = search::searchBank(db, path, {gbk("首都是哪里"), -1, SimilarMode::always});
+  EXPECT_EQ(instead.outcome, SearchOutcome::similarFound);
+  // The record limit holds for the similar questions too.
+  auto limited = search::searchBank(db, path, {noisy, 1, SimilarMode::whenNoneHoldsIt});
+  for (const auto& row : limited.rows) EXPECT_EQ(row.recordNumber, 1);
+
+  EXPECT_EQ(
+      search::searchBank(db, path, {gbk("月球的背面"), -1, SimilarMode::whenNoneHoldsIt}).outcome,
+      SearchOutcome::noMatch);
 }
 
 }  // namespace
