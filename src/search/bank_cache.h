@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -39,6 +40,7 @@ class BankCache {
   bool hasSimilarIndex() const { return index_.has_value(); }
 
  private:
+  struct Texts;
   int load(bank::RecordReader& reader, const reading::BankFields& fields);
   void forget();
   std::span<const std::string_view> questions(std::size_t count) const;
@@ -46,14 +48,9 @@ class BankCache {
   SearchRow rowOf(std::int32_t record, double score) const;
 
   bank::RecordsStamp stamp_;
-  // Every question followed by a zero byte, so no keyword (which holds none) matches across
-  // two; where each starts, and one more start after the last.
-  std::string questionBytes_;
-  std::vector<std::size_t> questionStarts_;
-  std::vector<std::string_view> questions_;
-  std::string answerBytes_;
-  std::vector<std::size_t> answerStarts_;
-  std::vector<std::int32_t> serials_;
+  // Shared with the results whose rows point into them, so reading the bank again never
+  // pulls texts away from rows still shown.
+  std::shared_ptr<const Texts> texts_;
   std::size_t searched_ = 0;           // how many questions the last search looked at
   std::optional<SimilarIndex> index_;  // over those
   bool indexFailed_ = false;           // no room for it: the questions are scanned instead

@@ -24,13 +24,31 @@ struct BankFields {
 inline std::string_view questionIn(const char* record, const BankFields& fields) {
   return bank::readTextSlot({record + fields.questionOffset, fields.questionWidth});
 }
-SearchRow rowOf(std::int32_t index, const char* record, const BankFields& fields, double score);
+
+// Result rows taken from records as they are found, their texts copied at once (the records may
+// be unmapped right after) into one buffer that the result then holds.
+class RowCollector {
+ public:
+  void add(std::int32_t index, const char* record, const BankFields& fields, double score);
+  bool empty() const { return pending_.empty(); }
+  void finish(SearchResult& result);
+
+ private:
+  struct Pending {
+    std::int32_t recordNumber, serial;
+    std::size_t question, questionSize, answer, answerSize;
+    double score;
+  };
+  std::string bytes_;
+  std::vector<Pending> pending_;
+};
 
 // Checks the keyword, opens the bank or makes it current, checks that it is a bank and hands
-// `read` its records; closes it and names the outcome. `read` fills the rows (marking
-// similar ones in `similar`) and returns 0 or an engine code; rows of a failed read are dropped.
-using ReadBank = std::function<int(bank::RecordReader&, const BankFields&, std::vector<SearchRow>&,
-                                   bool& similar)>;
+// `read` its records; closes it and names the outcome. `read` fills the rows and their texts
+// (saying in `similar` that they are similar ones) and returns 0 or an engine code; the rows of
+// a failed read are dropped.
+using ReadBank =
+    std::function<int(bank::RecordReader&, const BankFields&, SearchResult& result, bool& similar)>;
 SearchResult searchWith(bank::RecordDatabase& database, const std::filesystem::path& bankPath,
                         std::string_view keyword, const ReadBank& read);
 
@@ -41,10 +59,6 @@ inline std::int32_t recordsToSearch(std::int32_t count, std::int32_t limit) {
 
 // The search of the records as they lie in the file, without keeping anything.
 int searchRecords(bank::RecordReader& reader, const BankFields& fields,
-                  const SearchRequest& request, std::vector<SearchRow>& rows, bool& similar);
-
-// The rows of the similar matches, read from the records the matches name. 0 or an engine code.
-int similarRows(bank::RecordReader& reader, const BankFields& fields,
-                const std::vector<SimilarMatch>& matches, std::vector<SearchRow>& rows);
+                  const SearchRequest& request, SearchResult& result, bool& similar);
 
 }  // namespace search::reading

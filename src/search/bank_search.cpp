@@ -11,10 +11,27 @@
 namespace search {
 namespace reading {
 
-SearchRow rowOf(std::int32_t index, const char* record, const BankFields& fields, double score) {
-  return {index + 1, le::i32(record), std::string(questionIn(record, fields)),
-          std::string(bank::readTextSlot({record + fields.answerOffset, fields.answerWidth})),
-          score};
+void RowCollector::add(std::int32_t index, const char* record, const BankFields& fields,
+                       double score) {
+  std::string_view question = questionIn(record, fields);
+  std::string_view answer = bank::readTextSlot({record + fields.answerOffset, fields.answerWidth});
+  pending_.push_back({index + 1, le::i32(record), bytes_.size(), question.size(),
+                      bytes_.size() + question.size(), answer.size(), score});
+  bytes_.append(question);
+  bytes_.append(answer);
+}
+
+void RowCollector::finish(SearchResult& result) {
+  auto texts = std::make_shared<const std::string>(std::move(bytes_));
+  const char* at = texts->data();
+  for (const Pending& row : pending_)
+    result.rows.push_back({row.recordNumber,
+                           row.serial,
+                           {at + row.question, row.questionSize},
+                           {at + row.answer, row.answerSize},
+                           row.score});
+  result.texts = std::move(texts);
+  pending_.clear();
 }
 
 SearchResult searchWith(bank::RecordDatabase& database, const std::filesystem::path& bankPath,
@@ -43,30 +60,20 @@ SearchResult searchWith(bank::RecordDatabase& database, const std::filesystem::p
     BankFields fields{std::size_t(layout.header.recordSize), std::size_t(q.offset),
                       std::size_t(q.width), std::size_t(a.offset), std::size_t(a.width)};
     ok = database.readRecords(
-        [&](bank::RecordReader& reader) { return read(reader, fields, result.rows, similar); });
+        [&](bank::RecordReader& reader) { return read(reader, fields, result, similar); });
     if (!ok) result.bankError = database.lastError();
   }
   database.closeDatabase(bankPath);
   if (!ok) {
     result.outcome = SearchOutcome::readFailed;
     result.rows.clear();
+    result.texts.reset();
     return result;
   }
   result.outcome = result.rows.empty() ? SearchOutcome::noMatch
                    : similar           ? SearchOutcome::similarFound
                                        : SearchOutcome::found;
   return result;
-}
-
-int similarRows(bank::RecordReader& reader, const BankFields& fields,
-                const std::vector<SimilarMatch>& matches, std::vector<SearchRow>& rows) {
-  for (const SimilarMatch& match : matches) {
-    auto index = static_cast<std::int32_t>(match.index);
-    std::string_view record = reader.record(index);
-    if (record.empty()) return reader.lastError();
-    rows.push_back(rowOf(index, record.data(), fields, match.score));
-  }
-  return bank::kOk;
 }
 
 }  // namespace reading
@@ -77,13 +84,13 @@ using reading::BankFields;
 
 // The questions holding the keyword, straight from the records.
 int exactRows(const bank::RecordReader& reader, std::int32_t end, const BankFields& fields,
-              std::string_view keyword, std::vector<SearchRow>& rows) {
+              std::string_view keyword, reading::RowCollector& rows) {
   KeywordFinder finder(keyword);
   return reader.forEachRun(0, end, [&](const bank::RecordRun& run) {
     for (std::int32_t i = 0; i < run.count; ++i) {
       const char* record = run.bytes + std::size_t(i) * fields.recordSize;
       if (finder.occursIn(reading::questionIn(record, fields)))
-        rows.push_back(reading::rowOf(run.first + i, record, fields, 1));
+        rows.add(run.first + i, record, fields, 1);
     }
     return true;
   });
@@ -91,7 +98,7 @@ int exactRows(const bank::RecordReader& reader, std::int32_t end, const BankFiel
 
 // The questions most similar to the keyword, looked at once each as they lie in the file.
 int similarRowsInFile(bank::RecordReader& reader, std::int32_t end, const BankFields& fields,
-                      std::string_view keyword, std::vector<SearchRow>& rows) {
+                      std::string_view keyword, reading::RowCollector& rows) {
   std::atomic<int> failed{bank::kOk};
   auto matches = scanSimilar(
       std::size_t(end), keyword, [&](SimilarScan& scan, std::size_t first, std::size_t last) {
@@ -106,7 +113,13 @@ int similarRowsInFile(bank::RecordReader& reader, std::int32_t end, const BankFi
         if (code) failed = code;
       });
   if (failed != bank::kOk) return failed;
-  return reading::similarRows(reader, fields, matches, rows);
+  for (const SimilarMatch& match : matches) {
+    auto index = static_cast<std::int32_t>(match.index);
+    std::string_view record = reader.record(index);
+    if (record.empty()) return reader.lastError();
+    rows.add(index, record.data(), fields, match.score);
+  }
+  return bank::kOk;
 }
 
 }  // namespace
@@ -125,23 +138,28 @@ SearchResult searchBank(bank::RecordDatabase& database, const std::filesystem::p
 }
 
 int reading::searchRecords(bank::RecordReader& reader, const BankFields& fields,
-                           const SearchRequest& request, std::vector<SearchRow>& rows,
-                           bool& similar) {
+                           const SearchRequest& request, SearchResult& result, bool& similar) {
   const std::int32_t end = recordsToSearch(reader.count(), request.recordLimit);
+  RowCollector rows;
   if (request.similar != SimilarMode::always) {
     if (int code = exactRows(reader, end, fields, request.keyword, rows)) return code;
-    if (!rows.empty() || request.similar == SimilarMode::never) return bank::kOk;
+    if (!rows.empty() || request.similar == SimilarMode::never) {
+      rows.finish(result);
+      return bank::kOk;
+    }
   }
   similar = true;
-  return similarRowsInFile(reader, end, fields, request.keyword, rows);
+  int code = similarRowsInFile(reader, end, fields, request.keyword, rows);
+  rows.finish(result);
+  return code;
 }
 
 SearchResult searchBank(bank::RecordDatabase& database, const std::filesystem::path& bankPath,
                         const SearchRequest& request) {
   return reading::searchWith(database, bankPath, request.keyword,
                              [&](bank::RecordReader& reader, const BankFields& fields,
-                                 std::vector<SearchRow>& rows, bool& similar) {
-                               return reading::searchRecords(reader, fields, request, rows,
+                                 SearchResult& result, bool& similar) {
+                               return reading::searchRecords(reader, fields, request, result,
                                                              similar);
                              });
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,12 +14,14 @@
 
 namespace search {
 
+// One result. Its texts lie in the SearchResult's `texts` and are valid while that is held: a
+// search with tens of thousands of results copies no text for each of them.
 struct SearchRow {
   std::int32_t recordNumber = 0;
-  std::int32_t serial = 0;  // names the record whatever purges move it
-  std::string question;     // GBK
-  std::string answer;       // GBK
-  double score = 1;         // 1 for a question holding the keyword; the similarity otherwise
+  std::int32_t serial = 0;    // names the record whatever purges move it
+  std::string_view question;  // GBK
+  std::string_view answer;    // GBK
+  double score = 1;           // 1 for a question holding the keyword; the similarity otherwise
 };
 
 enum class SearchOutcome {
@@ -46,7 +49,8 @@ struct SearchRequest {
 struct SearchResult {
   SearchOutcome outcome = SearchOutcome::noMatch;
   std::vector<SearchRow> rows;
-  int bankError = 0;  // the engine's code when the bank failed
+  std::shared_ptr<const void> texts;  // what the rows' texts lie in
+  int bankError = 0;                  // the engine's code when the bank failed
 };
 
 // Does `keyword` occur in `question`, starting at a character boundary (a byte of 0x80 or

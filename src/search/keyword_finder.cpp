@@ -1,5 +1,6 @@
 #include "search/keyword_finder.h"
 
+#include <cstdint>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -67,8 +68,20 @@ std::size_t KeywordFinder::findBytes(std::string_view text, std::size_t from) co
 }
 
 bool KeywordFinder::startsCharacter(std::string_view text, std::size_t at, std::size_t& boundary) {
-  while (boundary < at) boundary += static_cast<unsigned char>(text[boundary]) >= 0x80 ? 2 : 1;
-  return boundary == at;
+  // A byte below 0x80 ends a character (it never leads one), so a character starts right
+  // after it; from there, or from the known start, every byte up to `at` is 0x80 or more and
+  // so begins or ends a two-byte character: `at` starts one when their number is even.
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  std::size_t from = at;
+  // Chinese text runs long without a byte below 0x80: eight bytes at a time through it.
+  for (std::uint64_t eight; from - boundary >= 8; from -= 8) {
+    std::memcpy(&eight, text.data() + from - 8, 8);
+    if ((eight & kHighBits) != kHighBits) break;
+  }
+  while (from > boundary && static_cast<unsigned char>(text[from - 1]) >= 0x80) --from;
+  const bool starts = (at - from) % 2 == 0;
+  boundary = starts ? at : at + 1;
+  return starts;
 }
 
 bool KeywordFinder::occursIn(std::string_view text) const {

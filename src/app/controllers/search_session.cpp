@@ -38,8 +38,9 @@ void deleteRecord(bank::RecordDatabase& db, const std::filesystem::path& path,
                   const SearchRow& row) {
   bool ready = db.isOpen(path) ? db.makeCurrent(path) : db.openDatabase(path);
   if (!ready) return;
-  db.deleteRecord(
-      {row.serial, {{bank::kQuestionField, row.question}, {bank::kAnswerField, row.answer}}});
+  db.deleteRecord({row.serial,
+                   {{bank::kQuestionField, std::string(row.question)},
+                    {bank::kAnswerField, std::string(row.answer)}}});
 }
 
 }  // namespace
@@ -132,6 +133,7 @@ void SearchSession::applySearch(SearchResult result) {
   // The rows replace the last search's whatever their number: the list only shows them.
   ui::ListView& list = form_.超级列表框_题库;
   rows_ = std::move(result.rows);
+  rowTexts_ = std::move(result.texts);
   similar_ = result.outcome == SearchOutcome::similarFound;
   matchCount_ = int(rows_.size());
   list.setRowCount(matchCount_);
@@ -154,9 +156,9 @@ std::string SearchSession::cellText(int row, int column) const {
     case 0:
       return std::to_string(shown.recordNumber);
     case 1:
-      return shown.question;
+      return std::string(shown.question);
     case 2:
-      return shown.answer;
+      return std::string(shown.answer);
     default:
       return {};
   }
@@ -165,8 +167,8 @@ std::string SearchSession::cellText(int row, int column) const {
 void SearchSession::showResult(int row) {
   if (row < 0 || row >= int(rows_.size())) return;
   const SearchRow& shown = rows_[std::size_t(row)];
-  form_.编辑框2.setContent(shown.question);
-  form_.编辑框3.setContent(shown.answer);
+  form_.编辑框2.setContent(std::string(shown.question));
+  form_.编辑框3.setContent(std::string(shown.answer));
   form_.透明标签1.setCaption(gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
                              gbk(texts::kCurrentBefore) + std::to_string(shown.recordNumber) +
                              gbk(texts::kCountAfter));
@@ -208,13 +210,15 @@ void SearchSession::deleteResult() {
   }
   // What the user saw when they asked; the rows may be replaced while the box is up.
   std::optional<SearchRow> seen;
+  std::shared_ptr<const void> seenTexts = rowTexts_;  // keeps the texts of `seen`
   if (std::size_t(selected) < rows_.size()) seen = rows_[std::size_t(selected)];
   int answer = ui::messageBox(gbk(texts::kConfirmDelete), gbk(texts::kConfirmCaption),
                               ui::mb::kOkCancel | ui::mb::kIconQuestion);
   if (answer == ui::mb::kIdOk && seen && !bankHandedBack_) {
-    bank_.worker.submit([&shared = bank_.shared, path = bank_.answerBankPath(), row = *seen] {
-      shared.use([&](bank::RecordDatabase& db) { deleteRecord(db, path, row); });
-    });
+    bank_.worker.submit(
+        [&shared = bank_.shared, path = bank_.answerBankPath(), row = *seen, seenTexts] {
+          shared.use([&](bank::RecordDatabase& db) { deleteRecord(db, path, row); });
+        });
   }
   search();  // after OK and Cancel alike
 }

@@ -79,9 +79,10 @@ class SearchSession : public std::enable_shared_from_this<SearchSession>, public
   AnswerBank bank_;
   std::int32_t bankRecordCount_ = 0;
   int matchCount_ = 0;
-  // The rows the list shows, as read from the bank; navigation and deletion use them, never
-  // the list's cells.
+  // The rows the list shows, as read from the bank, and what their texts lie in; navigation
+  // and deletion use them, never the list's cells.
   std::vector<search::SearchRow> rows_;
+  std::shared_ptr<const void> rowTexts_;
   bool similar_ = false;
   bool bankHandedBack_ = false;
   // What the bank worker keeps for this form between its jobs; used on the worker only.
