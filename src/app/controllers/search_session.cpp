@@ -130,14 +130,14 @@ void SearchSession::applySearch(SearchResult result) {
     setStatus(gbk(texts::kEmptyKeyword));
     return;
   }
-  // The rows replace the last search's whatever their number: the list only shows them.
+  // The rows replace the last search's, whatever their number: the list only shows them, and
+  // a new count redraws it whole.
   ui::ListView& list = form_.超级列表框_题库;
   rows_ = std::move(result.rows);
   rowTexts_ = std::move(result.texts);
   similar_ = result.outcome == SearchOutcome::similarFound;
   matchCount_ = int(rows_.size());
   list.setRowCount(matchCount_);
-  list.rowsChanged(0, matchCount_ - 1);
   if (matchCount_ > 0) {
     list.selectRow(0);
     showResult(0);
