@@ -75,7 +75,9 @@ struct FormBench {
     return msSince(start);
   }
   std::string status() { return cp936::toUtf8(form->状态条1.sectionText(1)); }
-  void waitIdle() { backend.runUntil([&] { return worker.idle(); }, 600000); }
+  void waitIdle() {
+    backend.runUntil([&] { return worker.idle(); }, 600000);
+  }
 };
 
 double medianOf(FormBench& bench, const std::vector<std::string>& keywords, int rounds) {
@@ -92,8 +94,8 @@ int main(int argc, char** argv) {
   auto pairs =
       benchdata::loadPairs(std::string(QUORVIX_FIXTURES) + "/questions/gaokao_pairs.jsonl");
   if (pairs.empty()) return 1;
-  auto dir = std::filesystem::temp_directory_path() /
-             ("quorvix-form-bench-" + std::to_string(::getpid()));
+  auto dir =
+      std::filesystem::temp_directory_path() / ("quorvix-form-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   auto bankFile = dir / "bench.edb";
   auto textFile = dir / "questions.txt";
@@ -149,7 +151,8 @@ int main(int argc, char** argv) {
   std::string manyStatus = bench.status();
   double warmMany = medianOf(bench, {many}, 5);
 
-  std::string grep = "grep -c -F " + shellQuoted(few) + " " + shellQuoted(textFile.string()) + " >/dev/null";
+  std::string grep =
+      "grep -c -F " + shellQuoted(few) + " " + shellQuoted(textFile.string()) + " >/dev/null";
   std::vector<double> grepTimes;
   for (int i = 0; i < 9; ++i) {
     auto start = Clock::now();
