@@ -93,10 +93,10 @@ class RecordFile {
   // open here.
   virtual bool unlinked() { return false; }
   // Maps `size` bytes at `offset` (within the file) for reading. Null where this file cannot be
-  // mapped, or not here: the caller reads instead. Reading the mapping is reading the file
-  // without copying it, and no byte-range lock stands in its way. The bytes must stay in the
-  // file while they are mapped: natively a page cut off the file cannot be read at all, so map
-  // only what no other handle may cut meanwhile.
+  // mapped, or where reading it is the faster way for that use: the caller reads instead. Reading
+  // the mapping is reading the file without copying it, and no byte-range lock stands in its way.
+  // The bytes must stay in the file while they are mapped: natively a page cut off the file cannot
+  // be read at all, so map only what no other handle may cut meanwhile.
   virtual std::unique_ptr<MappedBytes> map(std::uint64_t /*offset*/, std::size_t /*size*/,
                                            MapUse /*use*/) {
     return nullptr;

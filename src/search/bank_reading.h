@@ -31,6 +31,8 @@ class RowCollector {
  public:
   void add(std::int32_t index, const char* record, const BankFields& fields, double score);
   bool empty() const { return pending_.empty(); }
+  // Takes over the rows of `later`, which follow these.
+  void append(RowCollector&& later);
   void finish(SearchResult& result);
 
  private:

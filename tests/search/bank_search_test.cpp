@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "bank/question_bank.h"
 #include "platform/cp936.h"
+#include "platform/little_endian.h"
 #include "search/similar_search.h"
 
 namespace {
@@ -190,6 +192,42 @@ TEST_F(BankSearchTest, SimilarQuestionsNeverReplaceQuestionsHoldingTheKeyword) {
   EXPECT_EQ(
       search::searchBank(db, path, {gbk("月球的背面"), -1, SimilarMode::whenNoneHoldsIt}).outcome,
       SearchOutcome::noMatch);
+}
+
+// A large bank is read in two halves at once: the rows still come in record order, each with
+// its own texts, those on both sides of the middle included.
+TEST_F(BankSearchTest, ALargeBankGivesItsRowsInRecordOrder) {
+  constexpr int kRecords = 30001;
+  std::string bytes(260, '\0');
+  std::ifstream(path, std::ios::binary).read(bytes.data(), 260);
+  le::putI32(&bytes[16], kRecords);
+  le::putI32(&bytes[20], kRecords + 1);
+  std::vector<int> expected;
+  for (int i = 1; i <= kRecords; ++i) {
+    std::string record(2004, '\0');
+    le::putI32(record.data(), i);
+    bool holds = i % 7 == 0 || (i >= 14995 && i <= 15005);
+    std::string question = gbk(holds ? "长江题" : "黄河题") + std::to_string(i);
+    record.replace(4, question.size(), question);
+    record.replace(1004, std::to_string(i).size(), std::to_string(i));
+    bytes += record;
+    if (holds) expected.push_back(i);
+  }
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), std::streamsize(bytes.size()));
+
+  auto result = search::searchBank(db, path, gbk("长江"));
+  ASSERT_EQ(numbers(result), expected);
+  for (const auto& row : result.rows) {
+    EXPECT_EQ(row.serial, row.recordNumber);
+    EXPECT_EQ(row.question, gbk("长江题") + std::to_string(row.recordNumber));
+    EXPECT_EQ(row.answer, std::to_string(row.recordNumber));
+  }
+  auto similar =
+      search::searchBank(db, path, {gbk("长江题15001"), -1, search::SimilarMode::always});
+  ASSERT_FALSE(similar.rows.empty());
+  EXPECT_EQ(similar.rows[0].recordNumber, 15001);
+  EXPECT_EQ(similar.rows[0].answer, "15001");
 }
 
 }  // namespace
