@@ -27,13 +27,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "search/bank_search.h"
 #include "bank/question_bank.h"
 #include "bank/record_database.h"
 #include "noisy_keywords.h"
 #include "platform/cp936.h"
 #include "platform/gbk_text.h"
 #include "question_pairs.h"
+#include "search/bank_search.h"
 #include "search/similar_index.h"
 #include "search/similar_search.h"
 #include "search/text_normalizer.h"
@@ -316,24 +316,18 @@ void printTimings(const char* what, const std::vector<std::pair<const char*, Tim
   std::printf("\n");
 }
 
-std::vector<search::SimilarMatch> similarFromFile(bank::RecordDatabase& db,
-                                                  const std::filesystem::path& file,
-                                                  const std::string& keyword) {
-  search::SimilarScan scan(keyword);
-  if (!scan.usable() || !db.openDatabase(file)) return {};
-  db.scanRecords({bank::kQuestionField, bank::kAnswerField}, [&](const bank::ScanRow& row) {
-    scan.add(static_cast<std::size_t>(row.recordNumber), (*row.texts)[0]);
-    return true;
-  });
-  db.closeDatabase(file);
-  return scan.results();
+// The search of the command line and of a first search in the form: the bank file read
+// through mappings, the similar questions ranked on two threads.
+std::size_t similarFromFile(bank::RecordDatabase& db, const std::filesystem::path& file,
+                            const std::string& keyword) {
+  return search::searchBank(db, file, {keyword, -1, search::SimilarMode::always}).rows.size();
 }
 
 int probe(const std::string& mode, const std::filesystem::path& file, const std::string& utf8) {
   bank::RecordDatabase db;
   std::string keyword = cp936::fromUtf8(utf8);
   std::size_t found = mode == "exact" ? search::searchBank(db, file, keyword).rows.size()
-                                      : similarFromFile(db, file, keyword).size();
+                                      : similarFromFile(db, file, keyword);
   std::printf("%zu\n", found);
   return 0;
 }
@@ -357,7 +351,7 @@ void speed(const TestBank& bank, const search::SimilarIndex& index, Timing build
       bank.questions.size(), std::filesystem::file_size(bankFile) / 1e6, keywords.size());
 
   // Cold: a fresh process reads the bank file and searches it once.
-  std::vector<Timing> cliExact, probeExact, probeSimilar;
+  std::vector<Timing> cliSearch, probeExact, probeSimilar;
   for (const auto& [keyword, intended] : keywords) {
     std::string utf8 = quoted(cp936::toUtf8(keyword));
     auto probe = [&](const char* mode) {
@@ -367,7 +361,7 @@ void speed(const TestBank& bank, const search::SimilarIndex& index, Timing build
     for (const Timing& t : commandTimings(quoted(cli) + " --dir " + quoted(dir.string()) +
                                               " search bench.edb " + utf8 + " >/dev/null",
                                           5))
-      cliExact.push_back(t);
+      cliSearch.push_back(t);
     for (const Timing& t : commandTimings(probe("exact"), 5)) probeExact.push_back(t);
     for (const Timing& t : commandTimings(probe("similar"), 5)) probeSimilar.push_back(t);
   }
@@ -397,7 +391,9 @@ void speed(const TestBank& bank, const search::SimilarIndex& index, Timing build
   Timing fe = median(fileExact), fs = median(fileSimilar);
   std::printf("medians:\n");
   printTimings("cold process, from file",
-               {{"quorvix-cli exact", median(cliExact)}, {"exact", pe}, {"similar", ps}});
+               {{"quorvix-cli search (finds none, then similar)", median(cliSearch)},
+                {"exact", pe},
+                {"similar", ps}});
   std::printf("%-30s  similar / exact %.2f wall, %.2f cpu (goal <= 3)\n", "", ps.wall / pe.wall,
               ps.cpu / pe.cpu);
   printTimings("in process, from file", {{"exact", fe}, {"similar", fs}});

@@ -54,6 +54,70 @@ struct RecordIdentity {
   std::vector<std::pair<std::string, std::string>> expectedTexts;
 };
 
+// What one read of the records saw: the file and the header's record count and next serial.
+// Two reads with the same stamp read the same records (every append raises the serial, every
+// purge or clear changes the count or the file's length and time), so what the first read
+// kept from them may stand in for the second. A stamp whose file is not known equals none.
+struct RecordsStamp {
+  bool fileKnown = false;
+  platform::FileIdentity file;
+  std::int32_t recordCount = 0;
+  std::int32_t nextSerial = 0;
+  bool sameAs(const RecordsStamp& other) const {
+    return fileKnown && other.fileKnown && file == other.file && recordCount == other.recordCount &&
+           nextSerial == other.nextSerial;
+  }
+};
+
+// Whole records in memory, in order: record `first` (counted from 0) at `bytes`, each next one
+// a record size further on.
+struct RecordRun {
+  std::int32_t first = 0;
+  std::int32_t count = 0;
+  const char* bytes = nullptr;
+};
+
+// The records of the current database as one use sees them (RecordDatabase::readRecords),
+// read where they lie: through a mapping of the file where the platform can map it, in large
+// chunks otherwise. Valid only during that call.
+class RecordReader {
+ public:
+  std::int32_t count() const { return count_; }
+  const Layout& layout() const { return layout_; }
+  const RecordsStamp& stamp() const { return stamp_; }
+
+  // Hands `visit` the records first .. end - 1 in runs, in order, until it returns false.
+  // 0, or the engine's code of a failed read. Several threads may call it at once.
+  int forEachRun(std::int32_t first, std::int32_t end,
+                 const std::function<bool(const RecordRun&)>& visit) const;
+  // The bytes of one record (index counted from 0), valid until the next call; empty, with
+  // the code in lastError(), when it cannot be read. For records asked for in rising order.
+  std::string_view record(std::int32_t index);
+  int lastError() const { return error_; }
+
+ private:
+  friend class RecordDatabase;
+  RecordReader(platform::RecordFile& file, const Layout& layout, RecordsStamp stamp,
+               std::size_t windowBytes);
+  std::uint64_t offsetOf(std::int32_t index) const;
+
+  platform::RecordFile& file_;
+  const Layout& layout_;
+  std::int32_t count_;
+  RecordsStamp stamp_;
+  std::int32_t windowRecords_;
+  std::unique_ptr<platform::MappedBytes> window_;  // what record() mapped last
+  std::int32_t windowFirst_ = 0;
+  std::int32_t windowCount_ = 0;
+  bool mappable_ = true;
+  std::string copy_;  // a record read when none could be mapped
+  int error_ = 0;
+};
+
+// How much of a file one mapping covers at most: a 32-bit process finds room for this much
+// even when its address space is cut up.
+inline constexpr std::size_t kMapWindowBytes = std::size_t{64} << 20;
+
 class RecordDatabase {
  public:
   explicit RecordDatabase(platform::FileSystem& files = platform::nativeFileSystem());
@@ -107,6 +171,13 @@ class RecordDatabase {
   // fields. Stops early when `visit` returns false.
   bool scanRecords(const std::vector<std::string>& fieldNames,
                    const std::function<bool(const ScanRow&)>& visit);
+
+  // Holds the shared use of the current database (so no purge, clear or other rewrite runs
+  // meanwhile, while appends may) and hands `work` its records as they stand: as many as the
+  // record count said when the use began. `work` returns 0 or an engine code, which the call
+  // then fails with. Mappings cover at most `windowBytes` each.
+  bool readRecords(const std::function<int(RecordReader&)>& work,
+                   std::size_t windowBytes = kMapWindowBytes);
 
   // Layout of the current database, or null.
   const Layout* layout() const;

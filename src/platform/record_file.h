@@ -36,6 +36,29 @@ enum class OpenMode {
 
 enum class LockMode { shared, exclusive };
 
+// Which file a handle reads and what state it is in, as far as the file system tells without
+// reading it: the same file (volume and number), the same length and the same time of the last
+// write. A change made within the clock's resolution of the previous one can go unseen, so
+// callers that must see every change compare something of the content as well.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  std::uint64_t length = 0;
+  std::int64_t modified = 0;  // in the platform's units
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// How a mapping will be read: all of it from start to end, or here and there.
+enum class MapUse { whole, sparse };
+
+// Bytes of a file mapped into memory for reading; unmapped when this goes.
+class MappedBytes {
+ public:
+  virtual ~MappedBytes() = default;
+  virtual const char* data() const = 0;
+  virtual std::size_t size() const = 0;
+};
+
 struct OpenRequest {
   OpenMode mode = OpenMode::readWrite;
   // Exclusive: no other handle may open the file while this one is open (share mode 0 on
@@ -69,6 +92,17 @@ class RecordFile {
   // deleted it): its writes would reach no file. Windows never lets that happen to a file
   // open here.
   virtual bool unlinked() { return false; }
+  // Maps `size` bytes at `offset` (within the file) for reading. Null where this file cannot be
+  // mapped, or where reading it is the faster way for that use: the caller reads instead. Reading
+  // the mapping is reading the file without copying it, and no byte-range lock stands in its way.
+  // The bytes must stay in the file while they are mapped: natively a page cut off the file cannot
+  // be read at all, so map only what no other handle may cut meanwhile.
+  virtual std::unique_ptr<MappedBytes> map(std::uint64_t /*offset*/, std::size_t /*size*/,
+                                           MapUse /*use*/) {
+    return nullptr;
+  }
+  // False when the file system cannot tell.
+  virtual bool identity(FileIdentity& /*out*/) { return false; }
   // Cause of the last failure of this handle.
   virtual FileFault lastFault() const = 0;
 };

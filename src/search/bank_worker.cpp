@@ -35,6 +35,11 @@ bool BankWorker::idle() const {
   return queue_.empty() && !running_;
 }
 
+bool BankWorker::workWaiting() const {
+  std::lock_guard lock(mutex_);
+  return stopping_ || !queue_.empty();
+}
+
 void BankWorker::loop() {
   std::unique_lock lock(mutex_);
   for (;;) {

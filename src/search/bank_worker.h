@@ -26,6 +26,9 @@ class BankWorker {
 
   // No job waiting or running (tests wait for it).
   bool idle() const;
+  // Any thread. A job is waiting, or the worker is stopping: long work that can wait (building
+  // an index) asks this often and gives way.
+  bool workWaiting() const;
 
  private:
   struct Job {

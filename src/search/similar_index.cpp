@@ -78,11 +78,14 @@ void putGap(std::uint8_t*& out, std::uint32_t gap) {
 // Calls visit(slot, gap) once for every distinct gram of every question, in question order,
 // where gap is how many questions on this one is from the gram's previous question (for its
 // first, the question's number counted from 1), and measure(units) once for every question.
+// False when `stop` (if any) said to stop.
 template <typename Visit, typename Measure>
-void forEachDistinctGram(std::span<const std::string_view> questions, GramTable& grams, Visit visit,
-                         Measure measure) {
+bool forEachDistinctGram(std::span<const std::string_view> questions, GramTable& grams,
+                         const std::function<bool()>* stop, Visit visit, Measure measure) {
+  constexpr std::size_t kStopCheckEvery = 256;
   std::vector<char16_t> groups;
   for (std::size_t i = 0; i < questions.size(); ++i) {
+    if (stop && i % kStopCheckEvery == 0 && (*stop)()) return false;
     normalizeGroups(questions[i], groups);
     measure(groups.size());
     auto question = static_cast<std::uint32_t>(i + 1);
@@ -93,21 +96,35 @@ void forEachDistinctGram(std::span<const std::string_view> questions, GramTable&
       slot.lastQuestion = question;
     }
   }
+  return true;
 }
 
 }  // namespace
 
 SimilarIndex::SimilarIndex(std::span<const std::string_view> questions) {
+  build(questions, nullptr);
+}
+
+std::optional<SimilarIndex> SimilarIndex::buildUnlessStopped(
+    std::span<const std::string_view> questions, const std::function<bool()>& stop) {
+  std::optional<SimilarIndex> index(std::in_place);
+  if (!index->build(questions, &stop)) index.reset();
+  return index;
+}
+
+bool SimilarIndex::build(std::span<const std::string_view> questions,
+                         const std::function<bool()>* stop) {
   // Two passes over the texts: the first measures every gram's list, the second fills the
   // lists in one buffer, so building never holds more than the finished index and the table.
   unitCounts_.reserve(questions.size());
   GramTable grams;
-  forEachDistinctGram(
-      questions, grams,
-      [](GramTable::Slot& slot, std::uint32_t gap) {
-        slot.value += static_cast<std::uint32_t>(gapLength(gap));
-      },
-      [&](std::size_t units) { unitCounts_.push_back(static_cast<std::uint16_t>(units)); });
+  if (!forEachDistinctGram(
+          questions, grams, stop,
+          [](GramTable::Slot& slot, std::uint32_t gap) {
+            slot.value += static_cast<std::uint32_t>(gapLength(gap));
+          },
+          [&](std::size_t units) { unitCounts_.push_back(static_cast<std::uint16_t>(units)); }))
+    return false;
 
   std::vector<GramTable::Slot*> slots = grams.byKey();
   gramKeys_.resize(slots.size());
@@ -123,8 +140,8 @@ SimilarIndex::SimilarIndex(std::span<const std::string_view> questions) {
   listStarts_[slots.size()] = total;
   lists_.resize(total);
 
-  forEachDistinctGram(
-      questions, grams,
+  return forEachDistinctGram(
+      questions, grams, stop,
       [&](GramTable::Slot& slot, std::uint32_t gap) {
         std::uint8_t* out = lists_.data() + slot.value;
         putGap(out, gap);

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,10 @@ class SimilarIndex {
   SimilarIndex() = default;
   // The index keeps no text: the same texts are handed to rank() again.
   explicit SimilarIndex(std::span<const std::string_view> questions);
+  // As the constructor, but gives up as soon as `stop` says so (it is asked every few hundred
+  // questions), leaving nothing.
+  static std::optional<SimilarIndex> buildUnlessStopped(std::span<const std::string_view> questions,
+                                                        const std::function<bool()>& stop);
 
   std::size_t questionCount() const { return unitCounts_.size(); }
   std::size_t memoryBytes() const;
@@ -28,6 +34,8 @@ class SimilarIndex {
                                  std::string_view keyword, SimilarOptions options = {}) const;
 
  private:
+  bool build(std::span<const std::string_view> questions, const std::function<bool()>* stop);
+
   std::vector<std::uint32_t> gramKeys_;    // sorted gram keys
   std::vector<std::uint32_t> listStarts_;  // per key, where its list starts; one more at the end
   std::vector<std::uint8_t> lists_;        // per key, the questions holding it, as gaps

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "search/similar_ranking.h"
 #include "search/similarity.h"
@@ -140,11 +143,56 @@ std::vector<SimilarMatch> SimilarScan::results() const {
   return ranking::rankCandidates(state_->keyword, candidates, state_->options);
 }
 
+void SimilarScan::absorb(SimilarScan& other) {
+  std::vector<Kept>& kept = state_->kept;
+  for (Kept& offered : other.state_->kept) {
+    if (kept.size() < ranking::kMaxCandidates) {
+      kept.push_back(std::move(offered));
+      std::push_heap(kept.begin(), kept.end(), keptRanksBefore);
+    } else if (ranking::ranksBefore(offered.candidate, kept.front().candidate)) {
+      std::pop_heap(kept.begin(), kept.end(), keptRanksBefore);
+      kept.back() = std::move(offered);
+      std::push_heap(kept.begin(), kept.end(), keptRanksBefore);
+    }
+  }
+  other.state_->kept.clear();
+}
+
 std::vector<SimilarMatch> rankSimilar(std::span<const std::string_view> questions,
                                       std::string_view keyword, SimilarOptions options) {
+  return scanSimilar(
+      questions.size(), keyword,
+      [questions](SimilarScan& scan, std::size_t first, std::size_t end) {
+        for (std::size_t i = first; i < end; ++i) scan.add(i, questions[i]);
+      },
+      options);
+}
+
+std::vector<SimilarMatch> scanSimilar(
+    std::size_t count, std::string_view keyword,
+    const std::function<void(SimilarScan&, std::size_t first, std::size_t end)>& feed,
+    SimilarOptions options) {
+  // Below this many questions a second thread costs about what it saves.
+  constexpr std::size_t kTwoThreadsFrom = 20000;
   SimilarScan scan(keyword, options);
   if (!scan.usable()) return {};
-  for (std::size_t i = 0; i < questions.size(); ++i) scan.add(i, questions[i]);
+  if (count >= kTwoThreadsFrom && std::thread::hardware_concurrency() > 1) {
+    // The candidates each half keeps include every one a single scan would keep, and absorb
+    // keeps the best of them in the same order: the same results.
+    SimilarScan second(keyword, options);
+    const std::size_t half = count / 2;
+    std::optional<std::thread> helper;
+    try {
+      helper.emplace([&] { feed(second, half, count); });
+    } catch (const std::system_error&) {
+      feed(second, half, count);  // no thread to be had: one after the other
+    }
+    feed(scan, 0, half);
+    if (helper) helper->join();
+    scan.absorb(second);
+  } else {
+    feed(scan, 0, count);
+  }
   return scan.results();
 }
 

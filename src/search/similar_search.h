@@ -7,6 +7,7 @@
 // in memory and then answers each keyword quickly.
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -51,6 +52,9 @@ class SimilarScan {
   void add(std::size_t index, std::string_view question);
   // The results so far, best first.
   std::vector<SimilarMatch> results() const;
+  // Takes over what `other`, a scan of the same keyword and options over other questions,
+  // has kept: the results are then those of one scan over both sets of questions.
+  void absorb(SimilarScan& other);
 
  private:
   struct State;
@@ -60,5 +64,13 @@ class SimilarScan {
 // A SimilarScan over `questions`, the index of each being its position.
 std::vector<SimilarMatch> rankSimilar(std::span<const std::string_view> questions,
                                       std::string_view keyword, SimilarOptions options = {});
+
+// The ranking over questions 0 .. count - 1, which `feed(scan, first, end)` adds to `scan`: on
+// two threads when there are many (feed is then called from both at once, for the two halves),
+// with the results of a single scan.
+std::vector<SimilarMatch> scanSimilar(
+    std::size_t count, std::string_view keyword,
+    const std::function<void(SimilarScan&, std::size_t first, std::size_t end)>& feed,
+    SimilarOptions options = {});
 
 }  // namespace search

@@ -81,9 +81,22 @@ TEST_F(BankCliTest, SearchPrintsWhatTheFormShows) {
   EXPECT_EQ(cli("search s.edb 首都").out,
             "1\t中国的首都是哪里？\t北京\n3\t首都机场\tPEK\n【当前结果/总结果数】：1/2\n");
   EXPECT_EQ(cli("search s.edb China --json").out,
-            "{\"record\":2,\"question\":\"Capital of China\",\"answer\":\"Beijing\"}\n"
+            "{\"record\":2,\"serial\":2,\"question\":\"Capital of China\",\"answer\":"
+            "\"Beijing\",\"match\":\"exact\",\"score\":1}\n"
             "{\"status\":\"【当前结果/总结果数】：1/1\"}\n");
-  EXPECT_EQ(cli("search s.edb china --json").out, "{\"status\":\"【当前结果/总结果数】：0/0\"}\n");
+  // No question holds the keyword as typed: the most similar ones stand in and say so.
+  EXPECT_EQ(cli("search s.edb china --json").out,
+            "{\"record\":2,\"serial\":2,\"question\":\"Capital of China\",\"answer\":"
+            "\"Beijing\",\"match\":\"similar\",\"score\":1}\n"
+            "{\"status\":\"【相似结果/总结果数】：1/1\"}\n");
+  EXPECT_EQ(cli("search s.edb 月球的背面 --json").out,
+            "{\"status\":\"【当前结果/总结果数】：0/0\"}\n");
+  // --similar asks for them even where questions hold the keyword: best first, with scores.
+  std::string similar = cli("search s.edb '中国的首都是哪里' --similar").out;
+  EXPECT_EQ(similar.rfind("1\t中国的首都是哪里？\t北京\t1\n", 0), 0u) << similar;
+  EXPECT_NE(similar.find("【相似结果/总结果数】：1/"), std::string::npos) << similar;
+  EXPECT_EQ(cli("search s.edb 首都 --similar --json").out.find("\"match\":\"exact\""),
+            std::string::npos);
   EXPECT_EQ(cli("search s.edb '  ' --json").out, "{\"status\":\"搜索内容为空！\"}\n");
   CommandRun missing = cli("search gone.edb x");
   EXPECT_NE(missing.status, 0);

@@ -4,6 +4,7 @@
 
 #include "bank/purge_journal.h"
 #include "bank_test_support.h"
+#include "faulty_files.h"
 #include "platform/little_endian.h"
 #include "platform/record_file.h"
 
@@ -259,6 +260,93 @@ TEST_F(RecordDatabaseTest, SequentialReadMatchesFieldReadsAcrossChunks) {
   ASSERT_TRUE(db.scanRecords({}, [&](const bank::ScanRow&) { return ++stopped < 5; }));
   EXPECT_EQ(stopped, 5);
   EXPECT_FALSE(db.scanRecords({"nope"}, [](const bank::ScanRow&) { return true; }));
+}
+
+// Records read where they lie: through mappings of a few records each, and through a file
+// system that cannot map, the runs and single records hold what the fields hold.
+TEST_F(RecordDatabaseTest, ReaderHandsOutTheRecordsMappedOrRead) {
+  auto path = makeBank();
+  ASSERT_TRUE(db.openDatabase(path));
+  for (int i = 1; i <= 300; ++i) add(numbered("q", i), numbered("a", i));
+  ASSERT_TRUE(db.goTo(120) && db.markDeleted());
+  db.closeDatabase();
+
+  auto expectRecord = [](const char* record, int index) {
+    const int number = index + 1;
+    EXPECT_EQ(le::i32(record), number == 120 ? -120 : number);
+    EXPECT_EQ(bank::readTextSlot({record + 4, 1000}), numbered("q", number));
+    EXPECT_EQ(bank::readTextSlot({record + 1004, 1000}), numbered("a", number));
+  };
+  FaultyFiles unmappable;
+  RecordDatabase reading(unmappable);
+  for (RecordDatabase* engine : {&db, &reading}) {
+    ASSERT_TRUE(engine->openDatabase(path));
+    ASSERT_TRUE(engine->readRecords(
+        [&](bank::RecordReader& reader) {
+          EXPECT_EQ(reader.count(), 300);
+          EXPECT_EQ(reader.stamp().nextSerial, 301);
+          int next = 7;
+          EXPECT_EQ(reader.forEachRun(7, 290,
+                                      [&](const bank::RecordRun& run) {
+                                        EXPECT_EQ(run.first, next);
+                                        for (int i = 0; i < run.count; ++i)
+                                          expectRecord(run.bytes + i * 2004, run.first + i);
+                                        next += run.count;
+                                        return true;
+                                      }),
+                    0);
+          EXPECT_EQ(next, 290);
+          for (int index : {0, 5, 4, 299, 119, 150, 3}) {
+            std::string_view record = reader.record(index);
+            EXPECT_EQ(record.size(), 2004u);
+            if (!record.empty()) expectRecord(record.data(), index);
+          }
+          EXPECT_TRUE(reader.record(300).empty());
+          return 0;
+        },
+        2004 * 3 + 100));
+    engine->closeDatabase();
+  }
+}
+
+// Two reads of an unchanged bank carry the same stamp; a change by another handle in between
+// (even one that keeps the count) or a file system that cannot tell makes them differ.
+TEST_F(RecordDatabaseTest, ReadStampsTellAChangedBank) {
+  auto path = makeBank();
+  ASSERT_TRUE(db.openDatabase(path));
+  add("q1", "a1");
+  add("q2", "a2");
+  auto stampNow = [&](RecordDatabase& engine) {
+    bank::RecordsStamp stamp;
+    EXPECT_TRUE(engine.readRecords([&](bank::RecordReader& reader) {
+      stamp = reader.stamp();
+      return 0;
+    }));
+    return stamp;
+  };
+  auto first = stampNow(db);
+  EXPECT_TRUE(first.sameAs(stampNow(db)));
+
+  RecordDatabase other;
+  ASSERT_TRUE(other.openDatabase(path));
+  ASSERT_TRUE(other.deleteRecord({1, {}}));
+  ASSERT_TRUE(other.addRecord({"q3", "a3"}));
+  auto changed = stampNow(db);
+  EXPECT_EQ(changed.recordCount, first.recordCount);
+  EXPECT_FALSE(changed.sameAs(first));
+
+  FaultyFiles unknowing;
+  RecordDatabase blind(unknowing);
+  ASSERT_TRUE(blind.openDatabase(path));
+  auto unknown = stampNow(blind);
+  EXPECT_FALSE(unknown.sameAs(unknown));
+
+  // A file cut short under the engine is no bank to read records from.
+  other.closeDatabase();
+  blind.closeDatabase();
+  std::filesystem::resize_file(path, 260 + 2004 + 10);
+  EXPECT_FALSE(db.readRecords([](bank::RecordReader&) { return 0; }));
+  EXPECT_EQ(db.lastError(), bank::kReadRecordFailed);
 }
 
 TEST_F(RecordDatabaseTest, EveryFieldTypeRoundTrips) {

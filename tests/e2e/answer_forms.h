@@ -19,21 +19,23 @@ inline std::wstring position(int current, int total) {
   return L"【当前结果/总结果数】：" + std::to_wstring(current) + L"/" + std::to_wstring(total);
 }
 
-// Agrees to the disclaimer with both banks in the bank folder; the chooser it leads to.
-inline HWND chooserWithBanks(const Program& program) {
+// Agrees to the disclaimer with the banks in the bank folder (the full and the empty one
+// unless others are named); the chooser it leads to.
+inline HWND chooserWithBanks(const Program& program,
+                             const std::vector<std::wstring>& names = {kFullBank, kEmptyBank}) {
   HWND disclaimer = waitForMainForm(program, {540, 207});
   if (!disclaimer) return nullptr;
   auto folder = program.folder() / L"题库";
   std::filesystem::create_directories(folder);
   auto banks = e2e::fromBuildPath(QUORVIX_E2E_BANKS);
-  for (const auto& name : {kFullBank, kEmptyBank}) {
+  for (const auto& name : names) {
     std::filesystem::copy_file(banks / name, folder / name);
   }
   e2e::click(button(disclaimer, L"同    意"));
   HWND chooser = waitForMainForm(program, kChooserSize);
   if (!chooser) return nullptr;
   HWND combo = e2e::childrenOfClass(chooser, L"ComboBox").at(0);
-  waitUntil([&] { return e2e::comboItems(combo).size() == 2; });
+  waitUntil([&] { return e2e::comboItems(combo).size() == names.size(); });
   return chooser;
 }
 

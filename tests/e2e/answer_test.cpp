@@ -1,9 +1,13 @@
 // Quorvix.exe under Wine with real banks (written by the independent bank tool): refusing an
 // empty bank, deleting a bank, and answering from a bank with the answer form: a typed keyword
-// and Enter, stepping through the results, the self-closing notice, deleting a question.
+// and Enter, stepping through the results, the self-closing notice, deleting a question; text
+// with a recognition slip that finds the most similar question; and a search with tens of
+// thousands of results while the window keeps answering.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +17,9 @@
 namespace {
 
 using namespace e2e;
+
+const std::wstring kBigBank = L"长江题库.edb";  // 40,000 questions, all holding 长江
+constexpr int kBigBankCount = 40000;
 
 TEST(BankChooser, RefusesTheEmptyBankAndDeletesABankOnlyAfterOk) {
   Program program(e2e::runFolder());
@@ -123,6 +130,80 @@ TEST(AnswerForm, SearchStepsNoticesAndDeletesAQuestion) {
   form.search(L"北京");
   ASSERT_TRUE(form.waitForStatus(position(0, 0)));
   EXPECT_EQ(e2e::textOf(form.question), L"未查到相关题目");
+}
+
+// The answer form over the bank named, once the chooser has opened it.
+HWND answerFormOver(const Program& program, const std::wstring& bank) {
+  HWND chooser = chooserWithBanks(program, {bank});
+  if (!chooser || !e2e::selectComboItem(chooserCombo(chooser), bank)) return nullptr;
+  e2e::click(button(chooser, L"开 始 考 试"));
+  return waitForMainForm(program, kAnswerFormSize);
+}
+
+// Text recognised from a screenshot, with a question number and a half-width question mark
+// that no question holds: the most similar question is shown, and the status says the results
+// are similar ones.
+TEST(AnswerForm, RecognisedTextShowsTheMostSimilarQuestion) {
+  Program program(e2e::runFolder());
+  HWND window = answerFormOver(program, kFullBank);
+  ASSERT_NE(window, nullptr);
+  AnswerFormParts form(window);
+  ASSERT_NE(form.status, nullptr);
+  form.search(L"2. 日本的首都是哪里?");
+  ASSERT_TRUE(waitUntil(
+      [&] { return form.statusText().rfind(L"【相似结果/总结果数】：1/", 0) == 0; }, 10000))
+      << "status: " << form.statusText().size();
+  EXPECT_EQ(e2e::textOf(form.question), L"日本的首都是哪里？");
+  EXPECT_EQ(e2e::textOf(form.answer), L"东京");
+  EXPECT_TRUE(form.showsCountLine(L"共有5题，当前第3题"));
+  e2e::keepScreenshot(window, "5-similar-results");
+
+  form.search(L"日本的首都");  // held by a question: its own results again
+  ASSERT_TRUE(form.waitForStatus(position(1, 1)));
+}
+
+// Forty thousand questions hold the keyword. The form shows the first of them while its window
+// answers the whole time: the status bar, asked again and again from here during the search,
+// answers every time within 200 ms. The result list only shows the form's rows.
+TEST(AnswerForm, TensOfThousandsOfResultsLeaveTheWindowAnswering) {
+  Program program(e2e::runFolder());
+  HWND window = answerFormOver(program, kBigBank);
+  ASSERT_NE(window, nullptr);
+  AnswerFormParts form(window);
+  ASSERT_NE(form.status, nullptr);
+  EXPECT_TRUE(form.showsCountLine(L"共有40000题"));
+
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  double slowestMs = 0;
+  int asked = 0;
+  bool shown = false;
+  form.search(L"长江");
+  for (DWORD start = GetTickCount(); !shown && GetTickCount() - start < 60000; Sleep(5)) {
+    LARGE_INTEGER before, after;
+    QueryPerformanceCounter(&before);
+    std::wstring status = form.statusText();
+    QueryPerformanceCounter(&after);
+    slowestMs = std::max(
+        slowestMs, 1000.0 * double(after.QuadPart - before.QuadPart) / double(frequency.QuadPart));
+    ++asked;
+    shown = status == position(1, kBigBankCount);
+  }
+  ASSERT_TRUE(shown) << "status: " << form.statusText().size();
+  std::printf("slowest status-bar answer during the search: %.1f ms of %d\n", slowestMs, asked);
+  EXPECT_LT(slowestMs, 200.0);
+  EXPECT_EQ(e2e::textOf(form.question), L"第1题：下列关于长江的说法正确的是");
+  EXPECT_EQ(e2e::textOf(form.answer), L"答案1");
+
+  auto lists = e2e::childrenOfClass(window, L"SysListView32");
+  ASSERT_EQ(lists.size(), 1u);
+  EXPECT_EQ(e2e::listRowCount(lists[0]), kBigBankCount);
+  EXPECT_EQ(e2e::listCellText(lists[0], kBigBankCount - 1, 1),
+            L"第40000题：下列关于长江的说法正确的是");
+  EXPECT_EQ(e2e::listCellText(lists[0], kBigBankCount - 1, 0), L"40000");
+  e2e::click(button(window, L"下一题"));
+  ASSERT_TRUE(form.waitForStatus(position(2, kBigBankCount)));
+  EXPECT_EQ(e2e::textOf(form.answer), L"答案2");
 }
 
 }  // namespace

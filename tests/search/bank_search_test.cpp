@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "bank/question_bank.h"
 #include "platform/cp936.h"
+#include "platform/little_endian.h"
+#include "search/similar_search.h"
 
 namespace {
 
@@ -43,12 +46,14 @@ TEST(OccursInTest, IsCaseSensitiveAndKeepsSpaces) {
   EXPECT_TRUE(occursIn("of China", " China"));
 }
 
+// Texts long enough for the matching that looks at many places at once, and short ones.
 TEST(OccursInTest, AgreesWithAWalkOverEveryCharacter) {
   std::mt19937 random(7);
   const char alphabet[] = {'a', 'A', '\\', '\x81', '\x5C', '\xB9', '\xFA', '\x41'};
   for (int round = 0; round < 20000; ++round) {
     std::string q, k;
-    for (int i = random() % 12; i > 0; --i) q += alphabet[random() % sizeof alphabet];
+    for (int i = random() % (round % 2 ? 12 : 80); i > 0; --i)
+      q += alphabet[random() % sizeof alphabet];
     for (int i = 1 + random() % 3; i > 0; --i) k += alphabet[random() % sizeof alphabet];
     bool expected = false;
     for (std::size_t pos = 0; pos < q.size() && !expected;
@@ -56,6 +61,12 @@ TEST(OccursInTest, AgreesWithAWalkOverEveryCharacter) {
       expected = q.compare(pos, k.size(), k) == 0 && pos + k.size() <= q.size();
     ASSERT_EQ(occursIn(q, k), expected) << "question " << q << " keyword " << k;
   }
+}
+
+TEST(OccursInTest, AKeywordWithAZeroByteIsInNoText) {
+  std::string zero(1, '\0');
+  EXPECT_FALSE(occursIn(std::string("ab\0cd", 5), zero));
+  EXPECT_FALSE(occursIn(std::string(40, 'a') + zero + "b", "a" + zero + "b"));
 }
 
 class BankSearchTest : public ::testing::Test {
@@ -141,6 +152,82 @@ TEST_F(BankSearchTest, LooksAtNoMoreThanTheCountReadAtStartAndRenumbersAfterDele
   EXPECT_THAT(numbers(result), ::testing::ElementsAre(1, 2));
   EXPECT_EQ(result.rows[1].question, gbk("答案里才有首都"));
   EXPECT_THAT(numbers(search::searchBank(db, path, gbk("河流"), 5)), ::testing::ElementsAre(4));
+}
+
+// With the similar fallback asked for, questions holding the keyword are all there is, byte for
+// byte; the most similar questions come only when none holds it, or when asked for instead.
+TEST_F(BankSearchTest, SimilarQuestionsNeverReplaceQuestionsHoldingTheKeyword) {
+  using search::SimilarMode;
+  auto exact = search::searchBank(db, path, gbk("首都是哪里"));
+  auto withFallback =
+      search::searchBank(db, path, {gbk("首都是哪里"), -1, SimilarMode::whenNoneHoldsIt});
+  EXPECT_EQ(withFallback.outcome, SearchOutcome::found);
+  ASSERT_EQ(withFallback.rows.size(), exact.rows.size());
+  for (std::size_t i = 0; i < exact.rows.size(); ++i) {
+    EXPECT_EQ(withFallback.rows[i].recordNumber, exact.rows[i].recordNumber);
+    EXPECT_EQ(withFallback.rows[i].serial, exact.rows[i].serial);
+    EXPECT_EQ(withFallback.rows[i].question, exact.rows[i].question);
+    EXPECT_EQ(withFallback.rows[i].answer, exact.rows[i].answer);
+    EXPECT_EQ(withFallback.rows[i].score, 1);
+  }
+
+  // Recognised text: a half-width question mark and a question number.
+  std::string noisy = gbk("2. 日本的首都是哪里?");
+  EXPECT_EQ(search::searchBank(db, path, noisy).outcome, SearchOutcome::noMatch);
+  auto similar = search::searchBank(db, path, {noisy, -1, SimilarMode::whenNoneHoldsIt});
+  EXPECT_EQ(similar.outcome, SearchOutcome::similarFound);
+  ASSERT_FALSE(similar.rows.empty());
+  EXPECT_EQ(similar.rows[0].recordNumber, 2);
+  EXPECT_EQ(similar.rows[0].serial, 2);
+  EXPECT_EQ(similar.rows[0].answer, gbk("东京"));
+  EXPECT_GT(similar.rows[0].score, search::kSimilarThreshold);
+  EXPECT_FALSE(db.isOpen(path));
+
+  auto instead = search::searchBank(db, path, {gbk("首都是哪里"), -1, SimilarMode::always});
+  EXPECT_EQ(instead.outcome, SearchOutcome::similarFound);
+  // The record limit holds for the similar questions too.
+  auto limited = search::searchBank(db, path, {noisy, 1, SimilarMode::whenNoneHoldsIt});
+  for (const auto& row : limited.rows) EXPECT_EQ(row.recordNumber, 1);
+
+  EXPECT_EQ(
+      search::searchBank(db, path, {gbk("月球的背面"), -1, SimilarMode::whenNoneHoldsIt}).outcome,
+      SearchOutcome::noMatch);
+}
+
+// A large bank is read in two halves at once: the rows still come in record order, each with
+// its own texts, those on both sides of the middle included.
+TEST_F(BankSearchTest, ALargeBankGivesItsRowsInRecordOrder) {
+  constexpr int kRecords = 30001;
+  std::string bytes(260, '\0');
+  std::ifstream(path, std::ios::binary).read(bytes.data(), 260);
+  le::putI32(&bytes[16], kRecords);
+  le::putI32(&bytes[20], kRecords + 1);
+  std::vector<int> expected;
+  for (int i = 1; i <= kRecords; ++i) {
+    std::string record(2004, '\0');
+    le::putI32(record.data(), i);
+    bool holds = i % 7 == 0 || (i >= 14995 && i <= 15005);
+    std::string question = gbk(holds ? "长江题" : "黄河题") + std::to_string(i);
+    record.replace(4, question.size(), question);
+    record.replace(1004, std::to_string(i).size(), std::to_string(i));
+    bytes += record;
+    if (holds) expected.push_back(i);
+  }
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), std::streamsize(bytes.size()));
+
+  auto result = search::searchBank(db, path, gbk("长江"));
+  ASSERT_EQ(numbers(result), expected);
+  for (const auto& row : result.rows) {
+    EXPECT_EQ(row.serial, row.recordNumber);
+    EXPECT_EQ(row.question, gbk("长江题") + std::to_string(row.recordNumber));
+    EXPECT_EQ(row.answer, std::to_string(row.recordNumber));
+  }
+  auto similar =
+      search::searchBank(db, path, {gbk("长江题15001"), -1, search::SimilarMode::always});
+  ASSERT_FALSE(similar.rows.empty());
+  EXPECT_EQ(similar.rows[0].recordNumber, 15001);
+  EXPECT_EQ(similar.rows[0].answer, "15001");
 }
 
 }  // namespace

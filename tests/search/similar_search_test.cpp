@@ -213,4 +213,30 @@ TEST(SimilarIndexTest, OtherTextsAreScanned) {
   EXPECT_TRUE(search::SimilarIndex().rank({}, gbk("呼吸作用")).empty());
 }
 
+// Questions split between scans, on two threads or by hand, rank as one pass over them all:
+// here far more questions are near the keyword than any scan keeps as candidates.
+TEST(SimilarScanTest, SplitScansRankAsOne) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 24000; ++i) texts.push_back(gbk(kQuestions[i % 13]) + std::to_string(i % 97));
+  std::vector<std::string_view> views(texts.begin(), texts.end());
+  const std::string keyword = gbk("己知函数f(x)在区间[O,l]上单调递增，求实数a的取值范围5");
+
+  auto expectSame = [](const std::vector<SimilarMatch>& got,
+                       const std::vector<SimilarMatch>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].index, want[i].index);
+      EXPECT_EQ(got[i].score, want[i].score);
+    }
+  };
+  auto indexed = search::SimilarIndex(views).rank(views, keyword);
+  ASSERT_EQ(indexed.size(), search::kMaxSimilarResults);
+  expectSame(search::rankSimilar(views, keyword), indexed);
+
+  search::SimilarScan most(keyword), rest(keyword);
+  for (std::size_t i = 0; i < views.size(); ++i) (i % 3 ? most : rest).add(i, views[i]);
+  rest.absorb(most);
+  expectSame(rest.results(), indexed);
+}
+
 }  // namespace

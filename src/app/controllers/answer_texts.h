@@ -19,10 +19,13 @@ inline constexpr const char* kConfirmDelete = "真的删除吗？";
 inline constexpr const char* kConfirmCaption = "请确认";
 inline constexpr const char* kNoticeCaption = "友情提醒";
 inline constexpr const char* kPositionPrefix = "【当前结果/总结果数】：";
+// When no question holds the keyword and the results are the questions most like it.
+inline constexpr const char* kSimilarPrefix = "【相似结果/总结果数】：";
 
-// "【当前结果/总结果数】：" + current + "/" + total (GBK).
-inline std::string positionStatus(int current, int total) {
-  return gbk(kPositionPrefix) + std::to_string(current) + "/" + std::to_string(total);
+// "【当前结果/总结果数】：" + current + "/" + total (GBK), or with the similar results' prefix.
+inline std::string positionStatus(int current, int total, bool similar = false) {
+  return gbk(similar ? kSimilarPrefix : kPositionPrefix) + std::to_string(current) + "/" +
+         std::to_string(total);
 }
 
 }  // namespace app::answer_texts

@@ -38,8 +38,9 @@ void deleteRecord(bank::RecordDatabase& db, const std::filesystem::path& path,
                   const SearchRow& row) {
   bool ready = db.isOpen(path) ? db.makeCurrent(path) : db.openDatabase(path);
   if (!ready) return;
-  db.deleteRecord(
-      {row.serial, {{bank::kQuestionField, row.question}, {bank::kAnswerField, row.answer}}});
+  db.deleteRecord({row.serial,
+                   {{bank::kQuestionField, std::string(row.question)},
+                    {bank::kAnswerField, std::string(row.answer)}}});
 }
 
 }  // namespace
@@ -49,6 +50,8 @@ std::shared_ptr<SearchSession> SearchSession::attach(AnswerForm& form, AnswerBan
   std::erase_if(sessions(), [](const auto& entry) { return entry.second.expired(); });
   auto session = std::make_shared<SearchSession>(form, std::move(bank));
   sessions()[form.handle()] = session;
+  // The list lives no longer than the form, whose handlers below keep the session alive.
+  form.超级列表框_题库.setRowSource(session.get());
   form.按钮_上一题.onClick = [session] { session->previousResult(); };
   form.按钮_下一题.onClick = [session] { session->nextResult(); };
   form.按钮_删除.onClick = [session] { session->deleteResult(); };
@@ -93,16 +96,32 @@ void SearchSession::search() {
     return;
   }
   if (bankHandedBack_) return;
-  bank_.worker.submitSearch([&shared = bank_.shared, path = bank_.answerBankPath(),
-                             keyword = std::move(keyword), limit = bankRecordCount_,
-                             post = poster()] {
-    SearchResult result = shared.use(
-        [&](bank::RecordDatabase& db) { return search::searchBank(db, path, keyword, limit); });
-    post([result = std::move(result)](SearchSession& session) { session.applySearch(result); });
+  bank_.worker.submitSearch([&shared = bank_.shared, &worker = bank_.worker, kept = kept_,
+                             path = bank_.answerBankPath(), keyword = std::move(keyword),
+                             limit = bankRecordCount_, post = poster()] {
+    SearchResult result = shared.use([&](bank::RecordDatabase& db) {
+      return kept->cache.search(db, path, {keyword, limit, search::SimilarMode::whenNoneHoldsIt});
+    });
+    post([result = std::move(result)](SearchSession& session) mutable {
+      session.applySearch(std::move(result));
+    });
+    buildIndexWhenIdle(kept, worker);
   });
 }
 
-void SearchSession::applySearch(const SearchResult& result) {
+void SearchSession::buildIndexWhenIdle(const std::shared_ptr<WorkerState>& kept,
+                                       search::BankWorker& worker) {
+  if (kept->indexQueued || !kept->cache.wantsSimilarIndex()) return;
+  kept->indexQueued = true;
+  // Any bank work handed in meanwhile goes first: the build stops for it and the next search
+  // queues it again. Until it is done, similar questions are found by reading every question.
+  worker.submit([kept, &worker] {
+    kept->indexQueued = false;
+    kept->cache.buildSimilarIndex([&worker] { return worker.workWaiting(); });
+  });
+}
+
+void SearchSession::applySearch(SearchResult result) {
   if (result.outcome == SearchOutcome::openFailed || result.outcome == SearchOutcome::readFailed) {
     setStatus(gbk(texts::kOpenFailed));  // the list and the display stay as they are
     return;
@@ -111,18 +130,15 @@ void SearchSession::applySearch(const SearchResult& result) {
     setStatus(gbk(texts::kEmptyKeyword));
     return;
   }
+  // The rows replace the last search's, whatever their number: the list only shows them, and
+  // a new count redraws it whole.
   ui::ListView& list = form_.超级列表框_题库;
-  list.deleteAllRows();
-  matchCount_ = 0;
-  rows_ = result.rows;
-  for (const SearchRow& row : rows_) {
-    list.appendRow();
-    list.setCell(matchCount_, 0, std::to_string(row.recordNumber));
-    list.setCell(matchCount_, 1, row.question);
-    list.setCell(matchCount_, 2, row.answer);
-    ++matchCount_;
-  }
-  if (list.rowCount() > 0) {
+  rows_ = std::move(result.rows);
+  rowTexts_ = std::move(result.texts);
+  similar_ = result.outcome == SearchOutcome::similarFound;
+  matchCount_ = int(rows_.size());
+  list.setRowCount(matchCount_);
+  if (matchCount_ > 0) {
     list.selectRow(0);
     showResult(0);
     showPosition();
@@ -133,17 +149,33 @@ void SearchSession::applySearch(const SearchResult& result) {
   }
 }
 
+std::string SearchSession::cellText(int row, int column) const {
+  if (row < 0 || row >= int(rows_.size())) return {};
+  const SearchRow& shown = rows_[std::size_t(row)];
+  switch (column) {
+    case 0:
+      return std::to_string(shown.recordNumber);
+    case 1:
+      return std::string(shown.question);
+    case 2:
+      return std::string(shown.answer);
+    default:
+      return {};
+  }
+}
+
 void SearchSession::showResult(int row) {
-  const ui::ListView& list = form_.超级列表框_题库;
-  form_.编辑框2.setContent(list.cell(row, 1));
-  form_.编辑框3.setContent(list.cell(row, 2));
+  if (row < 0 || row >= int(rows_.size())) return;
+  const SearchRow& shown = rows_[std::size_t(row)];
+  form_.编辑框2.setContent(std::string(shown.question));
+  form_.编辑框3.setContent(std::string(shown.answer));
   form_.透明标签1.setCaption(gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
-                             gbk(texts::kCurrentBefore) + list.cell(row, 0) +
+                             gbk(texts::kCurrentBefore) + std::to_string(shown.recordNumber) +
                              gbk(texts::kCountAfter));
 }
 
 void SearchSession::showPosition() {
-  setStatus(texts::positionStatus(form_.超级列表框_题库.selectedRow() + 1, matchCount_));
+  setStatus(texts::positionStatus(form_.超级列表框_题库.selectedRow() + 1, matchCount_, similar_));
 }
 
 void SearchSession::previousResult() {
@@ -176,15 +208,17 @@ void SearchSession::deleteResult() {
     ui::messageBox(gbk(texts::kNothingSelected));
     return;
   }
-  // What the user saw when they asked; the list may be rebuilt while the box is up.
+  // What the user saw when they asked; the rows may be replaced while the box is up.
   std::optional<SearchRow> seen;
+  std::shared_ptr<const void> seenTexts = rowTexts_;  // keeps the texts of `seen`
   if (std::size_t(selected) < rows_.size()) seen = rows_[std::size_t(selected)];
   int answer = ui::messageBox(gbk(texts::kConfirmDelete), gbk(texts::kConfirmCaption),
                               ui::mb::kOkCancel | ui::mb::kIconQuestion);
   if (answer == ui::mb::kIdOk && seen && !bankHandedBack_) {
-    bank_.worker.submit([&shared = bank_.shared, path = bank_.answerBankPath(), row = *seen] {
-      shared.use([&](bank::RecordDatabase& db) { deleteRecord(db, path, row); });
-    });
+    bank_.worker.submit(
+        [&shared = bank_.shared, path = bank_.answerBankPath(), row = *seen, seenTexts] {
+          shared.use([&](bank::RecordDatabase& db) { deleteRecord(db, path, row); });
+        });
   }
   search();  // after OK and Cancel alike
 }

@@ -1,10 +1,12 @@
-// The working end of the answer form: searching the answer bank for the keyword in 编辑框1,
-// the result rows in the hidden list 超级列表框_题库, one result shown at a time, stepping
-// through them and deleting the shown question from the bank.
+// The working end of the answer form: searching the answer bank for the keyword in 编辑框1
+// (and, when no question holds it, for the questions most like it), the result rows that the
+// hidden owner-data list 超级列表框_题库 shows, one result shown at a time, stepping through
+// them and deleting the shown question from the bank.
 //
 // Everything here runs on the user-interface thread except the bank work itself, which goes to
 // the bank worker and comes back through ui::post. A search takes the keyword, the bank path
-// and the record count when it starts, so nothing it does on the worker touches a control.
+// and the record count when it starts, so nothing it does on the worker touches a control. The
+// bank's texts are kept on the worker between searches (search::BankCache).
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "app/forms/answer_form.h"
+#include "search/bank_cache.h"
 #include "search/bank_search.h"
 #include "search/bank_worker.h"
 #include "search/shared_bank.h"
@@ -28,7 +31,7 @@ struct AnswerBank {
   std::function<std::filesystem::path()> answerBankPath;
 };
 
-class SearchSession : public std::enable_shared_from_this<SearchSession> {
+class SearchSession : public std::enable_shared_from_this<SearchSession>, public ui::ListRowSource {
  public:
   // Attaches search, navigation and deletion to the form's controls. Call before the form is
   // created; the form's handlers keep the session alive as long as the form lives.
@@ -55,9 +58,19 @@ class SearchSession : public std::enable_shared_from_this<SearchSession> {
   AnswerForm& form() { return form_; }
   int bankRecordCount() const { return bankRecordCount_; }
   int matchCount() const { return matchCount_; }
+  // The rows are questions like the keyword, not holding it.
+  bool showsSimilar() const { return similar_; }
+
+  // The list's cells: the record number, the question and the answer of a row.
+  std::string cellText(int row, int column) const override;
 
  private:
-  void applySearch(const search::SearchResult& result);
+  void applySearch(search::SearchResult result);
+  // Has the bank worker build the similar index of the kept texts when it has nothing else
+  // to do (bank worker thread).
+  struct WorkerState;
+  static void buildIndexWhenIdle(const std::shared_ptr<WorkerState>& kept,
+                                 search::BankWorker& worker);
   void showPosition();
   // Posts `work` back to this session on the user-interface thread, if the form still lives.
   std::function<void(std::function<void(SearchSession&)>)> poster();
@@ -66,10 +79,18 @@ class SearchSession : public std::enable_shared_from_this<SearchSession> {
   AnswerBank bank_;
   std::int32_t bankRecordCount_ = 0;
   int matchCount_ = 0;
-  // The rows the list shows, as read from the bank: a deletion checks the record against
-  // them, since the list cells pass through the window system's text conversion.
+  // The rows the list shows, as read from the bank, and what their texts lie in; navigation
+  // and deletion use them, never the list's cells.
   std::vector<search::SearchRow> rows_;
+  std::shared_ptr<const void> rowTexts_;
+  bool similar_ = false;
   bool bankHandedBack_ = false;
+  // What the bank worker keeps for this form between its jobs; used on the worker only.
+  struct WorkerState {
+    search::BankCache cache;
+    bool indexQueued = false;
+  };
+  std::shared_ptr<WorkerState> kept_ = std::make_shared<WorkerState>();
 };
 
 // Any thread: writes `keyword` into 编辑框1 of the answer form and runs its search, on the

@@ -125,7 +125,8 @@ constexpr ui::ControlDef kControls[] = {
      .kind = ControlKind::ListView,
      .place = {364, 160, 484, 280},
      .font = fonts::kKai,
-     .columns = kResultColumns},
+     .columns = kResultColumns,
+     .ownerData = true},
 };
 
 // The keyword first, then the capture row by row, the question, the buttons below it and the

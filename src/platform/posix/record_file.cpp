@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +46,20 @@ FileFault faultOf(int error) {
       return FileFault::other;
   }
 }
+
+class PosixMappedBytes final : public MappedBytes {
+ public:
+  PosixMappedBytes(void* start, std::size_t length, std::size_t skip)
+      : start_(start), length_(length), skip_(skip) {}
+  ~PosixMappedBytes() override { ::munmap(start_, length_); }
+  const char* data() const override { return static_cast<const char*>(start_) + skip_; }
+  std::size_t size() const override { return length_ - skip_; }
+
+ private:
+  void* start_;
+  std::size_t length_;
+  std::size_t skip_;  // from the page boundary the mapping starts at to the bytes asked for
+};
 
 class PosixRecordFile final : public RecordFile {
  public:
@@ -104,6 +119,32 @@ class PosixRecordFile final : public RecordFile {
     return setLock(exclusive ? F_WRLCK : F_RDLCK, offset, size);
   }
   void unlock(std::uint64_t offset, std::uint64_t size) override { setLock(F_UNLCK, offset, size); }
+
+  std::unique_ptr<MappedBytes> map(std::uint64_t offset, std::size_t size, MapUse use) override {
+    static const std::uint64_t page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+    // Bytes read from start to end come faster through reads in pieces that stay in the
+    // processor's cache: entering every page of a mapping into the page tables and taking it
+    // out again costs as much as the kernel's copy, and the reading then waits on memory.
+    if (size == 0 || use == MapUse::whole) return nullptr;
+    const std::uint64_t start = offset / page * page;
+    const std::size_t skip = static_cast<std::size_t>(offset - start);
+    void* at = ::mmap(nullptr, size + skip, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(start));
+    if (at == MAP_FAILED) {
+      fail(errno);
+      return nullptr;
+    }
+    return std::make_unique<PosixMappedBytes>(at, size + skip, skip);
+  }
+
+  bool identity(FileIdentity& out) override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return fail(errno) == 0;
+    out.volume = static_cast<std::uint64_t>(st.st_dev);
+    out.file = static_cast<std::uint64_t>(st.st_ino);
+    out.length = static_cast<std::uint64_t>(st.st_size);
+    out.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+  }
 
   bool unlinked() override {
     struct stat st;

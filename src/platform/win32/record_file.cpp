@@ -63,6 +63,20 @@ OVERLAPPED at(std::uint64_t offset) {
 // for a moment, so a read waits a while before giving up.
 constexpr std::uint32_t kLockedReadWaitMs = 2000;
 
+class Win32MappedBytes final : public MappedBytes {
+ public:
+  Win32MappedBytes(void* view, std::size_t skip, std::size_t size)
+      : view_(view), skip_(skip), size_(size) {}
+  ~Win32MappedBytes() override { UnmapViewOfFile(view_); }
+  const char* data() const override { return static_cast<const char*>(view_) + skip_; }
+  std::size_t size() const override { return size_; }
+
+ private:
+  void* view_;
+  std::size_t skip_;  // from the allocation boundary the view starts at to the bytes asked for
+  std::size_t size_;
+};
+
 class Win32RecordFile final : public RecordFile {
  public:
   explicit Win32RecordFile(HANDLE handle) : handle_(handle) {}
@@ -137,6 +151,43 @@ class Win32RecordFile final : public RecordFile {
   void unlock(std::uint64_t offset, std::uint64_t size) override {
     OVERLAPPED o = at(offset);
     UnlockFileEx(handle_, 0, static_cast<DWORD>(size), static_cast<DWORD>(size >> 32), &o);
+  }
+
+  std::unique_ptr<MappedBytes> map(std::uint64_t offset, std::size_t size, MapUse) override {
+    static const std::uint64_t granularity = [] {
+      SYSTEM_INFO info;
+      GetSystemInfo(&info);
+      return std::uint64_t{info.dwAllocationGranularity};
+    }();
+    if (size == 0) return nullptr;
+    const std::uint64_t start = offset / granularity * granularity;
+    const std::uint64_t end = offset + size;
+    // The section ends where the bytes asked for end, so another handle may still cut the file
+    // behind them (a mapped section keeps the file from shrinking below its size).
+    HANDLE section =
+        CreateFileMappingW(handle_, nullptr, PAGE_READONLY, DWORD(end >> 32), DWORD(end), nullptr);
+    if (!section) {
+      fail(GetLastError());
+      return nullptr;
+    }
+    void* view = MapViewOfFile(section, FILE_MAP_READ, DWORD(start >> 32), DWORD(start),
+                               static_cast<SIZE_T>(end - start));
+    if (!view) fail(GetLastError());
+    CloseHandle(section);  // the view keeps the section
+    if (!view) return nullptr;
+    return std::make_unique<Win32MappedBytes>(view, std::size_t(offset - start), size);
+  }
+
+  bool identity(FileIdentity& out) override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle_, &info)) return fail(GetLastError()) == 0;
+    out.volume = info.dwVolumeSerialNumber;
+    out.file = std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+    out.length = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+    out.modified =
+        static_cast<std::int64_t>(std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32 |
+                                  info.ftLastWriteTime.dwLowDateTime);
+    return true;
   }
 
   FileFault lastFault() const override { return fault_; }

@@ -39,7 +39,12 @@ void Win32ControlPeer::setSelectedIndex(int index) {
   }
   if (definition_.kind != ControlKind::ListView) return;
   ++quietSelection_;
-  ListView_SetItemState(window_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  // The list takes one selection: clearing the marked rows alone spares Wine a notification
+  // for every row of a long owner-data list, which clearing "all rows" costs it.
+  int selected = ListView_GetNextItem(window_, -1, LVNI_SELECTED);
+  if (selected >= 0) ListView_SetItemState(window_, selected, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  int focused = ListView_GetNextItem(window_, -1, LVNI_FOCUSED);
+  if (focused >= 0) ListView_SetItemState(window_, focused, 0, LVIS_FOCUSED);
   if (index >= 0 && index < rowCount()) {
     ListView_SetItemState(window_, index, LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);

@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "app/controllers/timed_notice.h"
 #include "answer_form_fixture.h"
+#include "app/controllers/timed_notice.h"
 
 namespace answertest {
 namespace {
@@ -116,6 +116,63 @@ TEST_F(AnswerFormTest, MatchingStepsWholeCharactersIsCaseSensitiveAndSkipsAnswer
   EXPECT_EQ(question(), "未查到相关题目");
 }
 
+// Recognised text that no question holds: the most similar questions stand in for the
+// results, the status says they are similar ones, and stepping and deleting work on them.
+TEST_F(AnswerFormTest, AKeywordNoQuestionHoldsShowsTheMostSimilarAndSaysSo) {
+  openForm(kCapitals);
+  searchFor("2. 日本的首都是哪里?");
+  const int rows = form->超级列表框_题库.rowCount();
+  ASSERT_GE(rows, 2);
+  EXPECT_EQ(question(), "日本的首都是哪里？");
+  EXPECT_EQ(answerText(), "东京");
+  EXPECT_EQ(countLine(), "共有5题，当前第3题");
+  EXPECT_EQ(status(), "【相似结果/总结果数】：1/" + std::to_string(rows));
+  EXPECT_FALSE(bankOpen());
+
+  backend.click(form->按钮_下一题);
+  EXPECT_EQ(status(), "【相似结果/总结果数】：2/" + std::to_string(rows));
+  EXPECT_NE(question(), "日本的首都是哪里？");
+  backend.click(form->按钮_上一题);
+  backend.answerMessageBoxes({ui::mb::kIdOk});
+  backend.click(form->按钮_删除);
+  settle();
+  EXPECT_NE(question(), "日本的首都是哪里？");
+  ASSERT_TRUE(database.openDatabase(path));
+  EXPECT_EQ(database.recordCount(), 4);
+  database.closeDatabase();
+
+  // Questions holding the keyword are shown as ever, never the similar ones.
+  searchFor("首都是哪里");
+  EXPECT_THAT(column(0), ElementsAre("1", "4"));
+  EXPECT_EQ(status(), "【当前结果/总结果数】：1/2");
+  searchFor("月球上有什么");
+  EXPECT_EQ(question(), "未查到相关题目");
+  EXPECT_EQ(status(), "【当前结果/总结果数】：0/0");
+}
+
+// The form keeps the bank's texts between searches; what another program changes in between
+// is seen by the next search all the same.
+TEST_F(AnswerFormTest, ChangesByAnotherProgramAreSeenByTheNextSearch) {
+  openForm(kCapitals);
+  searchFor("首都");
+  EXPECT_THAT(column(0), ElementsAre("1", "3", "4", "5"));
+
+  bank::RecordDatabase other;
+  ASSERT_TRUE(other.openDatabase(path));
+  ASSERT_TRUE(other.deleteRecord({1, {}}));
+  ASSERT_TRUE(other.addRecord({gbk("首都圈有哪些城市？"), gbk("北京、天津")}));
+  searchFor("首都");
+  EXPECT_THAT(column(1), ElementsAre("日本的首都是哪里？", "首都机场在哪个区？",
+                                     "法国的首都是哪里？", "首都圈有哪些城市？"));
+  EXPECT_THAT(column(0), ElementsAre("2", "3", "4", "5"));
+
+  other.closeDatabase();
+  ASSERT_TRUE(other.clearDatabase(path, bank::bankSchema()));
+  searchFor("首都");
+  EXPECT_EQ(question(), "未查到相关题目");
+  EXPECT_EQ(form->超级列表框_题库.rowCount(), 0);
+}
+
 TEST_F(AnswerFormTest, NavigationStepsThroughTheMatchesAndStopsAtBothEnds) {
   openForm(kCapitals);
   searchFor("的首都");
@@ -211,8 +268,7 @@ TEST_F(AnswerFormTest, ASecondDeleteBeforeTheListIsRebuiltNeverRemovesAnotherQue
 
 TEST_F(AnswerFormTest, KeywordsFromOtherThreadsAreWrittenAndSearchedOnTheFormsThread) {
   openForm(kCapitals);
-  std::thread capture(
-      [handle = form->handle()] { app::postKeywordSearch(handle, gbk("长江")); });
+  std::thread capture([handle = form->handle()] { app::postKeywordSearch(handle, gbk("长江")); });
   capture.join();
   backend.runPending();
   settle();
