@@ -7,7 +7,7 @@
 namespace ocr_service {
 
 // Height of a text line's ink, in pixels, that recognition is best at.
-inline constexpr int kPreferredInkHeight = 36;
+inline constexpr int kPreferredInkHeight = 48;
 // Text is scaled up at most this much, and the result kept within this many pixels.
 inline constexpr double kMaxUpscale = 4.0;
 inline constexpr long kMaxPreparedPixels = 24L << 20;
