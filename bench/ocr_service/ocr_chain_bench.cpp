@@ -274,7 +274,8 @@ int main(int argc, char** argv) {
   }
 
   // The bank: every pair, as the import would store it.
-  const fs::path dir = fs::temp_directory_path() / ("quorvix-ocr-bench-" + std::to_string(getpid()));
+  const fs::path dir =
+      fs::temp_directory_path() / ("quorvix-ocr-bench-" + std::to_string(getpid()));
   fs::create_directories(dir);
   Bank bank;
   bank.path = dir / "all.edb";
@@ -299,8 +300,7 @@ int main(int argc, char** argv) {
   std::vector<std::size_t> eligible;
   for (std::size_t i = 0; i < pairs.size(); ++i)
     if (cp936::unmappableCharacters(cp936::toUtf16(cp936::fromUtf8(pairs[i].question))) == 0 &&
-        cp936::unmappableCharacters(
-            std::u16string(cp936::toUtf16(bank.stored[i]))) == 0)
+        cp936::unmappableCharacters(std::u16string(cp936::toUtf16(bank.stored[i]))) == 0)
       eligible.push_back(i);
   std::vector<std::size_t> chosen;
   questionCount = std::min<int>(questionCount, int(eligible.size()));
@@ -320,8 +320,8 @@ int main(int argc, char** argv) {
 
   std::printf("service %s, %zu questions of %zu, bank of %zu pairs, %d at once\n",
               process.url().c_str(), chosen.size(), pairs.size(), pairs.size(), jobs);
-  std::printf("%5s %-14s %5s %9s %7s %8s %7s %7s %9s %9s\n", "size", "scheme", "sels",
-              "char acc", "exact", "fallback", "none", "top-1", "median s", "p95 s");
+  std::printf("%5s %-14s %5s %9s %7s %8s %7s %7s %9s %9s\n", "size", "scheme", "sels", "char acc",
+              "exact", "fallback", "none", "top-1", "median s", "p95 s");
 
   std::vector<double> allSeconds;
   std::vector<Selection> timingSelections;
@@ -336,9 +336,10 @@ int main(int argc, char** argv) {
         selections.push_back(cutSelection(page, pair, size, dark));
       }
       if (size == 16 && !dark)
-        timingSelections.assign(selections.begin(),
-                                selections.begin() + std::min<std::ptrdiff_t>(
-                                                         timingCount, std::ptrdiff_t(selections.size())));
+        timingSelections.assign(
+            selections.begin(),
+            selections.begin() +
+                std::min<std::ptrdiff_t>(timingCount, std::ptrdiff_t(selections.size())));
       std::vector<Outcome> outcomes(selections.size());
       std::atomic<std::size_t> next{0};
       std::mutex printLock;
@@ -350,8 +351,7 @@ int main(int argc, char** argv) {
           const capture::Recognition recognition = client.RecognizeScreenshot(selection.bmp);
           outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
           outcome.recognised = recognition.outcome == capture::RecognitionOutcome::kRecognized;
-          outcome.accuracy =
-              characterAccuracy(selection.truth, cp936::toUtf16(recognition.text));
+          outcome.accuracy = characterAccuracy(selection.truth, cp936::toUtf16(recognition.text));
           outcome.right =
               outcome.recognised && lookupRight(bank, recognition.text, selection.pair, outcome);
           if (!saveDir.empty() || std::getenv("QUORVIX_BENCH_VERBOSE")) {

@@ -16,19 +16,15 @@ void answer(httplib::Response& response, const ServiceReply& reply) {
   response.set_content(reply.body, kJson);
 }
 
-// Reads a body through the library's reader, keeping at most `limit` bytes; false when there
-// was more.
+// Reads a body through the library's reader, keeping at most `limit` bytes. False when there
+// was more, or the library refused it first (it does so, reading nothing, for a declared
+// length over its limit), or the connection broke.
 bool readBody(const httplib::ContentReader& reader, std::string& body, std::size_t limit) {
-  bool withinLimit = true;
-  reader([&](const char* data, std::size_t length) {
-    if (body.size() + length > limit) {
-      withinLimit = false;
-      return false;
-    }
+  return reader([&](const char* data, std::size_t length) {
+    if (body.size() + length > limit) return false;
     body.append(data, length);
     return true;
   });
-  return withinLimit;
 }
 
 }  // namespace

@@ -9,6 +9,8 @@ namespace {
 
 // How far from the background a pixel must be to count as ink when judging the picture.
 constexpr int kInkDistance = 48;
+// The share of the way from ink to background at which a pixel counts as background.
+constexpr double kPaperShare = 0.9;
 
 using Histogram = std::array<std::size_t, 256>;
 
@@ -97,14 +99,17 @@ PreparedPicture prepareForRecognition(const GreyPicture& screenshot) {
   }
   prepared.turned = lighter > darker;
 
-  // Stretch so that the background becomes white and the strongest ink black.
+  // Stretch so that the background becomes white and the strongest ink black. The last tenth
+  // next to the background goes to white too: JPEG leaves faint ringing around every letter
+  // that the recogniser otherwise reads as strokes.
   const int ink =
       prepared.turned ? percentile(counts, total, 0.999) : percentile(counts, total, 0.001);
   const double range = std::max(1, std::abs(background - ink));
   std::array<std::uint8_t, 256> level{};
   for (int v = 0; v < 256; ++v) {
     const double fromInk = prepared.turned ? ink - v : v - ink;
-    level[v] = std::uint8_t(std::clamp(std::lround(fromInk * 255 / range), 0L, 255L));
+    level[v] =
+        std::uint8_t(std::clamp(std::lround(fromInk * 255 / (range * kPaperShare)), 0L, 255L));
   }
   GreyPicture clean = screenshot;
   for (std::uint8_t& v : clean.pixels) v = level[v];

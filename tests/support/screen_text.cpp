@@ -152,10 +152,12 @@ Page Renderer::render(std::string_view utf8, int pixelSize, int textWidth, Schem
 }
 
 std::string bmpOf(const Page& page, Rect area) {
-  area.left = std::clamp(area.left, 0, page.width), area.right = std::clamp(area.right, 0, page.width);
+  area.left = std::clamp(area.left, 0, page.width),
+  area.right = std::clamp(area.right, 0, page.width);
   area.top = std::clamp(area.top, 0, page.height);
   area.bottom = std::clamp(area.bottom, 0, page.height);
-  const int width = std::max(0, area.right - area.left), height = std::max(0, area.bottom - area.top);
+  const int width = std::max(0, area.right - area.left),
+            height = std::max(0, area.bottom - area.top);
   const std::uint32_t stride = (std::uint32_t(width) * 3 + 3) / 4 * 4;
   std::string out = "BM";
   putLittle(out, 54 + stride * std::uint32_t(height), 4);
