@@ -24,9 +24,8 @@ inline constexpr std::size_t kMaxRequestBodyBytes = std::size_t(6) << 20;
 
 enum class TextLanguage { kChineseAndEnglish, kEnglish };
 
-// Reads the text of a prepared picture (dark on white), returning lines in reading order as
-// UTF-8. May be called from several threads at once; throws or returns nullopt-like failure
-// through `ok = false`.
+// Reads the text of a prepared picture (dark on white) as lines in reading order, UTF-8; `ok`
+// is false when the engine failed. May be called from several threads at once.
 struct RecognizedText {
   bool ok = true;
   std::vector<std::string> lines;
