@@ -1,0 +1,33 @@
+// A picture as the recogniser reads it: one byte of brightness a pixel, rows top first.
+#pragma once
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace ocr_service {
+
+struct GreyPicture {
+  int width = 0, height = 0;
+  std::vector<std::uint8_t> pixels;  // width * height, 0 black, 255 white
+
+  std::uint8_t at(int x, int y) const { return pixels[std::size_t(y) * width + x]; }
+};
+
+enum class PictureError {
+  kNone,
+  kUndecodable,  // not a JPEG, PNG, BMP or GIF this build reads, or a damaged one
+  kTooLarge,     // more pixels than the service takes
+};
+
+struct DecodedPicture {
+  PictureError error = PictureError::kNone;
+  GreyPicture picture;
+};
+
+// Longest side the service takes, a little over an 8K screen's width.
+inline constexpr int kMaxPictureSide = 8192;
+
+// Decodes a file image; transparent parts count as white.
+DecodedPicture decodePicture(std::string_view fileBytes);
+
+}  // namespace ocr_service

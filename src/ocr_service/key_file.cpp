@@ -1,0 +1,40 @@
+#include "ocr_service/key_file.h"
+
+namespace ocr_service {
+namespace {
+
+std::vector<std::string_view> words(std::string_view line) {
+  std::vector<std::string_view> found;
+  constexpr std::string_view kBlank = " \t\r";
+  for (std::size_t at = line.find_first_not_of(kBlank); at != std::string_view::npos;
+       at = line.find_first_not_of(kBlank, at)) {
+    const std::size_t end = line.find_first_of(kBlank, at);
+    found.push_back(line.substr(at, end - at));
+    at = end == std::string_view::npos ? line.size() : end;
+  }
+  return found;
+}
+
+}  // namespace
+
+KeyFileResult parseKeyFile(std::string_view text) {
+  KeyFileResult result;
+  int number = 0;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    ++number;
+    const std::vector<std::string_view> parts = words(line);
+    if (parts.empty() || parts[0].starts_with('#')) continue;
+    if (parts.size() != 2) {
+      result.keys.clear();
+      result.badLine = number;
+      return result;
+    }
+    result.keys.push_back({std::string(parts[0]), std::string(parts[1])});
+  }
+  return result;
+}
+
+}  // namespace ocr_service
