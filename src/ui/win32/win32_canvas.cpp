@@ -1,7 +1,7 @@
 // Picture boxes and drawing panels: a window class of our own that paints a bitmap. A picture
-// box shows its picture at the top left; a drawing panel keeps what it shows in an off-screen
-// bitmap (paper, then the background picture, then the drawings), so copies and snapshots read
-// exactly what the user sees.
+// box shows its picture at the top left, or stretched over the box; a drawing panel keeps what
+// it shows in an off-screen bitmap (paper, then the background picture, then the drawings), so
+// copies and snapshots read exactly what the user sees.
 
 #include "ui/win32/bitmaps.h"
 #include "ui/win32/win32_api.h"
@@ -95,6 +95,14 @@ void Win32ControlPeer::paintCanvas(HDC dc) const {
   }
   if (!shown) return;
   SIZE size = bitmapSize(shown);
+  if (definition_.kind == ControlKind::PictureBox && definition_.stretchPicture) {
+    // Whole pixels, as a magnifier shows them.
+    SetStretchBltMode(dc, COLORONCOLOR);
+    drawOn(shown, [&](HDC memory) {
+      StretchBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, size.cx, size.cy, SRCCOPY);
+    });
+    return;
+  }
   drawOn(shown, [&](HDC memory) { BitBlt(dc, 0, 0, size.cx, size.cy, memory, 0, 0, SRCCOPY); });
 }
 
