@@ -7,13 +7,14 @@
 #include "app/shell.h"
 #include "app/skin_step.h"
 #include "import/xl_binding.h"
+#include "platform/files.h"
 #include "platform/run_directory.h"
 #include "ui/system.h"
 
 namespace app {
 
 ProgramServices::ProgramServices(std::filesystem::path runDirectory)
-    : banks_(std::move(runDirectory)) {}
+    : runDirectory_(runDirectory), banks_(std::move(runDirectory)) {}
 
 ShellServices ProgramServices::shellServices() {
   return {*this, banks_, import_, answer_, *this, *this};
@@ -23,6 +24,20 @@ void ProgramServices::applySkin() { app::applySkin(); }
 
 void ProgramServices::fetchNetworkDate(AnswerForm&, std::function<void(double date)> arrived) {
   arrived(currentVariantDateUtc8());
+}
+
+void ProgramServices::openSettings() {
+  ui::load<OcrSettingsForm>([this](OcrSettingsForm& form) { wireOcrSettingsForm(form); });
+}
+
+void ProgramServices::recognize(ui::FormHandle, std::string bmp) {
+  keepSelectionForTests(runDirectory_, bmp);
+}
+
+void keepSelectionForTests(const std::filesystem::path& runDirectory, const std::string& bmp) {
+  const char* keep = std::getenv("QUORVIX_KEEP_SELECTION");
+  if (!keep || !*keep) return;
+  platform::writeFileAtomic(runDirectory / "selection.bmp", bmp);
 }
 
 void stopForMissingFunction(const char* libraryFile, const char* function) {
