@@ -62,8 +62,8 @@ void ScreenshotOverlay::TrackMouse(int x, int y) {
     form_.画板1.drawRectangle({selection_.left, selection_.top}, {x, y});
   } else {
     if (form_.画板1.cursor() != ui::Cursor::Cross) form_.画板1.setCursor(ui::Cursor::Cross);
-    form_.画板3.setVisible(true);
-    form_.图片框1.setVisible(true);
+    if (!form_.画板3.visible()) form_.画板3.setVisible(true);
+    if (!form_.图片框1.visible()) form_.图片框1.setVisible(true);
   }
   showMagnifier(x, y);
 }
