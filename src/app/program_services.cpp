@@ -17,7 +17,10 @@ ProgramServices::ProgramServices(std::filesystem::path runDirectory)
     : banks_(runDirectory),
       ocr_(std::make_shared<capture::OcrClient>(capture::internetOcrTransport(), runDirectory,
                                                 capture::ocrServiceUrl())),
-      ocrSettings_(ocr_, runDirectory) {}
+      ocrSettings_(ocr_, runDirectory),
+      recognition_(ocr_, runDirectory, [this] {
+        ui::load<OcrSettingsForm>([this](OcrSettingsForm& form) { wireOcrSettingsForm(form); });
+      }) {}
 
 ShellServices ProgramServices::shellServices() {
   return {*this, banks_, import_, answer_, *this, date_};

@@ -1,14 +1,16 @@
 // The services the program runs with: the bank store, the import and the answer form over one
-// record database, and the steps of the subsystems that are still to come.
+// record database, screenshot and drag-select capture, and the program's one OCR client.
 #pragma once
 #include <filesystem>
 #include <memory>
 
 #include "app/controllers/answer_controller.h"
 #include "app/controllers/bank_controller.h"
+#include "app/controllers/capture_controller.h"
 #include "app/controllers/import_controller.h"
 #include "app/controllers/network_date.h"
 #include "app/controllers/ocr_settings_controller.h"
+#include "app/controllers/screenshot_recognition.h"
 #include "app/controllers/shell_services.h"
 #include "capture/ocr_client.h"
 
@@ -22,7 +24,8 @@ class ProgramServices final : public SkinServices, public CaptureServices {
 
   void applySkin() override;
   void createCaptureState() override {}
-  void releaseCaptureHook() override {}
+  void wireAnswerCapture(AnswerForm& form) override { capture_.wireAnswerForm(form); }
+  void releaseCaptureHook() override { capture_.releaseAnswerForm(); }
   void wireOcrSettingsForm(OcrSettingsForm& form) override { ocrSettings_.wire(form); }
 
   // The program's one OCR client: it holds the access token for the whole run. Workers keep
@@ -36,6 +39,8 @@ class ProgramServices final : public SkinServices, public CaptureServices {
   NetworkDateController date_;
   std::shared_ptr<capture::OcrClient> ocr_;
   OcrSettingsController ocrSettings_;
+  OcrScreenshotRecognition recognition_;
+  CaptureController capture_{recognition_};
 };
 
 // The binding's fatal stop as the program makes it: the message, then the end of the process.

@@ -108,6 +108,7 @@ void Shell::startImport(ImportForm& form) {
 AnswerForm& Shell::loadAnswer() {
   return ui::load<AnswerForm>([this](AnswerForm& form) {
     services_.answer.wireAnswerForm(form);
+    services_.capture.wireAnswerCapture(form);
     form.onCreated = [this, &form] { startAnswer(form); };
     form.onDestroying = [this, &form] {
       services_.capture.releaseCaptureHook();

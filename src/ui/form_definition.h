@@ -58,6 +58,7 @@ struct ControlDef {
   // ListView). Fixed for the window's life, as the system's list view needs it at creation.
   bool ownerData = false;
   std::string_view picture;  // picture boxes: the image shown from the start, as file bytes
+  bool stretchPicture = false;  // picture boxes: the image fills the box (a magnifier)
 };
 
 enum class FormStyle {

@@ -33,10 +33,27 @@ void openUrl(const std::string& url) {
   backend().openUrl(url);
 }
 
-Size screenSize() { return backend().screenSize(); }
-Point cursorPosition() { return backend().cursorPosition(); }
-std::optional<std::string> clipboardText() { return backend().clipboardText(); }
-void pressKey(int virtualKey, bool down) { backend().pressKey(virtualKey, down); }
+// A worker may still be finishing when the program ends: without a backend these answer
+// empty and do nothing.
+
+Size screenSize() {
+  Backend* b = detail::installedBackend();
+  return b ? b->screenSize() : Size{};
+}
+
+Point cursorPosition() {
+  Backend* b = detail::installedBackend();
+  return b ? b->cursorPosition() : Point{};
+}
+
+std::optional<std::string> clipboardText() {
+  Backend* b = detail::installedBackend();
+  return b ? b->clipboardText() : std::nullopt;
+}
+
+void pressKey(int virtualKey, bool down) {
+  if (Backend* b = detail::installedBackend()) b->pressKey(virtualKey, down);
+}
 
 MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) {
   assertUiThread("ui::installMouseHook");

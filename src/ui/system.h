@@ -1,6 +1,7 @@
 // System services through the installed backend: message boxes, the open-file dialog, web
 // pages, screen, cursor, clipboard, simulated keys, the global mouse hook and screen snapshots.
-// Texts are program text (GBK). Services marked "any thread" may be called from workers.
+// Texts are program text (GBK). Services marked "any thread" may be called from workers; once
+// the toolkit is uninstalled they answer empty values and do nothing.
 #pragma once
 #include <filesystem>
 #include <functional>

@@ -67,6 +67,8 @@ void formDestroyed(Form& form) {
 
 std::string programText(std::string_view utf8) { return cp936::fromUtf8(utf8); }
 
+Backend* installedBackend() { return state().backend.load(); }
+
 void fatal(std::string_view message) {
   std::fprintf(stderr, "ui: %.*s\n", int(message.size()), message.data());
   std::abort();

@@ -4,6 +4,7 @@
 #include <string_view>
 
 namespace ui {
+class Backend;
 class Form;
 
 // The toolkit's side door into a form's life.
@@ -33,5 +34,8 @@ void formDestroyed(Form& form);
 std::string programText(std::string_view utf8);
 
 [[noreturn]] void fatal(std::string_view message);
+
+// The installed backend, or null once the toolkit is uninstalled (workers finishing late).
+Backend* installedBackend();
 
 }  // namespace ui::detail

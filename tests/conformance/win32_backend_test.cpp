@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <thread>
+#include <vector>
 
 #include "platform/cp936.h"
 #include "test_form.h"
@@ -227,6 +228,38 @@ TEST_F(Win32BackendTest, DrawingPanelsShowWhatWasDrawnAndCopyBetweenThemselves) 
   EXPECT_EQ(pixelAt(form.画板1.snapshotBmp(), 2, 3), 0xFFFFFFu);
   form.画板1.setPicture(shot);
   EXPECT_EQ(form.画板1.snapshotBmp(), shot);
+}
+
+// A panel with a picture, drawn on in several places and cleared, shows its picture again,
+// in its snapshot and on the screen, however little of it the clear repaints.
+TEST_F(Win32BackendTest, AClearedPanelShowsItsPictureAgainWhereverItWasDrawnOn) {
+  auto& form = ui::load<TestForm>();
+  form.画板1.drawLine({0, 0}, {39, 29});
+  form.画板1.drawRectangle({5, 5}, {30, 20});
+  std::string picture = form.画板1.snapshotBmp();  // white with red lines
+  form.画板1.setPicture(picture);
+  auto onScreen = [&] {
+    HWND panel = Win32Backend::windowOf(form.画板1);
+    UpdateWindow(panel);
+    HDC dc = GetDC(panel);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 40; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(panel, dc);
+    return pixels;
+  };
+  auto shown = onScreen();
+  for (int round = 0; round < 3; ++round) {
+    // Apart from each other, so no drawing's area covers another's.
+    form.画板1.drawRectangle({30 - round, 2 + round}, {3 + round, 27 - round});
+    form.画板1.drawLine({38, 1}, {36, 9});
+    form.画板1.copyFrom(form.画板1, {0, 0, 4, 4}, {34, 23});
+    ASSERT_NE(form.画板1.snapshotBmp(), picture);
+    ASSERT_NE(onScreen(), shown);
+    form.画板1.clear();
+    EXPECT_EQ(form.画板1.snapshotBmp(), picture) << "round " << round;
+    EXPECT_EQ(onScreen(), shown) << "round " << round;
+  }
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include "window_driver.h"
 
 namespace e2e {
-namespace {
 
 // Wine starts a Linux program without a handle to wait on, so the shell that runs xdotool
 // leaves a file behind when it is done.
@@ -33,8 +32,6 @@ bool runXdotool(const std::string& arguments) {
   std::filesystem::remove(done, ignored);
   return finished;
 }
-
-}  // namespace
 
 bool pressKeys(const std::string& keys) { return runXdotool("key --delay 80 " + keys); }
 

@@ -5,6 +5,10 @@
 
 namespace e2e {
 
+// Runs xdotool with these arguments (any of its commands, the mouse's too) and waits for it;
+// false when it could not be run.
+bool runXdotool(const std::string& arguments);
+
 // Presses the keys named as xdotool names them ("Tab", "shift+Tab", "Return", "space",
 // "Escape", "Down"), one after the other; false when xdotool could not be run.
 bool pressKeys(const std::string& keys);

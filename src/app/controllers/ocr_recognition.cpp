@@ -25,15 +25,17 @@ void deliver(ui::FormHandle answerForm, const capture::Recognition& recognition)
     return;
   }
   if (auto notice = ocr_texts::recognitionNotice(recognition.outcome)) {
-    ui::post(answerForm, [notice = std::move(*notice)] {
-      TimedNoticeOptions options;
-      options.timeoutMs = notice.timeoutMs;
-      TimedNotice(notice.text, options);
-    });
+    ui::post(answerForm, [notice = std::move(*notice)] { ocr_texts::showNotice(notice); });
   }
 }
 
 }  // namespace
+
+void ocr_texts::showNotice(const Notice& notice) {
+  TimedNoticeOptions options;
+  options.timeoutMs = notice.timeoutMs;
+  TimedNotice(notice.text, options);
+}
 
 void recognizeIntoAnswerForm(std::shared_ptr<capture::OcrClient> ocr, ui::FormHandle answerForm,
                              std::string bmpBytes) {

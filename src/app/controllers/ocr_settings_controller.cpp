@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "app/controllers/ocr_texts.h"
-#include "app/controllers/timed_notice.h"
 #include "app/controllers/worker_thread.h"
 #include "capture/ocr_settings.h"
 #include "ui/system.h"
@@ -11,12 +10,6 @@
 
 namespace app {
 namespace {
-
-void showNotice(const ocr_texts::Notice& notice) {
-  TimedNoticeOptions options;
-  options.timeoutMs = notice.timeoutMs;
-  TimedNotice(notice.text, options);
-}
 
 // While a key test runs, neither a second test nor a reload of the boxes can start.
 void setKeyTestRunning(OcrSettingsForm& form, bool running) {
@@ -43,7 +36,7 @@ void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr)
       auto* form = dynamic_cast<OcrSettingsForm*>(ui::findForm(handle));
       if (!form) return;
       setKeyTestRunning(*form, false);
-      showNotice(ocr_texts::keyTestNotice(result));
+      ocr_texts::showNotice(ocr_texts::keyTestNotice(result));
     });
   };
   if (!startWorker(std::move(test))) {
@@ -51,7 +44,7 @@ void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr)
     const capture::KeyTestResult result =
         ocr->TestOcrKeys(form.编辑框1.content(), form.编辑框2.content());
     setKeyTestRunning(form, false);
-    showNotice(ocr_texts::keyTestNotice(result));
+    ocr_texts::showNotice(ocr_texts::keyTestNotice(result));
   }
 }
 

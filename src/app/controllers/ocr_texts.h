@@ -87,4 +87,7 @@ inline std::optional<Notice> recognitionNotice(capture::RecognitionOutcome outco
   return std::nullopt;
 }
 
+// Shows a notice as a self-closing message box (UI thread).
+void showNotice(const Notice& notice);
+
 }  // namespace app::ocr_texts

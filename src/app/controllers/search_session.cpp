@@ -223,6 +223,13 @@ void SearchSession::deleteResult() {
   search();  // after OK and Cancel alike
 }
 
+void SearchSession::closeBank() {
+  if (bankHandedBack_) return;
+  bank_.worker.submit([&shared = bank_.shared, path = bank_.answerBankPath()] {
+    shared.use([&](bank::RecordDatabase& db) { db.closeDatabase(path); });
+  });
+}
+
 void SearchSession::handBackBank(std::function<void(bool stillOpen)> closed) {
   if (bankHandedBack_) return;
   bankHandedBack_ = true;

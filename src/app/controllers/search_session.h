@@ -50,6 +50,10 @@ class SearchSession : public std::enable_shared_from_this<SearchSession>, public
   void deleteResult();
   void setStatus(const std::string& text);
 
+  // Closes the bank on the worker after the work handed in before; the next search opens it
+  // again (capture stopping).
+  void closeBank();
+
   // The form is done with the bank: closes it on the worker and hands no more work to it.
   // `closed` then runs on the user-interface thread with whether the bank is still open; if
   // it is, the form keeps working with it.

@@ -54,7 +54,10 @@ class CaptureServices {
   virtual ~CaptureServices() = default;
   // Program start: the empty state of the capture mode.
   virtual void createCaptureState() = 0;
-  // Answer form destruction: the mouse hook is released.
+  // Answer form start: the capture controls and the hotkeys' dispatch, attached before the
+  // form is created and after the answer services have wired it.
+  virtual void wireAnswerCapture(AnswerForm&) {}
+  // Answer form destruction: the mouse hook and the hotkeys are released.
   virtual void releaseCaptureHook() = 0;
   virtual void wireOcrSettingsForm(OcrSettingsForm& form) = 0;
 };

@@ -22,7 +22,8 @@ constexpr ui::ControlDef kControls[] = {
     {.name = "图片框1",
      .kind = ControlKind::PictureBox,
      .place = {56, 160, 100, 100},
-     .visible = false},
+     .visible = false,
+     .stretchPicture = true},
     {.name = "标签_提示",
      .kind = ControlKind::Label,
      .place = {100, 96, 600, 88},
@@ -36,6 +37,9 @@ const ui::FormDef kScreenshotFormDef{.name = "ScreenshotForm",
                                      .caption = "",
                                      .place = {50, 50, 250, 296},
                                      .style = ui::FormStyle::Borderless,
-                                     .controls = kControls};
+                                     .controls = kControls,
+                                     // Above the answer form, which floats over everything else.
+                                     .topmost = true,
+                                     .escapeCloses = true};
 
 }  // namespace app

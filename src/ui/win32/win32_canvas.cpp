@@ -1,7 +1,10 @@
 // Picture boxes and drawing panels: a window class of our own that paints a bitmap. A picture
-// box shows its picture at the top left; a drawing panel keeps what it shows in an off-screen
-// bitmap (paper, then the background picture, then the drawings), so copies and snapshots read
-// exactly what the user sees.
+// box shows its picture at the top left, or stretched over the box; a drawing panel keeps what
+// it shows in an off-screen bitmap (paper, then the background picture, then the drawings), so
+// copies and snapshots read exactly what the user sees.
+
+#include <optional>
+#include <vector>
 
 #include "ui/win32/bitmaps.h"
 #include "ui/win32/win32_api.h"
@@ -22,7 +25,7 @@ LRESULT CALLBACK canvasProc(HWND window, UINT message, WPARAM w, LPARAM l) {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
       if (peer) {
-        peer->paintCanvas(dc);
+        peer->paintCanvas(dc, paint.rcPaint);
       } else {
         FillRect(dc, &paint.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
       }
@@ -53,19 +56,26 @@ LRESULT CALLBACK canvasProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   }
 }
 
-// Runs `draw` with a memory device context holding `bitmap`.
-template <class Draw>
-void drawOn(HBITMAP bitmap, Draw draw) {
+}  // namespace
+
+HDC Win32ControlPeer::BitmapDc::of(HBITMAP bitmap) {
+  if (dc && held == bitmap) return dc;
+  release();
   HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
+  dc = CreateCompatibleDC(screen);
   ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  draw(memory);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  held = bitmap;
+  previous = SelectObject(dc, bitmap);
+  return dc;
 }
 
-}  // namespace
+void Win32ControlPeer::BitmapDc::release() {
+  if (!dc) return;
+  SelectObject(dc, previous);
+  DeleteDC(dc);
+  dc = nullptr;
+  held = nullptr;
+}
 
 const wchar_t* canvasClassName() {
   static const wchar_t* name = [] {
@@ -86,7 +96,7 @@ void Win32ControlPeer::mouseEvent(EventType type, MouseButton button, LPARAM whe
   control_.deliver({type, {button, {GET_X_LPARAM(where), GET_Y_LPARAM(where)}}});
 }
 
-void Win32ControlPeer::paintCanvas(HDC dc) const {
+void Win32ControlPeer::paintCanvas(HDC dc, const RECT& area) const {
   RECT client{};
   GetClientRect(window_, &client);
   HBITMAP shown = definition_.kind == ControlKind::DrawingPanel ? canvas_ : background_;
@@ -94,17 +104,32 @@ void Win32ControlPeer::paintCanvas(HDC dc) const {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   }
   if (!shown) return;
+  if (definition_.kind == ControlKind::DrawingPanel) {
+    // Only the area asked for: a full-screen panel repaints a few pixels per mouse move.
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+           canvasDc_.of(canvas_), area.left, area.top, SRCCOPY);
+    return;
+  }
   SIZE size = bitmapSize(shown);
-  drawOn(shown, [&](HDC memory) { BitBlt(dc, 0, 0, size.cx, size.cy, memory, 0, 0, SRCCOPY); });
+  HDC picture = backgroundDc_.of(background_);
+  if (definition_.stretchPicture) {
+    // Whole pixels, as a magnifier shows them.
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, size.cx, size.cy, SRCCOPY);
+    return;
+  }
+  BitBlt(dc, 0, 0, size.cx, size.cy, picture, 0, 0, SRCCOPY);
 }
 
 void Win32ControlPeer::setPicture(const std::string& imageBytes) {
   if (definition_.kind != ControlKind::PictureBox && definition_.kind != ControlKind::DrawingPanel)
     return;
   picture_ = imageBytes;
+  backgroundDc_.release();
   if (background_) DeleteObject(background_);
   background_ = decodePicture(imageBytes);
   if (definition_.kind == ControlKind::DrawingPanel) {
+    drawnAreas_.reset();
     clear();
   } else {
     InvalidateRect(window_, nullptr, FALSE);
@@ -112,6 +137,7 @@ void Win32ControlPeer::setPicture(const std::string& imageBytes) {
 }
 
 void Win32ControlPeer::resizeCanvas() {
+  canvasDc_.release();
   if (canvas_) DeleteObject(canvas_);
   RECT client{};
   GetClientRect(window_, &client);
@@ -119,70 +145,91 @@ void Win32ControlPeer::resizeCanvas() {
   canvas_ = CreateCompatibleBitmap(screen, std::max<LONG>(1, client.right),
                                    std::max<LONG>(1, client.bottom));
   ReleaseDC(nullptr, screen);
+  drawnAreas_.reset();
   clear();
+}
+
+void Win32ControlPeer::drawn(RECT area) {
+  constexpr std::size_t kMostAreasKept = 64;
+  if (drawnAreas_ && drawnAreas_->size() < kMostAreasKept) {
+    drawnAreas_->push_back(area);
+  } else {
+    drawnAreas_.reset();
+  }
+  InvalidateRect(window_, &area, FALSE);
 }
 
 void Win32ControlPeer::clear() {
   if (definition_.kind != ControlKind::DrawingPanel || !canvas_) return;
   SIZE size = bitmapSize(canvas_);
-  drawOn(canvas_, [&](HDC memory) {
-    RECT all{0, 0, size.cx, size.cy};
-    HBRUSH paper = CreateSolidBrush(kPaper);
-    FillRect(memory, &all, paper);
-    DeleteObject(paper);
-    if (!background_) return;
-    SIZE picture = bitmapSize(background_);
-    drawOn(background_, [&](HDC source) {
-      BitBlt(memory, 0, 0, picture.cx, picture.cy, source, 0, 0, SRCCOPY);
-    });
-  });
-  InvalidateRect(window_, nullptr, FALSE);
+  std::vector<RECT> areas = drawnAreas_.value_or(std::vector<RECT>{{0, 0, size.cx, size.cy}});
+  HDC memory = canvasDc_.of(canvas_);
+  HBRUSH paper = CreateSolidBrush(kPaper);
+  for (const RECT& area : areas) FillRect(memory, &area, paper);
+  DeleteObject(paper);
+  if (background_) {
+    HDC source = backgroundDc_.of(background_);
+    for (const RECT& area : areas) {
+      BitBlt(memory, area.left, area.top, area.right - area.left, area.bottom - area.top, source,
+             area.left, area.top, SRCCOPY);
+    }
+  }
+  if (drawnAreas_) {
+    for (const RECT& area : areas) InvalidateRect(window_, &area, FALSE);
+  } else {
+    InvalidateRect(window_, nullptr, FALSE);
+  }
+  drawnAreas_.emplace();
 }
 
 void Win32ControlPeer::drawRectangle(Point from, Point to) {
   if (definition_.kind != ControlKind::DrawingPanel || !canvas_) return;
-  drawOn(canvas_, [&](HDC memory) {
-    HPEN pen = CreatePen(PS_SOLID, 1, kPen);
-    HGDIOBJ oldPen = SelectObject(memory, pen);
-    HGDIOBJ oldBrush = SelectObject(memory, GetStockObject(NULL_BRUSH));
-    // Both corners are drawn: GDI leaves out the right and bottom edges it is given.
-    Rectangle(memory, std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x) + 1,
-              std::max(from.y, to.y) + 1);
-    SelectObject(memory, oldBrush);
-    SelectObject(memory, oldPen);
-    DeleteObject(pen);
-  });
-  InvalidateRect(window_, nullptr, FALSE);
+  HDC memory = canvasDc_.of(canvas_);
+  HPEN pen = CreatePen(PS_SOLID, 1, kPen);
+  HGDIOBJ oldPen = SelectObject(memory, pen);
+  HGDIOBJ oldBrush = SelectObject(memory, GetStockObject(NULL_BRUSH));
+  // Both corners are drawn: GDI leaves out the right and bottom edges it is given.
+  Rectangle(memory, std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x) + 1,
+            std::max(from.y, to.y) + 1);
+  SelectObject(memory, oldBrush);
+  SelectObject(memory, oldPen);
+  DeleteObject(pen);
+  // The four edges, not the area they enclose.
+  LONG left = std::min(from.x, to.x), top = std::min(from.y, to.y);
+  LONG right = std::max(from.x, to.x) + 1, bottom = std::max(from.y, to.y) + 1;
+  drawn({left, top, right, top + 1});
+  drawn({left, bottom - 1, right, bottom});
+  drawn({left, top, left + 1, bottom});
+  drawn({right - 1, top, right, bottom});
 }
 
 void Win32ControlPeer::drawLine(Point from, Point to) {
   if (definition_.kind != ControlKind::DrawingPanel || !canvas_) return;
-  drawOn(canvas_, [&](HDC memory) {
-    HPEN pen = CreatePen(PS_SOLID, 1, kPen);
-    HGDIOBJ oldPen = SelectObject(memory, pen);
-    MoveToEx(memory, from.x, from.y, nullptr);
-    LineTo(memory, to.x, to.y);
-    SetPixel(memory, to.x, to.y, kPen);  // LineTo stops short of its end point
-    SelectObject(memory, oldPen);
-    DeleteObject(pen);
-  });
-  InvalidateRect(window_, nullptr, FALSE);
+  HDC memory = canvasDc_.of(canvas_);
+  HPEN pen = CreatePen(PS_SOLID, 1, kPen);
+  HGDIOBJ oldPen = SelectObject(memory, pen);
+  MoveToEx(memory, from.x, from.y, nullptr);
+  LineTo(memory, to.x, to.y);
+  SetPixel(memory, to.x, to.y, kPen);  // LineTo stops short of its end point
+  SelectObject(memory, oldPen);
+  DeleteObject(pen);
+  drawn({std::min(from.x, to.x), std::min(from.y, to.y), std::max(from.x, to.x) + 1,
+         std::max(from.y, to.y) + 1});
 }
 
 void Win32ControlPeer::copyFrom(const ControlPeer& source, Rect area, Point to) {
   auto* panel = dynamic_cast<const Win32ControlPeer*>(&source);
   if (definition_.kind != ControlKind::DrawingPanel || !canvas_ || !panel || !panel->canvas_)
     return;
-  drawOn(canvas_, [&](HDC memory) {
-    drawOn(panel->canvas_, [&](HDC from) {
-      BitBlt(memory, to.x, to.y, area.width, area.height, from, area.left, area.top, SRCCOPY);
-    });
-  });
-  InvalidateRect(window_, nullptr, FALSE);
+  BitBlt(canvasDc_.of(canvas_), to.x, to.y, area.width, area.height,
+         panel->canvasDc_.of(panel->canvas_), area.left, area.top, SRCCOPY);
+  drawn({to.x, to.y, to.x + area.width, to.y + area.height});
 }
 
 std::string Win32ControlPeer::snapshotBmp() const {
-  return definition_.kind == ControlKind::DrawingPanel ? bmpBytes(canvas_) : std::string();
+  if (definition_.kind != ControlKind::DrawingPanel) return {};
+  canvasDc_.release();  // a bitmap is read whole only while no device context holds it
+  return bmpBytes(canvas_);
 }
 
 void Win32ControlPeer::update() { UpdateWindow(window_); }

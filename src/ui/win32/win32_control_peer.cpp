@@ -138,6 +138,8 @@ void Win32ControlPeer::create() {
 }
 
 Win32ControlPeer::~Win32ControlPeer() {
+  backgroundDc_.release();
+  canvasDc_.release();
   if (background_) DeleteObject(background_);
   if (canvas_) DeleteObject(canvas_);
   if (!window_) return;

@@ -8,6 +8,7 @@
 // setFocusOrder arranges from the form's focus order; the form answers WM_NEXTDLGCTL as a
 // dialog's own procedure would and keeps the focus across deactivation, as a dialog does.
 #pragma once
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -97,7 +98,7 @@ class Win32ControlPeer final : public ControlPeer {
   void update() override;
 
   // The canvas window of picture boxes and drawing panels paints from here.
-  void paintCanvas(HDC dc) const;
+  void paintCanvas(HDC dc, const RECT& area) const;
   void mouseEvent(EventType type, MouseButton button, LPARAM where);
 
  private:
@@ -106,6 +107,8 @@ class Win32ControlPeer final : public ControlPeer {
   void create();
   void applySectionWidths();
   void resizeCanvas();
+  // Drawing panels: an area drawn over the background since the last clear.
+  void drawn(RECT area);
   void redrawBehind();
   void holdRedrawUntilIdle();
   void resumeRedraw();
@@ -129,6 +132,21 @@ class Win32ControlPeer final : public ControlPeer {
   std::string picture_;
   HBITMAP background_ = nullptr;  // the decoded picture
   HBITMAP canvas_ = nullptr;      // drawing panels: what the panel shows
+  // A memory device context that keeps one bitmap selected between drawings: making one per
+  // drawing costs more than the drawing.
+  struct BitmapDc {
+    HDC dc = nullptr;
+    HBITMAP held = nullptr;
+    HGDIOBJ previous = nullptr;
+    HDC of(HBITMAP bitmap);
+    void release();  // before the bitmap is read whole or deleted
+  };
+  mutable BitmapDc canvasDc_;
+  mutable BitmapDc backgroundDc_;
+  // Drawing panels: where the canvas differs from paper and background, so that a clear
+  // restores and repaints only that (a full-screen panel is cleared on every mouse move);
+  // unknown after the picture or the size changed, or after many drawings.
+  std::optional<std::vector<RECT>> drawnAreas_;
 };
 
 class Win32FormPeer final : public FormPeer {

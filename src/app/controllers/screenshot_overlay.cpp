@@ -1,0 +1,130 @@
+#include "app/controllers/screenshot_overlay.h"
+
+#include <memory>
+#include <utility>
+
+#include "capture/overlay_geometry.h"
+#include "ui/system.h"
+
+namespace app {
+namespace {
+
+using capture::kCrossHairAt;
+using capture::kMagnifierSource;
+
+class ScreenshotOverlay {
+ public:
+  ScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished)
+      : form_(form), finished_(std::move(finished)) {}
+
+  void PrepareOverlay();
+  void BeginSelection(int x, int y);
+  void TrackMouse(int x, int y);
+  void FinishSelection(int x, int y);
+  void DodgeScratchBoard();
+  void hideHint() { form_.标签_提示.setVisible(false); }
+  void resetSelection() { selection_.reset(); }
+
+ private:
+  ui::Size boardSize() const {
+    ui::Rect board = form_.画板1.bounds();
+    return {board.width, board.height};
+  }
+  void showMagnifier(int x, int y);
+
+  ScreenshotForm& form_;
+  SelectionFinished finished_;
+  capture::SelectionState selection_;
+};
+
+void ScreenshotOverlay::PrepareOverlay() {
+  ui::Size screen = ui::screenSize();
+  form_.setBounds({0, 0, screen.width, screen.height});
+  form_.画板1.setBounds({0, 0, screen.width, screen.height});
+  ui::Rect hint = form_.标签_提示.bounds();
+  form_.标签_提示.move(capture::centredLeft(screen.width, hint.width), hint.top);
+  // The form is still hidden: the picture is the screen without the overlay.
+  form_.画板1.setPicture(ui::screenSnapshotBmp());
+  ui::Rect scratch = form_.画板3.bounds();
+  form_.画板3.move(scratch.left, form_.bounds().height - kMagnifierSource);
+}
+
+void ScreenshotOverlay::BeginSelection(int x, int y) {
+  form_.标签_提示.setVisible(false);
+  form_.画板1.clear();
+  selection_.begin(x, y);
+}
+
+void ScreenshotOverlay::TrackMouse(int x, int y) {
+  if (selection_.selecting) {
+    form_.画板1.clear();
+    form_.画板1.update();
+    form_.画板1.drawRectangle({selection_.left, selection_.top}, {x, y});
+  } else {
+    if (form_.画板1.cursor() != ui::Cursor::Cross) form_.画板1.setCursor(ui::Cursor::Cross);
+    if (!form_.画板3.visible()) form_.画板3.setVisible(true);
+    if (!form_.图片框1.visible()) form_.图片框1.setVisible(true);
+  }
+  showMagnifier(x, y);
+}
+
+void ScreenshotOverlay::showMagnifier(int x, int y) {
+  capture::BoardPoint source = capture::magnifierSource(x, y);
+  // Paper first: near an edge part of the square lies off the board.
+  form_.画板3.clear();
+  form_.画板3.copyFrom(form_.画板1, {source.x, source.y, kMagnifierSource, kMagnifierSource},
+                       {0, 0});
+  form_.画板3.drawLine({0, kCrossHairAt}, {kMagnifierSource, kCrossHairAt});
+  form_.画板3.drawLine({kCrossHairAt, 0}, {kCrossHairAt, kMagnifierSource});
+  form_.图片框1.setPicture(form_.画板3.snapshotBmp());
+  ui::Size board = boardSize();
+  capture::BoardPoint place = capture::magnifierPlace(x, y, selection_, board.width, board.height);
+  form_.图片框1.move(place.x, place.y);
+}
+
+void ScreenshotOverlay::FinishSelection(int x, int y) {
+  ui::Size board = boardSize();
+  capture::BoardRect cut = selection_.finish(x, y, board.width, board.height);
+  form_.画板1.clear();
+  ui::Rect cutOut = form_.画板2.bounds();
+  form_.画板2.setBounds({cutOut.left, cutOut.top, cut.width, cut.height});
+  form_.画板2.setVisible(true);
+  // From the frozen picture, not from the live screen.
+  form_.画板2.copyFrom(form_.画板1, {cut.left, cut.top, cut.width, cut.height}, {0, 0});
+  std::string image;
+  if (cut.width > 0 && cut.height > 0) image = form_.画板2.snapshotBmp();
+  if (finished_) finished_(std::move(image));
+  form_.destroy();
+}
+
+void ScreenshotOverlay::DodgeScratchBoard() {
+  ui::Rect scratch = form_.画板3.bounds();
+  form_.画板3.move(capture::dodgedScratchLeft(scratch.left, form_.bounds().width), scratch.top);
+}
+
+}  // namespace
+
+void attachScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished) {
+  auto overlay = std::make_shared<ScreenshotOverlay>(form, std::move(finished));
+  form.onCreated = [overlay] { overlay->PrepareOverlay(); };
+  // Esc destroys the form like every other way out, so the selection is always reset.
+  form.onDestroying = [overlay] { overlay->resetSelection(); };
+  form.画板1.onMouseDown = [overlay](const ui::MouseEvent& e) {
+    if (e.button == ui::MouseButton::Left) overlay->BeginSelection(e.point.x, e.point.y);
+  };
+  form.画板1.onMouseMove = [overlay](const ui::MouseEvent& e) {
+    overlay->TrackMouse(e.point.x, e.point.y);
+  };
+  form.画板1.onMouseUp = [overlay](const ui::MouseEvent& e) {
+    if (e.button == ui::MouseButton::Left) overlay->FinishSelection(e.point.x, e.point.y);
+  };
+  form.标签_提示.onMouseMove = [overlay](const ui::MouseEvent&) { overlay->hideHint(); };
+  form.画板3.onMouseMove = [overlay](const ui::MouseEvent&) { overlay->DodgeScratchBoard(); };
+}
+
+void OpenScreenshotOverlay(SelectionFinished finished) {
+  ui::loadModal<ScreenshotForm>(
+      [&finished](ScreenshotForm& form) { attachScreenshotOverlay(form, std::move(finished)); });
+}
+
+}  // namespace app
