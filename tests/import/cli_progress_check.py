@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """`quorvix-cli import` shows a progress line on a terminal, and nothing of it when its output
-goes to a pipe or is JSON. The terminal is a pseudo-terminal; both outputs go to it, as in a
+goes to a pipe or is JSON. It warns of the characters the bank could not store (the workbook
+must hold some), counting only rows it stored. The terminal is a pseudo-terminal; both outputs go to it, as in a
 shell.
 
 usage: cli_progress_check.py QUORVIX_CLI WORKBOOK WORKDIR"""
@@ -75,6 +76,13 @@ def main():
     check(status == 0, "import into a pipe failed: %d" % status)
     check(b"rows (" not in seen["tty"] + seen["stdout"],
           "a progress line with the output going to a pipe")
+
+    warning = b"character(s) in "
+    check(warning in seen["tty"] and b"cannot be stored" in seen["tty"],
+          "no warning of the characters that became \"?\"")
+    status, seen = run(fresh("pipe"), False, False)
+    check(status == 0, "the second import into a pipe failed: %d" % status)
+    check(warning not in seen["stderr"], "a warning for rows that were held already")
 
     status, seen = run(fresh("json") + ["--json"], True, True)
     check(status == 0, "import with --json failed: %d" % status)
