@@ -380,28 +380,32 @@ TEST(ImportForm, AFileThatIsNoWorkbookOrALibraryThatCannotBeWrittenIsSaidSo) {
   ImportFormParts form(window);
   ASSERT_TRUE(form.complete());
 
-  auto notes = program.folder() / L"笔记.xlsx";
-  { std::ofstream(notes, std::ios::binary) << "just some notes, not a workbook\n"; }
-  e2e::click(form.open);
-  ASSERT_TRUE(e2e::chooseFileInOpenDialog(program.id(), notes.wstring()));
-  HWND refusal = waitForMessageBox(program, L"信息：", 30000);
-  ASSERT_NE(refusal, nullptr) << "nothing said of a file that is not a workbook";
-  EXPECT_EQ(e2e::messageBoxText(refusal), L"无法打开该文件：它不是Excel工作簿，或者已经损坏");
-  e2e::answerMessageBox(refusal, IDOK);
-  ASSERT_TRUE(waitUntil([&] { return gone(refusal) && form.idle(); }, 10000));
-  EXPECT_EQ(form.rows(), 0);
-
+  // First, while nothing has loaded the library yet (a loaded library cannot be removed).
   std::filesystem::remove(program.folder() / L"libxl.dll");
   std::filesystem::create_directory(program.folder() / L"libxl.dll");
   e2e::click(form.open);
   ASSERT_TRUE(e2e::chooseFileInOpenDialog(program.id(), copyWorkbook(program).wstring()));
-  refusal = waitForMessageBox(program, L"信息：", 30000);
+  HWND refusal = waitForMessageBox(program, L"信息：", 30000);
   ASSERT_NE(refusal, nullptr) << "nothing said of a library that cannot be written";
   EXPECT_EQ(e2e::messageBoxText(refusal),
             L"无法在程序所在的文件夹写出表格组件，请检查该文件夹是否可以写入");
   e2e::answerMessageBox(refusal, IDOK);
   ASSERT_TRUE(waitUntil([&] { return gone(refusal) && form.idle(); }, 10000));
   EXPECT_EQ(form.rows(), 0);
+
+  // The folder gone, the library is written again; the file given is no workbook.
+  std::filesystem::remove(program.folder() / L"libxl.dll");
+  auto notes = program.folder() / L"笔记.xlsx";
+  { std::ofstream(notes, std::ios::binary) << "just some notes, not a workbook\n"; }
+  e2e::click(form.open);
+  ASSERT_TRUE(e2e::chooseFileInOpenDialog(program.id(), notes.wstring()));
+  refusal = waitForMessageBox(program, L"信息：", 30000);
+  ASSERT_NE(refusal, nullptr) << "nothing said of a file that is not a workbook";
+  EXPECT_EQ(e2e::messageBoxText(refusal), L"无法打开该文件：它不是Excel工作簿，或者已经损坏");
+  e2e::answerMessageBox(refusal, IDOK);
+  ASSERT_TRUE(waitUntil([&] { return gone(refusal) && form.idle(); }, 10000));
+  EXPECT_EQ(form.rows(), 0);
+
   EXPECT_EQ(form.barPosition(), 0);
 }
 
