@@ -353,7 +353,8 @@ void ImportSession::importTable() {
     }
     WorkerReport comparing(job->stop, job->post);
     auto keep = importer::firstOccurrences(job->rows, &comparing);
-    importer::keepFirstOccurrences(job->rows, keep);
+    // The worker's rows need no numbers: the form's table, which shows them, gets its own.
+    job->rows.keepRows(keep);
     job->post([job, keep = std::move(keep)](ImportSession& session) {
       session.repeatsRemoved(job, keep);
     });
