@@ -147,8 +147,7 @@ class Bystander {
     DWORD_PTR count = 0;
     SendMessageTimeoutW(list_, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 10000, &count);
     const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (ms > slowest_.load()) slowest_ = ms;
   }
   HWND list_;
@@ -344,8 +343,7 @@ Scrolling showAndScroll(const importer::ImportTable& rows) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr,
-                 "usage: list_fill_bench RUNDIR WORKBOOK [--owner-data-only] [--runs N]\n");
+    std::fprintf(stderr, "usage: list_fill_bench RUNDIR WORKBOOK [--owner-data-only] [--runs N]\n");
     return 2;
   }
   const std::filesystem::path runDir = argv[1], workbook = argv[2];
@@ -391,7 +389,8 @@ int wmain(int argc, wchar_t** argv) {
           name, inMemory.wall, inMemory.cpu, inForm.wall, inForm.cpu, inForm.wall / inMemory.wall,
           inForm.cpu / inMemory.cpu);
     }
-    const Spent work{form.times.import.wall - form.boxes.wall, form.times.import.cpu - form.boxes.cpu};
+    const Spent work{form.times.import.wall - form.boxes.wall,
+                     form.times.import.cpu - form.boxes.cpu};
     std::printf(
         "import: of the form's time, its two message boxes %.2f s (cpu %.2f s); without them "
         "ratios %5.2f (wall), %5.2f (cpu)\n",

@@ -42,8 +42,8 @@ std::vector<bool> firstOccurrences(const ImportTable& table, WorkReport* report)
   struct PairHash {
     std::size_t operator()(const Pair& pair) const {
       const std::size_t question = std::hash<std::string_view>()(pair.first);
-      return question ^ (std::hash<std::string_view>()(pair.second) + 0x9E3779B9 +
-                         (question << 6) + (question >> 2));
+      return question ^ (std::hash<std::string_view>()(pair.second) + 0x9E3779B9 + (question << 6) +
+                         (question >> 2));
     }
   };
   const int rows = table.rowCount();
