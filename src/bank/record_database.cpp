@@ -440,17 +440,14 @@ std::string RecordDatabase::readField(std::string_view name) {
 // ---------------------------------------------------------------------------------------------
 // Writing
 
-bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
-  Database* db = current();
-  if (!db) return false;
-  if (db->options.readOnly) return fail(kAccessDenied);
-  const Layout& lay = db->layout;
-  std::string record(static_cast<std::size_t>(lay.header.recordSize), '\0');
+// One record's bytes, serial left 0; false (with the error set) for a value it cannot hold.
+bool RecordDatabase::encodeRecord(const Layout& lay, const std::vector<std::string>& values,
+                                  char* record) {
   for (std::size_t i = 0; i < lay.fields.size(); ++i) {
     const Field& f = lay.fields[i];
     const std::string empty;
     const std::string& v = i < values.size() ? values[i] : empty;
-    char* slot = record.data() + f.offset;
+    char* slot = record + f.offset;
     switch (f.type) {
       case kText:
         std::memcpy(slot, v.data(), textSlotLength(v, static_cast<std::size_t>(f.width)));
@@ -489,6 +486,24 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
         break;
     }
   }
+  return true;
+}
+
+bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
+  return addRecords({values});
+}
+
+bool RecordDatabase::addRecords(const std::vector<std::vector<std::string>>& records) {
+  Database* db = current();
+  if (!db) return false;
+  if (db->options.readOnly) return fail(kAccessDenied);
+  if (records.empty()) return true;
+  const Layout& lay = db->layout;
+  const std::size_t size = static_cast<std::size_t>(lay.header.recordSize);
+  std::string bytes(size * records.size(), '\0');
+  for (std::size_t i = 0; i < records.size(); ++i)
+    if (!encodeRecord(lay, records[i], bytes.data() + i * size)) return false;
+  const auto added = static_cast<std::int32_t>(records.size());
 
   Use use(*this, *db, platform::LockMode::shared);
   if (!use) return false;
@@ -499,27 +514,30 @@ bool RecordDatabase::addRecord(const std::vector<std::string>& values) {
     char raw[8];
     if (db->file->readAt(kCountOffset, raw, 8) != 8) return failFile(*db->file, kRecordCountFailed);
     const std::int32_t count = le::i32(raw), serial = le::i32(raw + 4);
-    if (count < 0 || serial <= 0 || count == INT32_MAX || serial == INT32_MAX)
+    if (count < 0 || serial <= 0 || count > INT32_MAX - added || serial > INT32_MAX - added)
       return fail(kWriteRecordFailed);
     const std::uint64_t end = db->slotOffset(count);
-    le::putI32(record.data(), serial);
-    if (!db->file->writeAt(end, record.data(), record.size())) {
+    for (std::int32_t i = 0; i < added; ++i)
+      le::putI32(bytes.data() + std::size_t(i) * size, serial + i);
+    // The records first, then the count that makes them part of the bank: until the count is
+    // written no reader sees them, and a crash in between leaves a tail the next open drops.
+    if (!db->file->writeAt(end, bytes.data(), bytes.size())) {
       failFile(*db->file, kWriteRecordFailed);
       db->file->truncate(end);
       return false;
     }
     char updated[8];
-    le::putI32(updated, count + 1);
-    le::putI32(updated + 4, serial + 1);
+    le::putI32(updated, count + added);
+    le::putI32(updated + 4, serial + added);
     if (!db->file->writeAt(kCountOffset, updated, 8)) {
       failFile(*db->file, kWriteRecordFailed);
       db->file->writeAt(kCountOffset, raw, 8);
       db->file->truncate(end);
       return false;
     }
-    db->layout.header.recordCount = count + 1;
-    db->layout.header.nextSerial = serial + 1;
-    db->index = count;
+    db->layout.header.recordCount = count + added;
+    db->layout.header.nextSerial = serial + added;
+    db->index = count + added - 1;
     return true;
   }();
   unlockRange(*db, kCountOffset, 1);

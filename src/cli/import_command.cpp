@@ -1,7 +1,12 @@
 // quorvix-cli import WORKBOOK BANK [--sheet N] [--json]: the import form's import from the
 // command line. The worksheet is read into the form's four-column table, repeated rows are
 // removed, and every row is appended to the bank unless it already holds the pair; the bank is
-// created first when it does not exist. Prints each row with its result, then the counts.
+// created first when it does not exist. Prints each row with its result, then the counts; on a
+// terminal, a progress line shows how far the work is meanwhile.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -68,22 +73,76 @@ int reportLoadFailure(const importer::SheetLoadResult& result, const std::string
   return 1;
 }
 
-// Each row's result into the table, and the reason the first failed append gave.
+// One line on standard error, redrawn in place as the work goes on and wiped at the end:
+// "reading 1200/49806 rows". Only when both outputs are a terminal and the output is not JSON,
+// so nothing of it ends up in a file or a pipe.
+class ProgressLine final : public importer::WorkReport {
+ public:
+  explicit ProgressLine(bool json)
+      : shown_(!json && isatty(STDOUT_FILENO) == 1 && isatty(STDERR_FILENO) == 1) {}
+  ~ProgressLine() { clear(); }
+
+  void progress(importer::WorkStage stage, int done, int total) override {
+    if (!shown_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (done < total && now < next_) return;
+    next_ = now + std::chrono::milliseconds(100);
+    std::fprintf(stderr, "\r%s %d/%d rows (%d%%)\x1b[K", stageName(stage), done, total,
+                 total > 0 ? int(std::int64_t(done) * 100 / total) : 100);
+    std::fflush(stderr);
+    drawn_ = true;
+  }
+  void clear() {
+    if (!drawn_) return;
+    std::fputs("\r\x1b[K", stderr);
+    std::fflush(stderr);
+    drawn_ = false;
+  }
+
+ private:
+  static const char* stageName(importer::WorkStage stage) {
+    switch (stage) {
+      case importer::WorkStage::reading:
+        return "reading";
+      case importer::WorkStage::comparing:
+        return "comparing";
+      case importer::WorkStage::importing:
+        break;
+    }
+    return "importing";
+  }
+  const bool shown_;
+  bool drawn_ = false;
+  std::chrono::steady_clock::time_point next_{};
+};
+
+// Each row's result into the table, the reason the first failed append gave, and the
+// characters the stored rows lost.
 class RowResults final : public importer::ImportReport {
  public:
-  RowResults(importer::MemoryTable& table, bank::RecordDatabase& database)
-      : table_(table), database_(database) {}
+  RowResults(importer::MemoryTable& table, bank::RecordDatabase& database, ProgressLine& progress)
+      : table_(table), database_(database), progress_(progress) {}
   void repeatsRemoved(int count) override { removed = count; }
   void rowDone(int row, importer::RowResult result) override {
     table_.setCell(row, importer::kResultColumn, app::import_texts::resultText(result));
     if (result == importer::RowResult::failed && !failure) failure = database_.lastError();
+    if (result == importer::RowResult::imported && table_.unstorable(row) > 0) {
+      unstorable += table_.unstorable(row);
+      ++rowsWithUnstorable;
+    }
+  }
+  void progress(importer::WorkStage stage, int done, int total) override {
+    progress_.progress(stage, done, total);
   }
   int removed = 0;
   int failure = 0;
+  long unstorable = 0;
+  int rowsWithUnstorable = 0;
 
  private:
   importer::MemoryTable& table_;
   bank::RecordDatabase& database_;
+  ProgressLine& progress_;
 };
 
 int runImport(const Context& context) {
@@ -113,8 +172,10 @@ int runImport(const Context& context) {
     return 1;
   const auto path = bankArgument(context, bankWord);
 
+  ProgressLine progress(json);
   auto table = importer::MemoryTable::withImportColumns();
-  auto loaded = importer::loadSheetIntoTable(workbook, table, options, context.runDir);
+  auto loaded = importer::loadSheetIntoTable(workbook, table, options, context.runDir, &progress);
+  progress.clear();
   if (loaded.error != importer::SheetLoadError::none)
     return reportLoadFailure(loaded, args.words[0], context);
   if (table.rowCount() == 0) {
@@ -126,8 +187,9 @@ int runImport(const Context& context) {
   std::filesystem::create_directories(path.parent_path(), ec);
   if (!questionBank.createBankIfMissing(path))
     return reportEngineError("import", path, database.lastError());
-  RowResults report(table, database);
+  RowResults report(table, database, progress);
   const auto outcome = importer::importIntoBank(database, path, table, report);
+  progress.clear();
   if (outcome.error == importer::ImportError::notABank)
     return reportEngineError("import", path, bank::kNoSuchField);
   if (outcome.error != importer::ImportError::none)
@@ -142,6 +204,11 @@ int runImport(const Context& context) {
     std::printf("removed %d repeated rows; skipped %d held pairs; imported %d; failed %d\n",
                 report.removed, counts.skipped, counts.imported, counts.failed);
   }
+  if (report.unstorable > 0)
+    std::fprintf(stderr,
+                 "quorvix-cli import: %ld character(s) in %d row(s) cannot be stored and "
+                 "became \"?\"\n",
+                 report.unstorable, report.rowsWithUnstorable);
   if (counts.failed > 0) return reportEngineError("import", path, report.failure);
   return 0;
 }

@@ -60,10 +60,12 @@ std::string renderNumberCell(std::string_view basicText, double value, const XlD
   return std::string(basicText);
 }
 
-std::string tableCellText(const XlSheet& sheet, int row, int col) {
+std::string tableCellText(const XlSheet& sheet, int row, int col, std::size_t* unstorable) {
   // Only number cells need their format, and of it only the number format.
+  const int type = sheet.cellType(row, col);
+  if (type == XlSheet::kString && unstorable) return sheet.readStrCounted(row, col, *unstorable);
   std::string basic = sheet.readText(row, col);
-  if (basic.empty() || sheet.cellType(row, col) != XlSheet::kNumber) return basic;
+  if (basic.empty() || type != XlSheet::kNumber) return basic;
   return renderNumberCell(basic, sheet.readNum(row, col), sheet.readDate(row, col),
                           sheet.numberFormat(row, col));
 }

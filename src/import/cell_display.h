@@ -2,6 +2,7 @@
 // re-rendered by a few number formats (percentages, dates, times, fixed decimals) the way the
 // workbook shows them. Texts are GBK.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,8 +12,10 @@ class XlSheet;
 
 namespace importer {
 
-// The text of cell (row, col) as the import table shows it.
-std::string tableCellText(const XlSheet& sheet, int row, int col);
+// The text of cell (row, col) as the import table shows it. With `unstorable`, adds to it the
+// characters of the cell that GBK cannot hold (they show as "?").
+std::string tableCellText(const XlSheet& sheet, int row, int col,
+                          std::size_t* unstorable = nullptr);
 
 // The rendering alone, for a number cell: `basicText` is the binding's text of the cell,
 // `value` its number, `date` its number as a date-time and `numberFormat` the number-format

@@ -1,10 +1,13 @@
-// The table a workbook is loaded into and imported from: the import form's list control, or
-// rows in memory for the command line and tests. Texts are GBK; rows and columns are 0-based.
+// The table a workbook is loaded into and imported from: the rows the import form shows, or
+// the command line's and the tests'. Texts are GBK; rows and columns are 0-based.
 #pragma once
 #include <string>
 #include <vector>
 
 namespace importer {
+
+// Table columns: 0 serial number, 1 question, 2 answer, 3 result.
+inline constexpr int kSerialColumn = 0, kQuestionColumn = 1, kAnswerColumn = 2, kResultColumn = 3;
 
 class ImportTable {
  public:
@@ -22,14 +25,17 @@ class ImportTable {
   // Deletes the rows whose `keep` entry is false, in one pass; `keep` has one entry a row.
   virtual void keepRows(const std::vector<bool>& keep);
   virtual void deleteAllRows() = 0;
-  virtual std::string cell(int row, int column) const = 0;
+  // The text of a cell; an empty text outside the table. Valid until the table next changes.
+  virtual const std::string& cell(int row, int column) const = 0;
   virtual void setCell(int row, int column, const std::string& text) = 0;
 
-  // Shows the current contents now (the list repaints; memory tables do nothing).
+  // Characters of the row's question and answer that the workbook held and GBK cannot: each
+  // became "?" in the table, and will be stored so. A table that does not keep count says 0.
+  virtual int unstorable(int row) const { return 0; }
+  virtual void addUnstorable(int row, int count) {}
+
+  // Shows the current contents now (a list repaints; memory tables do nothing).
   virtual void repaint() {}
-  // Lets pending window messages run during a long fill. False once the table's window is
-  // going away, and the fill should stop.
-  virtual bool letMessagesRun() { return true; }
 };
 
 inline void ImportTable::keepRows(const std::vector<bool>& keep) {

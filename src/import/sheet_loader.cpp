@@ -1,6 +1,7 @@
 #include "import/sheet_loader.h"
 
 #include <algorithm>
+#include <climits>
 #include <system_error>
 
 #include "import/cell_display.h"
@@ -12,7 +13,9 @@ namespace importer {
 
 SheetLoadResult loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
                                    const SheetLoadOptions& options,
-                                   const std::filesystem::path& libraryFolder) {
+                                   const std::filesystem::path& libraryFolder, WorkReport* report) {
+  WorkReport quiet;
+  if (!report) report = &quiet;
   const auto folder = libraryFolder.empty() ? platform::runDirectory() : libraryFolder;
   if (!EnsureLibraryFileIn(folder, options.hideLibraryFile))
     return {SheetLoadError::libraryUnavailable, {}};
@@ -43,12 +46,27 @@ SheetLoadResult loadSheetIntoTable(const std::filesystem::path& workbook, Import
       table.setColumnTitle(column, tableCellText(sheet, 0, column));
     firstDataRow = 1;
   }
+  // Rows without a stored cell are only appended: a sheet with one stray cell far down has a
+  // million of them, and reading each of their cells would take most of the time.
+  const int total = rowEnd - firstDataRow;
+  int nextStoredRow = -1;  // the first row at or after the current one with a stored cell
   for (int row = firstDataRow; row < rowEnd; ++row) {
-    const int tableRow = table.appendRow();
-    for (int column = 0; column < shownColumns; ++column) {
-      if (!table.letMessagesRun()) return {SheetLoadError::stopped, {}};
-      table.setCell(tableRow, column, tableCellText(sheet, row, column));
+    if (!report->keepGoing()) return {SheetLoadError::stopped, {}};
+    if (nextStoredRow < row) {
+      int storedRow = row, storedColumn = 0;
+      nextStoredRow = sheet.nextCell(storedRow, storedColumn) ? storedRow : INT_MAX;
     }
+    const int tableRow = table.appendRow();
+    if (nextStoredRow == row) {
+      std::size_t unstorable = 0;
+      for (int column = 0; column < shownColumns; ++column) {
+        const bool stored = column == kQuestionColumn || column == kAnswerColumn;
+        table.setCell(tableRow, column,
+                      tableCellText(sheet, row, column, stored ? &unstorable : nullptr));
+      }
+      if (unstorable > 0) table.addUnstorable(tableRow, int(unstorable));
+    }
+    report->progress(WorkStage::reading, row - firstDataRow + 1, total);
   }
   return {};
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "import/import_table.h"
+#include "import/work_report.h"
 
 namespace importer {
 
@@ -31,7 +32,7 @@ enum class SheetLoadError {
   cannotLoad,          // neither an .xls nor an .xlsx book; `detail` holds the library's reason
   noWorksheet,
   noSuchSheet,
-  stopped,  // the table's window went away during the fill
+  stopped,  // the report asked to stop during the fill
 };
 
 struct SheetLoadResult {
@@ -40,9 +41,12 @@ struct SheetLoadResult {
 };
 
 // Steps after the file was chosen: library provisioning, load, fill. `libraryFolder` is where
-// the library file goes (the run directory for the program).
+// the library file goes (the run directory for the program). The fill reports its rows to
+// `report` (stage reading) and stops when it says so. The question and answer cells of each
+// row add their unstorable characters to the row's count.
 SheetLoadResult loadSheetIntoTable(const std::filesystem::path& workbook, ImportTable& table,
                                    const SheetLoadOptions& options = {},
-                                   const std::filesystem::path& libraryFolder = {});
+                                   const std::filesystem::path& libraryFolder = {},
+                                   WorkReport* report = nullptr);
 
 }  // namespace importer

@@ -1,5 +1,6 @@
 #include "import/table_import.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "bank/question_bank.h"
@@ -7,6 +8,11 @@
 
 namespace importer {
 namespace {
+
+// Rows decided before their records are appended in one write and their results reported.
+// Enough that the bank's locking and system calls are a small part of the import, few enough
+// that a stop is never far away.
+constexpr std::size_t kBatchRows = 256;
 
 // Lengths first, so no pair of texts can pass for another whatever bytes they hold.
 std::string pairKey(std::string_view question, std::string_view answer) {
@@ -30,23 +36,38 @@ const bank::Field* textField(const bank::Layout& layout, const char* name) {
 
 }  // namespace
 
-int deduplicateTable(ImportTable& table) {
-  std::unordered_set<std::string> seen;
+std::vector<bool> firstOccurrences(const ImportTable& table, WorkReport* report) {
+  // The texts are looked at where the table holds them, which it does until it changes.
+  using Pair = std::pair<std::string_view, std::string_view>;
+  struct PairHash {
+    std::size_t operator()(const Pair& pair) const {
+      const std::size_t question = std::hash<std::string_view>()(pair.first);
+      return question ^ (std::hash<std::string_view>()(pair.second) + 0x9E3779B9 + (question << 6) +
+                         (question >> 2));
+    }
+  };
   const int rows = table.rowCount();
+  std::unordered_set<Pair, PairHash> seen(std::size_t(rows) * 2);
   std::vector<bool> keep(std::size_t(rows), true);
-  int removed = 0;
   for (int row = 0; row < rows; ++row) {
-    if (seen.insert(pairKey(table.cell(row, kQuestionColumn), table.cell(row, kAnswerColumn)))
-            .second)
-      continue;
-    keep[std::size_t(row)] = false;
-    ++removed;
+    if (!seen.emplace(table.cell(row, kQuestionColumn), table.cell(row, kAnswerColumn)).second)
+      keep[std::size_t(row)] = false;
+    if (report) report->progress(WorkStage::comparing, row + 1, rows);
   }
-  if (removed > 0) table.keepRows(keep);
+  return keep;
+}
+
+int keepFirstOccurrences(ImportTable& table, const std::vector<bool>& keep) {
+  const int before = table.rowCount();
+  if (std::find(keep.begin(), keep.end(), false) != keep.end()) table.keepRows(keep);
   for (int row = 0; row < table.rowCount(); ++row)
     table.setCell(row, kSerialColumn, std::to_string(row + 1));
   table.repaint();
-  return removed;
+  return before - table.rowCount();
+}
+
+int deduplicateTable(ImportTable& table, WorkReport* report) {
+  return keepFirstOccurrences(table, firstOccurrences(table, report));
 }
 
 bool BankPairs::load(bank::RecordDatabase& database) {
@@ -73,41 +94,89 @@ bool BankPairs::holds(std::string_view question, std::string_view answer) const 
   return pairs_.count(key(question, answer)) != 0;
 }
 
-void BankPairs::add(std::string_view question, std::string_view answer) {
-  pairs_.insert(key(question, answer));
+bool BankPairs::add(std::string_view question, std::string_view answer) {
+  return pairs_.insert(key(question, answer)).second;
 }
 
-ImportCounts importTableRows(
-    bank::RecordDatabase& database, BankPairs& held, ImportTable& table,
-    ImportReport& report) {  // One value per field of the bank, in its order; the two texts go
-                             // where their fields are.
+void BankPairs::forget(std::string_view question, std::string_view answer) {
+  pairs_.erase(key(question, answer));
+}
+
+ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, ImportTable& table,
+                             ImportReport& report) {
+  // One value per field of the bank, in its order; the two texts go where their fields are.
   const bank::Layout* layout = database.layout();
-  std::vector<std::string> values(layout ? layout->fields.size() : 0);
+  const std::size_t fields = layout ? layout->fields.size() : 0;
   const int questionAt = layout ? layout->fieldIndex(bank::kQuestionField) : -1;
   const int answerAt = layout ? layout->fieldIndex(bank::kAnswerField) : -1;
-  auto append = [&](const std::string& question, const std::string& answer) {
-    if (questionAt < 0 || answerAt < 0) return false;
-    values[std::size_t(questionAt)] = question;
-    values[std::size_t(answerAt)] = answer;
-    return database.addRecord(values);
+
+  struct Pending {
+    int row;
+    RowResult unlessAppended;  // duplicate: held, no append; failed: an append is due
   };
+  std::vector<Pending> pending;
+  std::vector<std::vector<std::string>> records;
   ImportCounts counts;
-  for (int row = 0; row < table.rowCount() && report.keepGoing(); ++row) {
-    const std::string question = table.cell(row, kQuestionColumn);
-    const std::string answer = table.cell(row, kAnswerColumn);
-    RowResult result = RowResult::failed;
-    if (held.holds(question, answer)) {
-      result = RowResult::duplicate;
-      ++counts.skipped;
-    } else if (append(question, answer)) {
-      held.add(question, answer);
-      result = RowResult::imported;
-      ++counts.imported;
-    } else {
-      ++counts.failed;
+  const int rows = table.rowCount();
+  int reported = 0;
+  auto finish = [&](int row, RowResult result) {
+    switch (result) {
+      case RowResult::duplicate:
+        ++counts.skipped;
+        break;
+      case RowResult::imported:
+        ++counts.imported;
+        break;
+      case RowResult::failed:
+        ++counts.failed;
+        break;
     }
     report.rowDone(row, result);
+    report.progress(WorkStage::importing, ++reported, rows);
+  };
+  // The batch in one write; should that fail, each of its records on its own, so the rows
+  // that fit still go in and each failed row carries its own reason.
+  auto flush = [&] {
+    const bool written = !records.empty() && database.addRecords(records);
+    std::size_t next = 0;
+    for (const Pending& entry : pending) {
+      if (entry.unlessAppended == RowResult::duplicate) {
+        finish(entry.row, RowResult::duplicate);
+        continue;
+      }
+      if (questionAt < 0 || answerAt < 0) {  // no fields to put the texts in
+        finish(entry.row, RowResult::failed);
+        continue;
+      }
+      const auto& record = records[next++];
+      if (written || database.addRecord(record)) {
+        finish(entry.row, RowResult::imported);
+      } else {
+        held.forget(record[std::size_t(questionAt)], record[std::size_t(answerAt)]);
+        finish(entry.row, RowResult::failed);
+      }
+    }
+    pending.clear();
+    records.clear();
+  };
+
+  for (int row = 0; row < rows && report.keepGoing(); ++row) {
+    const std::string& question = table.cell(row, kQuestionColumn);
+    const std::string& answer = table.cell(row, kAnswerColumn);
+    const bool fieldsKnown = questionAt >= 0 && answerAt >= 0;
+    if (fieldsKnown ? !held.add(question, answer) : held.holds(question, answer)) {
+      pending.push_back({row, RowResult::duplicate});
+    } else {
+      pending.push_back({row, RowResult::failed});
+      if (fieldsKnown) {
+        auto& values = records.emplace_back(fields);
+        values[std::size_t(questionAt)] = question;
+        values[std::size_t(answerAt)] = answer;
+      }
+    }
+    if (pending.size() >= kBatchRows) flush();
   }
+  flush();
   return counts;
 }
 
@@ -139,7 +208,7 @@ ImportOutcome importIntoBank(bank::RecordDatabase& database, const std::filesyst
                              ImportTable& table, ImportReport& report) {
   BankImport import(path);
   if (ImportError error = import.open(database); error != ImportError::none) return {error, {}};
-  report.repeatsRemoved(deduplicateTable(table));
+  report.repeatsRemoved(deduplicateTable(table, &report));
   return import.importRows(database, table, report);
 }
 

@@ -7,14 +7,13 @@
 #include <string_view>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "bank/record_database.h"
 #include "import/import_table.h"
+#include "import/work_report.h"
 
 namespace importer {
-
-// Table columns: 0 serial number, 1 question, 2 answer, 3 result.
-inline constexpr int kSerialColumn = 0, kQuestionColumn = 1, kAnswerColumn = 2, kResultColumn = 3;
 
 enum class RowResult {
   duplicate,  // the bank already held the pair
@@ -28,21 +27,25 @@ struct ImportCounts {
   int failed = 0;
 };
 
-// What an import tells its front end as it goes, on the thread that imports.
-class ImportReport {
+// What an import tells its front end as it goes, on the thread that imports: besides the
+// progress of comparing and importing, the removal of repeats and each row's result. A row is
+// reported once its outcome is final: an imported row is in the bank by then.
+class ImportReport : public WorkReport {
  public:
-  virtual ~ImportReport() = default;
   // The table's repeated rows were removed (called once, before the rows, also with 0).
   virtual void repeatsRemoved(int count) {}
   virtual void rowDone(int row, RowResult result) {}
-  // False once the front end wants the import to stop; it stops before the next row.
-  virtual bool keepGoing() { return true; }
 };
 
-// Removes every row whose question and answer both equal those of an earlier row (byte
-// equality), keeping first occurrences in order, then numbers the rows 1, 2, ... in column 0.
-// Returns the number of rows removed. Linear in the rows.
-int deduplicateTable(ImportTable& table);
+// Which rows to keep so that no two share both question and answer (byte equality): the first
+// occurrence of each pair. One entry a row; linear in the rows. Reports its progress (stage
+// comparing) when given a report.
+std::vector<bool> firstOccurrences(const ImportTable& table, WorkReport* report = nullptr);
+// Keeps the rows `keep` says (from firstOccurrences) and numbers the rest 1, 2, ... in
+// column 0. Returns the number of rows removed.
+int keepFirstOccurrences(ImportTable& table, const std::vector<bool>& keep);
+// Both: removes every repeated row and renumbers. Returns the number of rows removed.
+int deduplicateTable(ImportTable& table, WorkReport* report = nullptr);
 
 // The question/answer pairs a bank holds, as the bank stores them: a text longer than its
 // field is compared by the part that fits, so a cut question still counts as held.
@@ -53,7 +56,9 @@ class BankPairs {
   // cannot be read.
   bool load(bank::RecordDatabase& database);
   bool holds(std::string_view question, std::string_view answer) const;
-  void add(std::string_view question, std::string_view answer);
+  // Adds the pair; false when it was held already.
+  bool add(std::string_view question, std::string_view answer);
+  void forget(std::string_view question, std::string_view answer);
   std::size_t size() const { return pairs_.size(); }
 
  private:
@@ -65,7 +70,8 @@ class BankPairs {
 
 // Imports every row of the table into the current database of `database`, whose pairs
 // `held` was loaded from: each row is appended unless its pair is held. Appended pairs join
-// `held`.
+// `held`. Rows are appended in batches, each one write to the bank; asked to stop, the import
+// finishes the batch it has begun and reports it.
 ImportCounts importTableRows(bank::RecordDatabase& database, BankPairs& held, ImportTable& table,
                              ImportReport& report);
 

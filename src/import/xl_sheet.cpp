@@ -46,6 +46,18 @@ std::string XlSheet::readStr(int row, int col, XlFormatRecord* format) const {
   return text;
 }
 
+std::string XlSheet::readStrCounted(int row, int col, std::size_t& unstorable) const {
+  if (!sheet_) return {};
+  FormatHandle handle = nullptr;
+  const XlChar* text = XLCALL(xlSheetReadStrW)(sheet_, row, col, &handle);
+  if (!text) return {};
+  const std::u16string_view wide(text);
+  std::string converted = cp936::fromUtf16(wide);
+  // Every lost character became a "?": without one, nothing was lost and nothing is counted.
+  if (converted.find('?') != std::string::npos) unstorable += cp936::unmappableCharacters(wide);
+  return converted;
+}
+
 double XlSheet::readNum(int row, int col, XlFormatRecord* format) const {
   if (!sheet_) return 0;
   FormatHandle handle = nullptr;

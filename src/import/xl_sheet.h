@@ -1,6 +1,7 @@
 // XlSheet: a worksheet of a book held by the spreadsheet library, read cell by cell.
 // Texts are GBK. Rows and columns are 0-based; every read checks the handle first.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,8 @@ class XlSheet {
   bool isDate(int row, int col) const;
   // Each read can also hand back the cell's format record.
   std::string readStr(int row, int col, XlFormatRecord* format = nullptr) const;
+  // As readStr, adding to `unstorable` the characters GBK cannot hold (each became "?").
+  std::string readStrCounted(int row, int col, std::size_t& unstorable) const;
   double readNum(int row, int col, XlFormatRecord* format = nullptr) const;
   bool readBool(int row, int col, XlFormatRecord* format = nullptr) const;
   XlDateTime readDate(int row, int col, XlFormatRecord* format = nullptr) const;

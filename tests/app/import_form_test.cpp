@@ -1,14 +1,18 @@
 // The import form over the real bank store and spreadsheet library: opening a workbook into
-// the table, importing it into a new or an existing bank, and the refusals on the way.
+// the table, importing it into a new or an existing bank, the refusals on the way, and leaving
+// the form while a load or an import runs on its worker.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/controllers/import_texts.h"
+#include "bank/record_format.h"
 #include "bank_controller_fixture.h"
 #include "import/library_file.h"
 
@@ -20,6 +24,8 @@ using apptest::gbk;
 using Strings = std::vector<std::string>;
 
 const fs::path kSmallBank = fs::path(QUORVIX_FIXTURES) / "qbank" / "qbank_small.xlsx";
+const fs::path kMediumBank = fs::path(QUORVIX_FIXTURES) / "qbank" / "qbank_medium.xlsx";
+const fs::path kLargeBank = fs::path(QUORVIX_FIXTURES) / "qbank" / "qbank_large.xlsx";
 
 // Wide on Windows: the run directory's name is Chinese.
 void setRunDirVariable(const fs::path& value) {
@@ -42,16 +48,33 @@ class ImportFormTest : public apptest::BankControllerTest {
     return only<app::ImportForm>();
   }
 
-  // Opens `workbook` through the file dialog.
+  // Runs the form's events until its load or import has ended (or the form is gone).
+  void finish(app::ImportForm& form) {
+    ASSERT_TRUE(backend.runUntil(
+        [&] { return import->idle() && (!form.alive() || buttonsOn(form)); }, 60000));
+    backend.runPending();
+  }
+
+  // Opens `workbook` through the file dialog and waits until it is in the table.
   void open(app::ImportForm& form, const fs::path& workbook) {
     backend.answerFileDialogs({workbook});
     backend.click(form.按钮_打开);
+    finish(form);
   }
 
   void importInto(app::ImportForm& form, const char* newBank) {
     backend.click(form.单选框2);
     backend.type(form.编辑框1, gbk(newBank));
+    clickImport(form);
+  }
+
+  void clickImport(app::ImportForm& form) {
     backend.click(form.按钮_导入题库);
+    finish(form);
+  }
+
+  static const std::vector<int>& progressSet(app::ImportForm& form) {
+    return ui::headless::HeadlessBackend::peerOf(form.进度条1).positionsSet();
   }
 
   Strings resultColumn(app::ImportForm& form) {
@@ -84,6 +107,12 @@ TEST_F(ImportFormTest, OpeningAWorkbookWritesTheLibraryAndFillsTheTable) {
   EXPECT_EQ(cp936::toUtf8(table.cell(53, 2)), "25.6%");
   EXPECT_TRUE(buttonsOn(form));
   EXPECT_TRUE(backend.messages().empty());  // loading says nothing
+  // The bar went from empty to full as the rows came in, and is empty again.
+  const auto& bar = progressSet(form);
+  ASSERT_FALSE(bar.empty());
+  EXPECT_TRUE(std::is_sorted(bar.begin(), bar.end() - 1));
+  EXPECT_EQ(bar[bar.size() - 2], 100);
+  EXPECT_EQ(bar.back(), 0);
 }
 
 TEST_F(ImportFormTest, ACancelledOrUnreadableWorkbookLeavesAnEmptyTableWithItsTitles) {
@@ -105,23 +134,80 @@ TEST_F(ImportFormTest, ACancelledOrUnreadableWorkbookLeavesAnEmptyTableWithItsTi
 
 TEST_F(ImportFormTest, LeavingTheFormDuringALoadStopsTheLoad) {
   auto& form = toImport();
-  int rowsWhenGone = -1;
-  form.onDestroying = [&] { rowsWhenGone = form.超级列表框.rowCount(); };
-  backend.answerFileDialogs({kSmallBank});
-  backend.at(backend.now(), [&] { backend.click(form.按钮_返回题库选择); });
+  backend.answerFileDialogs({kLargeBank});
   backend.click(form.按钮_打开);
+  EXPECT_FALSE(buttonsOn(form));
+  // The form answers while the worker reads: leaving it works at once, and the load stops.
+  ASSERT_TRUE(backend.runUntil([&] { return form.超级列表框.rowCount() > 0; }, 60000));
+  backend.click(form.按钮_返回题库选择);
   backend.runPending();
-  EXPECT_GE(rowsWhenGone, 0);
-  EXPECT_LT(rowsWhenGone, 201);
   only<app::BankChooserForm>();
+  ASSERT_TRUE(backend.runUntil([&] { return import->idle(); }, 10000));
 
   auto& again = toImportFrom(only<app::BankChooserForm>());
-  backend.answerFileDialogs({kSmallBank});
-  backend.at(backend.now(), [&] { backend.closeBox(again); });
+  backend.answerFileDialogs({kLargeBank});
   backend.click(again.按钮_打开);
+  backend.closeBox(again);
   backend.runPending();
   EXPECT_EQ(ui::liveFormCount(), 0u);
   EXPECT_EQ(backend.exitCode(), 0);
+  ASSERT_TRUE(backend.runUntil([&] { return import->idle(); }, 10000));
+}
+
+// A text as a field of the bank gives it back.
+std::string stored(const std::string& text) {
+  return std::string(bank::readTextSlot(text.substr(0, bank::textSlotLength(text, 1000))));
+}
+
+// Closes the form `delayMs` of real time after the import was started, wherever it is then:
+// reading the bank, comparing, in the notice, or importing.
+TEST_F(ImportFormTest, ClosingTheFormDuringAnImportLeavesAValidBankWithTheReportedRowsOnce) {
+  for (int delayMs : {0, 3, 10, 30, 80, 200}) {
+    SCOPED_TRACE(delayMs);
+    auto& form = delayMs == 0 ? toImport() : toImportFrom(only<app::BankChooserForm>());
+    open(form, kMediumBank);
+    const int rows = form.超级列表框.rowCount();
+    std::vector<std::pair<std::string, std::string>> reported;  // as the bank keeps them
+    form.onDestroying = [&, earlier = form.onDestroying] {
+      if (earlier) earlier();
+      auto& list = form.超级列表框;
+      for (int row = 0; row < list.rowCount(); ++row)
+        if (cp936::toUtf8(list.cell(row, 3)).rfind("导入成功", 0) == 0)
+          reported.emplace_back(stored(list.cell(row, 1)), stored(list.cell(row, 2)));
+    };
+    const std::string name = "关闭" + std::to_string(delayMs);
+    backend.click(form.单选框2);
+    backend.type(form.编辑框1, gbk(name.c_str()));
+    backend.click(form.按钮_导入题库);
+    const auto start = std::chrono::steady_clock::now();
+    backend.runUntil([&] {
+      return std::chrono::steady_clock::now() - start > std::chrono::milliseconds(delayMs) ||
+             buttonsOn(form);
+    });
+    backend.click(form.按钮_返回题库选择);
+    backend.runPending();
+    ASSERT_TRUE(backend.runUntil([&] { return import->idle(); }, 60000));
+    backend.runPending();
+
+    // Every row the table showed as imported is in the bank exactly once, and nothing else.
+    const auto bankPath = bankFile((name + ".edb").c_str());
+    std::map<std::pair<std::string, std::string>, int> stored;
+    bank::RecordDatabase db;
+    ASSERT_TRUE(db.openDatabase(bankPath));
+    ASSERT_TRUE(
+        db.scanRecords({bank::kQuestionField, bank::kAnswerField}, [&](const bank::ScanRow& row) {
+          ++stored[{std::string((*row.texts)[0]), std::string((*row.texts)[1])}];
+          return true;
+        }));
+    for (const auto& [pair, count] : stored) EXPECT_EQ(count, 1);
+    EXPECT_LE(int(stored.size()), rows);
+    EXPECT_GE(stored.size(), reported.size());
+    for (const auto& pair : reported) EXPECT_EQ(stored.count(pair), 1u);
+    if (banktest::oracleAvailable()) {
+      auto check = banktest::oracle("check " + banktest::quoted(bankPath.string()));
+      EXPECT_EQ(check.status, 0) << check.out;
+    }
+  }
 }
 
 TEST_F(ImportFormTest, TheRadioButtonsSwitchBetweenTheTwoTargetControls) {
@@ -149,13 +235,28 @@ TEST_F(ImportFormTest, ImportingIntoANewBankThenAgainSkipsEveryRow) {
             "题目已导入完毕\r\n已跳过重复项0条数据\r\n共新导入200条数据");
   EXPECT_EQ(form.超级列表框.rowCount(), 200);
   EXPECT_EQ(form.超级列表框.cell(199, 0), "200");
-  EXPECT_EQ(resultColumn(form), Strings(200, "导入成功"));
+  // One row holds a character outside GBK in its question and one in its answer; it says so.
+  Strings imported(200, "导入成功");
+  imported[28] = "导入成功（有2个字符题库无法保存，已存为“?”）";
+  EXPECT_EQ(resultColumn(form), imported);
   EXPECT_EQ(recordsIn("新题库.edb"), 200);
   EXPECT_FALSE(banks->sharedBank().use(
       [&](bank::RecordDatabase& db) { return db.isOpen(bankFile("新题库.edb")); }));
 
+  // Comparing, then importing, each took the bar to its end; it is empty again.
+  const auto& bar = progressSet(form);
+  EXPECT_GE(std::count(bar.begin(), bar.end(), 100), 2);
+  EXPECT_EQ(bar.back(), 0);
+  // The list was told of every row whose result changed.
+  const auto& told = ui::headless::HeadlessBackend::peerOf(form.超级列表框).redrawnRows();
+  std::vector<bool> redrawn(200, false);
+  for (const auto& range : told)
+    for (int row = std::max(range.first, 0); row <= std::min(range.last, 199); ++row)
+      redrawn[std::size_t(row)] = true;
+  EXPECT_EQ(redrawn, std::vector<bool>(200, true));
+
   backend.clearMessages();
-  backend.click(form.按钮_导入题库);  // the same name: the bank is used as it is
+  clickImport(form);  // the same name: the bank is used as it is
   ASSERT_EQ(backend.messages().size(), 2u);
   EXPECT_EQ(cp936::toUtf8(backend.messages()[0].text), "已删除表格中重复内容0条");
   EXPECT_EQ(cp936::toUtf8(backend.messages()[1].text),
@@ -170,19 +271,19 @@ TEST_F(ImportFormTest, ImportingIntoTheChosenExistingBank) {
   makeBank("旧题库.edb", 2);
   auto& form = toImport();
   open(form, kSmallBank);
-  backend.click(form.按钮_导入题库);
+  clickImport(form);
   EXPECT_EQ(recordsIn("旧题库.edb"), 202);
 }
 
 TEST_F(ImportFormTest, RefusalsLeaveTheTableAndTheButtonsAsTheyWere) {
   auto& form = toImport();
-  backend.click(form.按钮_导入题库);  // an empty table
+  clickImport(form);  // an empty table
   backend.click(form.单选框2);
   open(form, kSmallBank);
-  backend.click(form.按钮_导入题库);  // no new bank name
-  importInto(form, "..\\outside");    // a name that leaves the bank folder
+  clickImport(form);                // no new bank name
+  importInto(form, "..\\outside");  // a name that leaves the bank folder
   backend.click(form.单选框1);
-  backend.click(form.按钮_导入题库);  // no bank to choose: the folder itself
+  clickImport(form);  // no bank to choose: the folder itself
 
   EXPECT_EQ(shownTexts(),
             (Strings{"表格为空，请导入excel表格题库！", "请输入要新建的  数据库名称  ！",
@@ -217,6 +318,17 @@ TEST_F(ImportFormTest, NamesWindowsCannotStoreAreRefusedAndNothingIsMade) {
                      "题库名称不能使用系统保留的名称（如 CON、PRN、AUX、NUL、COM1、LPT1）！",
                      "题库名称不能以点或空格结尾！"}));
   EXPECT_EQ(std::distance(fs::directory_iterator(bankFile("")), fs::directory_iterator()), 0);
+}
+
+TEST_F(ImportFormTest, ARowWithCharactersTheBankCannotStoreSaysHowMany) {
+  auto& form = toImport();
+  open(form, fs::path(QUORVIX_SPARSE_WORKBOOKS) / "gaps.xlsx");
+  ASSERT_EQ(form.超级列表框.rowCount(), 4999);
+  importInto(form, "gaps");
+  ASSERT_EQ(form.超级列表框.rowCount(), 3);  // the empty rows were one pair
+  EXPECT_EQ(resultColumn(form),
+            (Strings{"导入成功", "导入成功", "导入成功（有3个字符题库无法保存，已存为“?”）"}));
+  EXPECT_EQ(recordsIn("gaps.edb"), 3);
 }
 
 TEST_F(ImportFormTest, EveryRowResultHasItsText) {

@@ -127,6 +127,10 @@ const Operation kOperations[] = {
      [](bank::RecordDatabase& db, bank::QuestionBank&) {
        return db.addRecord({"new question", "new answer"});
      }},
+    {"addRecords", [](bank::RecordDatabase&) {},
+     [](bank::RecordDatabase& db, bank::QuestionBank&) {
+       return db.addRecords({{"new 1", "a"}, {"new 2", "a"}, {"new 3", "a"}});
+     }},
     {"markDeleted", [](bank::RecordDatabase&) {},
      [](bank::RecordDatabase& db, bank::QuestionBank&) { return db.goTo(3) && db.markDeleted(); }},
     {"purgeDeleted",

@@ -2,11 +2,13 @@
 // which rows count as repeated, and which pairs a bank already holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "../bank/bank_test_support.h"
+#include "../bank/faulty_files.h"
 #include "bank/question_bank.h"
 #include "import/cell_display.h"
 #include "import/library_file.h"
@@ -179,29 +181,67 @@ TEST_F(SheetLoading, ANonWorkbookFailsAndLeavesTheTableAsItWas) {
   EXPECT_EQ(table.rowCount(), 1);
 }
 
-TEST_F(SheetLoading, AFullTableStopsWhenItsWindowGoesAway) {
-  class ClosingTable final : public importer::ImportTable {
-   public:
-    int columnCount() const override { return memory.columnCount(); }
-    void rebuildColumns(int count, int width) override { memory.rebuildColumns(count, width); }
-    void setColumnTitle(int c, const std::string& t) override { memory.setColumnTitle(c, t); }
-    int rowCount() const override { return memory.rowCount(); }
-    int appendRow() override { return memory.appendRow(); }
-    void deleteRow(int row) override { memory.deleteRow(row); }
-    void deleteAllRows() override { memory.deleteAllRows(); }
-    std::string cell(int r, int c) const override { return memory.cell(r, c); }
-    void setCell(int r, int c, const std::string& t) override { memory.setCell(r, c, t); }
-    bool letMessagesRun() override { return ++calls < 10; }
-    importer::MemoryTable memory = importer::MemoryTable::withImportColumns();
-    int calls = 0;
-  } table;
+// How far a piece of work said it was, and a stop after a given number of rows.
+struct RecordedProgress : importer::ImportReport {
+  void progress(importer::WorkStage stage, int done, int total) override {
+    steps.push_back({stage, done, total});
+  }
+  bool keepGoing() override { return stopAfter < 0 || int(steps.size()) < stopAfter; }
+  struct Step {
+    importer::WorkStage stage;
+    int done, total;
+  };
+  std::vector<Step> steps;
+  int stopAfter = -1;
+};
+
+TEST_F(SheetLoading, TheLoadReportsEveryRowAndStopsWhenAsked) {
+  auto table = importer::MemoryTable::withImportColumns();
   importer::SheetLoadOptions options;
   options.rebuildColumns = false;
-  EXPECT_EQ(
-      importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", table, options, libraryFolder())
-          .error,
-      importer::SheetLoadError::stopped);
+  RecordedProgress report;
+  ASSERT_EQ(importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", table, options,
+                                         libraryFolder(), &report)
+                .error,
+            importer::SheetLoadError::none);
+  ASSERT_EQ(report.steps.size(), 201u);
+  for (int i = 0; i < 201; ++i) {
+    EXPECT_EQ(report.steps[std::size_t(i)].stage, importer::WorkStage::reading);
+    EXPECT_EQ(report.steps[std::size_t(i)].done, i + 1);
+    EXPECT_EQ(report.steps[std::size_t(i)].total, 201);
+  }
+
+  RecordedProgress stopping;
+  stopping.stopAfter = 3;
+  EXPECT_EQ(importer::loadSheetIntoTable(kQbank / "qbank_small.xlsx", table, options,
+                                         libraryFolder(), &stopping)
+                .error,
+            importer::SheetLoadError::stopped);
   EXPECT_EQ(table.rowCount(), 3);
+}
+
+TEST_F(SheetLoading, EmptyRowsAreEmptyTextsAndTheLostCharactersOfEachRowAreCounted) {
+  // A question on row 2, a cell right of the table on row 3, characters outside GBK on row 100
+  // and a stray cell on row 5000 (see sparse_workbooks.py).
+  auto table = load(fs::path(QUORVIX_SPARSE_WORKBOOKS) / "gaps.xlsx");
+  ASSERT_EQ(table.rowCount(), 4999);
+  EXPECT_EQ(utf8(table.cell(0, 1)), "第1题：哪一项是正确的？");
+  for (int row : {1, 2, 97, 99, 4997}) {
+    for (int column = 0; column < 4; ++column) EXPECT_EQ(table.cell(row, column), "") << row;
+  }
+  EXPECT_EQ(table.cell(98, 0), "2");
+  EXPECT_EQ(utf8(table.cell(98, 1)), "苹果??");  // an emoji is two UTF-16 units, two "?"
+  EXPECT_EQ(utf8(table.cell(98, 2)), "香蕉????");
+  EXPECT_EQ(table.cell(4998, 3), "stray");
+  EXPECT_EQ(table.unstorable(98), 3);
+  EXPECT_EQ(table.unstorable(0), 0);
+  EXPECT_EQ(table.unstorable(4998), 0);
+
+  // The count goes with its row through the removal of repeats.
+  EXPECT_EQ(importer::deduplicateTable(table), 4996);
+  ASSERT_EQ(table.rowCount(), 3);
+  EXPECT_EQ(table.cell(2, 0), "3");
+  EXPECT_EQ(table.unstorable(2), 3);
 }
 
 // ---- De-duplication ----
@@ -239,15 +279,49 @@ TEST(Deduplication, KeepsFirstOccurrencesInOrderAndRenumbers) {
   EXPECT_EQ(table.cell(0, 3), "x");
 }
 
+TEST(Deduplication, RowsHandedOverInBatchesKeepTheirCellsAndCounts) {
+  auto source = tableOf({{"1", "q1", "a1"}, {"2", "q2", "a2", "r2"}});
+  source.addUnstorable(1, 4);
+  auto target = importer::MemoryTable::withImportColumns();
+  target.appendRows(source.takeRows());
+  EXPECT_EQ(source.rowCount(), 0);
+  EXPECT_EQ(source.columnCount(), 4);
+  source.setCell(source.appendRow(), 1, "q1");
+  source.setCell(0, 2, "a1");
+  target.appendRows(source.takeRows());
+  EXPECT_EQ(column(target, 1), (Strings{"q1", "q2", "q1"}));
+  EXPECT_EQ(column(target, 3), (Strings{"", "r2", ""}));
+  EXPECT_EQ(target.unstorable(1), 4);
+
+  RecordedProgress report;
+  const auto keep = importer::firstOccurrences(target, &report);
+  EXPECT_EQ(keep, (std::vector<bool>{true, true, false}));
+  ASSERT_EQ(report.steps.size(), 3u);
+  EXPECT_EQ(report.steps.back().stage, importer::WorkStage::comparing);
+  EXPECT_EQ(report.steps.back().done, 3);
+  EXPECT_EQ(importer::keepFirstOccurrences(target, keep), 1);
+  EXPECT_EQ(column(target, 0), (Strings{"1", "2"}));
+  EXPECT_EQ(target.unstorable(1), 4);
+}
+
 // ---- Import into a bank ----
 
-// Every row's result, in table order.
+// Every row's result, in table order, and how often each row was reported.
 struct RecordedResults final : importer::ImportReport {
   void rowDone(int row, importer::RowResult result) override {
-    if (std::size_t(row) >= results.size()) results.resize(std::size_t(row) + 1);
+    if (std::size_t(row) >= results.size()) {
+      results.resize(std::size_t(row) + 1);
+      reports.resize(std::size_t(row) + 1);
+    }
     results[std::size_t(row)] = result;
+    ++reports[std::size_t(row)];
+    order.push_back(row);
   }
+  bool keepGoing() override { return stopAfter < 0 || int(order.size()) < stopAfter; }
   std::vector<importer::RowResult> results;
+  std::vector<int> reports;
+  std::vector<int> order;
+  int stopAfter = -1;
 };
 
 using importer::RowResult;
@@ -336,6 +410,67 @@ TEST_F(TableImportTest, ABankWithoutTheTwoTextFieldsCannotBeImportedInto) {
   ASSERT_TRUE(other.openDatabase(wrong));
   importer::BankPairs held;
   EXPECT_FALSE(held.load(other));
+}
+
+importer::MemoryTable numberedRows(int count) {
+  auto table = importer::MemoryTable::withImportColumns();
+  for (int i = 0; i < count; ++i) {
+    int row = table.appendRow();
+    table.setCell(row, 1, banktest::numbered("q", i));
+    table.setCell(row, 2, "a");
+  }
+  return table;
+}
+
+TEST_F(TableImportTest, ManyRowsGoInOnceEachAndAreReportedInOrderOnceEach) {
+  auto table = numberedRows(1000);
+  table.setCell(700, 1, banktest::numbered("q", 3));  // held by then: a repeat of row 3
+  auto counts = importRows(table);
+  EXPECT_EQ(counts.imported, 999);
+  EXPECT_EQ(counts.skipped, 1);
+  EXPECT_EQ(report.results[700], RowResult::duplicate);
+  EXPECT_EQ(report.reports, std::vector<int>(1000, 1));
+  EXPECT_TRUE(std::is_sorted(report.order.begin(), report.order.end()));
+  ASSERT_EQ(records().size(), 999u);
+  EXPECT_EQ(records()[998].first, banktest::numbered("q", 999));
+}
+
+TEST_F(TableImportTest, AStoppedImportHasReportedEveryRowItAppended) {
+  auto table = numberedRows(1000);
+  report = {};
+  report.stopAfter = 300;
+  ASSERT_TRUE(database.openDatabase(path));
+  importer::BankPairs held;
+  ASSERT_TRUE(held.load(database));
+  auto counts = importer::importTableRows(database, held, table, report);
+  database.closeDatabase(path);
+  // It stops within the batch it was in; what it wrote, it reported.
+  EXPECT_GE(counts.imported, 300);
+  EXPECT_LT(counts.imported, 1000);
+  EXPECT_EQ(int(report.order.size()), counts.imported);
+  EXPECT_EQ(int(records().size()), counts.imported);
+  if (banktest::oracleAvailable()) {
+    auto check = banktest::oracle("check " + banktest::quoted(path.string()));
+    EXPECT_EQ(check.status, 0) << check.out;
+  }
+}
+
+TEST_F(TableImportTest, ABatchTheDiskRefusesGoesInRowByRowAndOnlyOnce) {
+  auto table = numberedRows(10);
+  banktest::FaultyFiles files;
+  bank::RecordDatabase faulty(files);
+  ASSERT_TRUE(faulty.openDatabase(path));
+  importer::BankPairs held;
+  ASSERT_TRUE(held.load(faulty));
+  // The batch's one write: half of it lands and it fails; the rows then go in one by one.
+  files.arm(banktest::Fault::diskFull, 1);
+  auto counts = importer::importTableRows(faulty, held, table, report);
+  faulty.closeDatabase(path);
+  EXPECT_EQ(counts.imported, 10);
+  EXPECT_EQ(report.reports, std::vector<int>(10, 1));
+  auto stored = records();
+  ASSERT_EQ(stored.size(), 10u);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(stored[std::size_t(i)].first, banktest::numbered("q", i));
 }
 
 TEST_F(TableImportTest, AFailedAppendIsReportedNotCountedAsImported) {

@@ -24,23 +24,34 @@ inline constexpr const char* kDoneSkippedAfter = "条数据\r\n共新导入";
 inline constexpr const char* kDoneImportedAfter = "条数据";
 inline constexpr const char* kDoneFailedBefore = "\r\n导入失败";
 inline constexpr const char* kDoneFailedAfter = "条数据";
+// After a row's result when some of its characters could not be stored: "（有" N
+// "个字符题库无法保存，已存为“?”）".
+inline constexpr const char* kUnstorableBefore = "（有";
+inline constexpr const char* kUnstorableAfter = "个字符题库无法保存，已存为“?”）";
 inline constexpr const char* kNotAWorkbook = "无法打开该文件：它不是Excel工作簿，或者已经损坏";
 inline constexpr const char* kLibraryUnavailable =
     "无法在程序所在的文件夹写出表格组件，请检查该文件夹是否可以写入";
 // When the library or one of its functions cannot be found: library file, function name.
 inline constexpr const char* kMissingFunction = "无法找到指定DLL库文件“%s”中的输出命令“%s”";
 
-// A row's result as the table's 结果 column shows it (GBK).
-inline std::string resultText(importer::RowResult result) {
+// A row's result as the table's 结果 column shows it (GBK). A row whose texts held characters
+// the bank cannot store says how many, unless nothing of it was stored.
+inline std::string resultText(importer::RowResult result, int unstorable = 0) {
+  // Converted once: an import shows one of these on every row.
+  static const std::string duplicate = cp936::fromUtf8(kRowDuplicate);
+  static const std::string imported = cp936::fromUtf8(kRowImported);
+  static const std::string failed = cp936::fromUtf8(kRowFailed);
   switch (result) {
     case importer::RowResult::duplicate:
-      return cp936::fromUtf8(kRowDuplicate);
+      return duplicate;
     case importer::RowResult::imported:
-      return cp936::fromUtf8(kRowImported);
+      if (unstorable <= 0) return imported;
+      return imported + cp936::fromUtf8(kUnstorableBefore) + std::to_string(unstorable) +
+             cp936::fromUtf8(kUnstorableAfter);
     case importer::RowResult::failed:
       break;
   }
-  return cp936::fromUtf8(kRowFailed);
+  return failed;
 }
 
 // kMissingFunction with its two names put in (GBK).

@@ -63,7 +63,8 @@ constexpr ui::ControlDef kControls[] = {
      .kind = ControlKind::ListView,
      .place = {5, 88, 984, 496},
      .font = fonts::kKai,
-     .columns = kTableColumns},
+     .columns = kTableColumns,
+     .ownerData = true},
     {.name = "进度条1", .kind = ControlKind::ProgressBar, .place = {1, 1, 992, 14}},
 };
 

@@ -157,7 +157,10 @@ void HeadlessControlPeer::setSteps(int lineStep, int pageStep) {
   pageStep_ = pageStep;
 }
 
-void HeadlessControlPeer::setPosition(int position) { position_ = position; }
+void HeadlessControlPeer::setPosition(int position) {
+  position_ = position;
+  positionsSet_.push_back(position);
+}
 
 void HeadlessControlPeer::userSetPosition(int position) {
   position_ = std::clamp(position, minimum_, maximum_);

@@ -94,6 +94,8 @@ class HeadlessControlPeer final : public ControlPeer {
     friend bool operator==(const RowRange&, const RowRange&) = default;
   };
   const std::vector<RowRange>& redrawnRows() const { return redrawnRows_; }
+  // Sliders and progress bars: every position the program set, in order.
+  const std::vector<int>& positionsSet() const { return positionsSet_; }
   const Bitmap& canvas() const { return canvas_; }
   // A user's move of the slider: clamped as a native slider clamps.
   void userSetPosition(int position);
@@ -134,6 +136,7 @@ class HeadlessControlPeer final : public ControlPeer {
   int lineStep_ = 1;
   int pageStep_ = 10;
   int position_ = 0;
+  std::vector<int> positionsSet_;
   std::string picture_;
   Bitmap background_;
   Bitmap canvas_;

@@ -216,7 +216,14 @@ void Win32ControlPeer::setRowCount(int count) {
 }
 
 void Win32ControlPeer::redrawRows(int first, int last) {
-  if (ownerData()) ListView_RedrawItems(window_, first, last);
+  if (!ownerData()) return;
+  // Only the rows in sight are drawn again now; the others are drawn from the owner's rows when
+  // they come into sight. The list would otherwise walk every row of the range (Wine's does),
+  // which for thousands of changed rows keeps the window from answering for a long moment.
+  const int top = ListView_GetTopIndex(window_);
+  first = std::max(first, top);
+  last = std::min(last, top + ListView_GetCountPerPage(window_));  // with a part-shown row
+  if (first <= last) ListView_RedrawItems(window_, first, last);
 }
 
 void Win32ControlPeer::repaint() {
