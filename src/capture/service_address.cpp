@@ -145,8 +145,10 @@ ServiceAddressCheck checkServiceAddress(std::string_view typed) {
     return check;
   }
   check.problem = ServiceAddressProblem::kNone;
-  check.address =
-      scheme + "://" + lowered(host) + (hasPort ? ":" + std::string(port) : "") + std::string(path);
+  std::string& address = check.address;
+  address.append(scheme).append("://").append(lowered(host));
+  if (hasPort) address.append(":").append(port);
+  address.append(path);
   return check;
 }
 
