@@ -74,7 +74,7 @@ HttpFront::HttpFront(RecognitionService& service, int connectionThreads)
         return httplib::Server::HandlerResponse::Handled;
       }));
   http.set_exception_handler(
-      [&service](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
+      [](const httplib::Request&, httplib::Response& response, std::exception_ptr) {
         answer(response, serviceError(ServiceError::kInternal, 0, 500));
       });
 }

@@ -31,7 +31,8 @@ struct AnswerBank {
   std::function<std::filesystem::path()> answerBankPath;
 };
 
-class SearchSession : public std::enable_shared_from_this<SearchSession>, public ui::ListRowSource {
+class SearchSession final : public std::enable_shared_from_this<SearchSession>,
+                            public ui::ListRowSource {
  public:
   // Attaches search, navigation and deletion to the form's controls. Call before the form is
   // created; the form's handlers keep the session alive as long as the form lives.
