@@ -11,6 +11,7 @@
 
 #include "../platform/bmp_image.h"
 #include "../platform/fresh_folder.h"
+#include "capture/ocr_requests.h"
 #include "capture/ocr_settings.h"
 #include "platform/cp936.h"
 #include "platform/files.h"
@@ -319,7 +320,7 @@ class OcrClientAddressTest : public ::testing::Test {
 };
 
 TEST_F(OcrClientAddressTest, TheKeyTestGoesToTheTypedAddressAndStoresItOnlyWhenTaken) {
-  EXPECT_EQ(client.serviceAddress(), "https://aip.baidubce.com") << "the provider's by default";
+  EXPECT_EQ(client.serviceAddress(), capture::kOcrServiceUrl) << "the provider's by default";
 
   // Refused before anything is sent: the keys must not travel in the clear.
   EXPECT_EQ(client.TestOcrKeys("Api", "Secret", "http://192.168.1.5:8866").outcome,
