@@ -16,7 +16,7 @@ namespace app {
 ProgramServices::ProgramServices(std::filesystem::path runDirectory)
     : banks_(runDirectory),
       ocr_(std::make_shared<capture::OcrClient>(capture::internetOcrTransport(), runDirectory,
-                                                capture::ocrServiceUrl())),
+                                                capture::ocrServiceUrlOverride())),
       ocrSettings_(ocr_, runDirectory),
       recognition_(ocr_, runDirectory, [this] {
         ui::load<OcrSettingsForm>([this](OcrSettingsForm& form) { wireOcrSettingsForm(form); });

@@ -3,6 +3,7 @@
 #include "capture/ocr_replies.h"
 #include "capture/ocr_requests.h"
 #include "capture/ocr_settings.h"
+#include "capture/service_address.h"
 #include "capture/transcode_image.h"
 
 namespace capture {
@@ -25,10 +26,16 @@ Recognition failed(RecognitionOutcome outcome) {
 }  // namespace
 
 OcrClient::OcrClient(OcrTransport transport, std::filesystem::path runDirectory,
-                     std::string serviceUrl)
+                     std::string fixedServiceUrl)
     : transport(std::move(transport)),
       runDirectory(std::move(runDirectory)),
-      serviceUrl(std::move(serviceUrl)) {}
+      fixedServiceUrl(std::move(fixedServiceUrl)) {}
+
+std::string OcrClient::serviceAddress() const {
+  if (!fixedServiceUrl.empty()) return fixedServiceUrl;
+  std::string stored = LoadOcrServiceAddress(runDirectory);
+  return stored.empty() ? std::string(kOcrServiceUrl) : stored;
+}
 
 OcrHttpReply OcrClient::exchange(const OcrHttpRequest& request) const {
   // A transport that fails in any way counts as no reply.
@@ -39,8 +46,19 @@ OcrHttpReply OcrClient::exchange(const OcrHttpRequest& request) const {
   }
 }
 
-KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view secretKey) {
-  const OcrHttpReply reply = exchange(tokenRequest(serviceUrl, apiKey, secretKey));
+KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view secretKey,
+                                     const std::optional<std::string>& typedAddress) {
+  std::string address = serviceAddress();
+  if (typedAddress) {
+    const ServiceAddressCheck check = checkServiceAddress(*typedAddress);
+    if (check.problem == ServiceAddressProblem::kMalformed)
+      return {KeyTestOutcome::kAddressMalformed};
+    if (check.problem == ServiceAddressProblem::kPlainHttpRemote)
+      return {KeyTestOutcome::kAddressNeedsHttps};
+    if (fixedServiceUrl.empty())
+      address = check.address.empty() ? std::string(kOcrServiceUrl) : check.address;
+  }
+  const OcrHttpReply reply = exchange(tokenRequest(address, apiKey, secretKey));
   TokenReply token;
   if (reply.delivered) {
     token = readTokenReply(reply.body);
@@ -48,9 +66,10 @@ KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view s
     if (token.kind == TokenReply::Kind::kBadSecret) return {KeyTestOutcome::kWrongSecretKey};
   }
   // What the user typed is kept even when the service could not judge it.
-  KeyTestResult result{KeyTestOutcome::kKeysAccepted,
-                       StoreOcrKeys(runDirectory, {std::string(apiKey), std::string(secretKey)})};
-  setToken(token.token);
+  KeyTestResult result{
+      KeyTestOutcome::kKeysAccepted,
+      StoreOcrKeys(runDirectory, {std::string(apiKey), std::string(secretKey)}, typedAddress)};
+  setToken(token.token, address);
   if (!reply.delivered)
     result.outcome = KeyTestOutcome::kServiceUnreachable;
   else if (token.kind != TokenReply::Kind::kToken)
@@ -61,7 +80,8 @@ KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view s
 TokenFetchOutcome OcrClient::FetchAccessToken() {
   const OcrKeys keys = LoadOcrSettings(runDirectory);
   if (keys.apiKey.empty() || keys.secretKey.empty()) return TokenFetchOutcome::kNoStoredKeys;
-  const OcrHttpReply reply = exchange(tokenRequest(serviceUrl, keys.apiKey, keys.secretKey));
+  std::string address = serviceAddress();
+  const OcrHttpReply reply = exchange(tokenRequest(address, keys.apiKey, keys.secretKey));
   if (!reply.delivered) return TokenFetchOutcome::kServiceUnreachable;
   TokenReply token = readTokenReply(reply.body);
   switch (token.kind) {
@@ -74,18 +94,27 @@ TokenFetchOutcome OcrClient::FetchAccessToken() {
     case TokenReply::Kind::kToken:
       break;
   }
-  setToken(std::move(token.token));
+  setToken(std::move(token.token), std::move(address));
   return TokenFetchOutcome::kFetched;
 }
 
 Recognition OcrClient::RecognizeScreenshot(std::string picture) {
   if (picture.empty()) return failed(RecognitionOutcome::kNoImage);
-  std::string token = currentToken();
+  std::string address = serviceAddress();
+  // The address changed since the token came: the new service is asked for one of its own.
+  if (holdsTokenOfAnotherService(address)) {
+    const TokenFetchOutcome fetched = FetchAccessToken();
+    if (fetched == TokenFetchOutcome::kServiceUnreachable)
+      return failed(RecognitionOutcome::kServiceUnreachable);
+    if (fetched != TokenFetchOutcome::kFetched) return failed(RecognitionOutcome::kTokenRejected);
+    address = serviceAddress();
+  }
+  std::string token = currentToken(address);
   if (token.empty()) return failed(RecognitionOutcome::kNoToken);
   // When the picture cannot be re-encoded it is sent as it is.
   TranscodeImage(picture, kJpegFormat, {}, &picture);
   for (int attempt = 0;; ++attempt) {
-    const OcrHttpReply reply = exchange(recognitionRequest(serviceUrl, token, picture));
+    const OcrHttpReply reply = exchange(recognitionRequest(address, token, picture));
     if (!reply.delivered) return failed(RecognitionOutcome::kServiceUnreachable);
     RecognitionReply result = readRecognitionReply(reply.body);
     if (result.kind == RecognitionReply::Kind::kLines) return recognised(std::move(result.lines));
@@ -98,21 +127,28 @@ Recognition OcrClient::RecognizeScreenshot(std::string picture) {
     if (fetched == TokenFetchOutcome::kServiceUnreachable)
       return failed(RecognitionOutcome::kServiceUnreachable);
     if (fetched != TokenFetchOutcome::kFetched) return failed(RecognitionOutcome::kTokenRejected);
-    token = currentToken();
+    address = serviceAddress();
+    token = currentToken(address);
     if (token.empty()) return failed(RecognitionOutcome::kTokenRejected);
   }
 }
 
-bool OcrClient::hasAccessToken() const { return !currentToken().empty(); }
+bool OcrClient::hasAccessToken() const { return !currentToken(serviceAddress()).empty(); }
 
-std::string OcrClient::currentToken() const {
+std::string OcrClient::currentToken(const std::string& address) const {
   std::lock_guard<std::mutex> lock(tokenLock);
-  return accessToken;
+  return tokenAddress == address ? accessToken : std::string();
 }
 
-void OcrClient::setToken(std::string token) {
+bool OcrClient::holdsTokenOfAnotherService(const std::string& address) const {
+  std::lock_guard<std::mutex> lock(tokenLock);
+  return !accessToken.empty() && tokenAddress != address;
+}
+
+void OcrClient::setToken(std::string token, std::string address) {
   std::lock_guard<std::mutex> lock(tokenLock);
   accessToken = std::move(token);
+  tokenAddress = std::move(address);
 }
 
 void OcrClient::forgetToken(const std::string& refused) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,8 @@ enum class KeyTestOutcome {
   kWrongSecretKey,      // the service named the Secret Key: nothing stored
   kServiceUnreachable,  // no reply: keys stored all the same, no token
   kNoTokenInReply,      // a reply without a token: keys stored, no token
+  kAddressMalformed,    // the typed service address is not one: no request, nothing stored
+  kAddressNeedsHttps,   // plain http to another machine: no request, nothing stored
 };
 
 struct KeyTestResult {
@@ -52,11 +55,18 @@ struct Recognition {
 
 class OcrClient {
  public:
-  OcrClient(OcrTransport transport, std::filesystem::path runDirectory, std::string serviceUrl);
+  // A non-empty `fixedServiceUrl` (the test setting) is used for every request. Otherwise each
+  // request goes to the address stored in the settings file, read afresh, so a new address
+  // takes effect at once; without one, to the provider's own.
+  OcrClient(OcrTransport transport, std::filesystem::path runDirectory,
+            std::string fixedServiceUrl);
 
   // Asks for a token with the keys as typed. Unless the service names a wrong key, stores both
   // keys and replaces the access token with the one that came back (none when none did).
-  KeyTestResult TestOcrKeys(std::string_view apiKey, std::string_view secretKey);
+  // With a typed service address, the token is asked of that address and the address is
+  // stored with the keys; an address the check refuses stops the test before any request.
+  KeyTestResult TestOcrKeys(std::string_view apiKey, std::string_view secretKey,
+                            const std::optional<std::string>& serviceAddress = std::nullopt);
 
   // Asks for a token with the stored keys and keeps it when one comes back.
   TokenFetchOutcome FetchAccessToken();
@@ -66,19 +76,25 @@ class OcrClient {
   // invalid or expired is fetched again once and the recognition repeated once. Any thread.
   Recognition RecognizeScreenshot(std::string picture);
 
+  // A token from the service the requests now go to.
   bool hasAccessToken() const;
+
+  // Where the requests now go: the fixed address, the stored one, or the provider's.
+  std::string serviceAddress() const;
 
  private:
   OcrHttpReply exchange(const OcrHttpRequest& request) const;
-  std::string currentToken() const;
-  void setToken(std::string token);
+  std::string currentToken(const std::string& address) const;
+  bool holdsTokenOfAnotherService(const std::string& address) const;
+  void setToken(std::string token, std::string address);
   void forgetToken(const std::string& refused);
 
   OcrTransport transport;
   std::filesystem::path runDirectory;
-  std::string serviceUrl;
+  std::string fixedServiceUrl;
   mutable std::mutex tokenLock;
   std::string accessToken;
+  std::string tokenAddress;  // the service that gave accessToken; no other one is sent it
 };
 
 }  // namespace capture

@@ -12,9 +12,9 @@ std::string queryValue(std::string_view text) { return net::UrlEncode(text, true
 
 }  // namespace
 
-std::string ocrServiceUrl() {
+std::string ocrServiceUrlOverride() {
   const char* configured = std::getenv(kOcrUrlEnv);
-  std::string url = configured && *configured ? configured : std::string(kOcrServiceUrl);
+  std::string url = configured ? configured : "";
   while (url.ends_with('/')) url.pop_back();
   return url;
 }

@@ -11,11 +11,12 @@ namespace capture {
 inline constexpr std::string_view kOcrServiceUrl = "https://aip.baidubce.com";
 
 // Tests point the client at a stand-in of the service with a base address such as
-// "https://127.0.0.1:8443"; certificates are still verified.
+// "https://127.0.0.1:8443"; certificates are still verified. It wins over the address stored
+// in the settings file.
 inline constexpr const char* kOcrUrlEnv = "QUORVIX_OCR_URL";
 
-// The service's base address, without a trailing "/".
-std::string ocrServiceUrl();
+// The test setting's base address without a trailing "/"; empty when it is not set.
+std::string ocrServiceUrlOverride();
 
 // GET; the keys (program text) go into the query URL-encoded as UTF-8, so letters and digits
 // are unchanged and "&", "=" or a space cannot change the query.

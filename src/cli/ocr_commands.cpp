@@ -1,6 +1,7 @@
 // quorvix-cli ocr IMAGE [--json]: a picture recognised by the OCR service with the keys stored
 // in RUNDIR/配置.ini, as a screenshot selection is. quorvix-cli ocr-keys API_KEY SECRET_KEY:
-// the settings form's key test, with its verdicts and its storing rule. Neither ever prints a
+// the settings form's key test, with its verdicts and its storing rule; with --service URL the
+// keys are tested at that service address and it is stored with them. Neither ever prints a
 // key or a token.
 #include <cstdio>
 #include <string>
@@ -23,13 +24,13 @@ namespace cli {
 namespace {
 
 const char* const kOcrUsage = "ocr IMAGE [--json]";
-const char* const kKeysUsage = "ocr-keys API_KEY SECRET_KEY";
+const char* const kKeysUsage = "ocr-keys API_KEY SECRET_KEY [--service URL]";
 
 // Far above any screenshot; the service itself takes only a few megabytes.
 constexpr std::uint64_t kMaxImageBytes = std::uint64_t(64) << 20;
 
 capture::OcrClient programClient(const Context& context) {
-  return {capture::internetOcrTransport(), context.runDir, capture::ocrServiceUrl()};
+  return {capture::internetOcrTransport(), context.runDir, capture::ocrServiceUrlOverride()};
 }
 
 int fail(const char* command, const std::string& utf8) {
@@ -71,7 +72,7 @@ int runOcr(const Context& context) {
 int runOcrKeys(const Context& context) {
   Arguments args;
   int exit = 0;
-  if (!parseCommandLine(context, kKeysUsage, {}, {}, 2, args, exit)) return exit;
+  if (!parseCommandLine(context, kKeysUsage, {}, {"--service"}, 2, args, exit)) return exit;
   for (const std::string& key : args.words) {
     // Stored as program text: a character it cannot hold would store another key.
     if (cp936::unmappableCharacters(utf8::toUtf16(key)) != 0) {
@@ -80,8 +81,8 @@ int runOcrKeys(const Context& context) {
     }
   }
   capture::OcrClient client = programClient(context);
-  const capture::KeyTestResult result =
-      client.TestOcrKeys(cp936::fromUtf8(args.words[0]), cp936::fromUtf8(args.words[1]));
+  const capture::KeyTestResult result = client.TestOcrKeys(
+      cp936::fromUtf8(args.words[0]), cp936::fromUtf8(args.words[1]), args.value("--service"));
   std::printf("%s\n", cp936::toUtf8(app::ocr_texts::keyTestNotice(result).text).c_str());
   return result.outcome == capture::KeyTestOutcome::kKeysAccepted && result.keysStored ? 0 : 1;
 }
@@ -91,8 +92,9 @@ int runOcrKeys(const Context& context) {
 void addOcrCommands(std::vector<Command>& table) {
   table.push_back(
       {"ocr", kOcrUsage, "recognise the text of a picture with the stored keys", runOcr});
-  table.push_back(
-      {"ocr-keys", kKeysUsage, "test OCR keys and store them unless one is refused", runOcrKeys});
+  table.push_back({"ocr-keys", kKeysUsage,
+                   "test OCR keys (at a service address) and store them unless one is refused",
+                   runOcrKeys});
 }
 
 }  // namespace cli

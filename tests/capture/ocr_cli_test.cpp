@@ -27,10 +27,13 @@ class OcrCliTest : public ::testing::Test {
     scenario.tag = testsupport::uniqueTag("cli");
   }
 
+  // With `listener` empty the service address comes from the settings file, as for a user.
   CliRun cli(const std::string& args, std::string_view listener = "https") const {
-    const std::string command = "QUORVIX_OCR_URL='" + scenario.baseUrl(*server, listener) +
-                                "' " QUORVIX_CLI " --dir '" + runDir.string() + "' " + args +
-                                " 2>&1";
+    const std::string setting =
+        listener.empty() ? "env -u QUORVIX_OCR_URL"
+                         : "QUORVIX_OCR_URL='" + scenario.baseUrl(*server, listener) + "'";
+    const std::string command =
+        setting + " " QUORVIX_CLI " --dir '" + runDir.string() + "' " + args + " 2>&1";
     CliRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -107,6 +110,25 @@ TEST_F(OcrCliTest, OcrSaysWhyItRecognisedNothing) {
   run = cli("ocr " + image);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "quorvix-cli ocr: Secret Key不正确\n");
+}
+
+TEST_F(OcrCliTest, OcrKeysWithAServiceAddressStoresItAndOcrUsesIt) {
+  CliRun run = cli("ocr-keys api-key secret-key --service http://10.1.2.3:8866", "");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "本机以外的服务地址必须以 https:// 开头，地址未保存！\n");
+  EXPECT_FALSE(fs::exists(capture::settingsFilePath(runDir)));
+
+  scenario.lines = {"abc"};
+  scenario.width = 2;
+  scenario.height = 2;
+  const std::string address = scenario.baseUrl(*server);
+  run = cli("ocr-keys api-key secret-key --service '" + address + "'", "");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(capture::LoadOcrServiceAddress(runDir), address);
+
+  run = cli("ocr " + picture(2, 2), "");
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.out, "abc\n");
 }
 
 }  // namespace

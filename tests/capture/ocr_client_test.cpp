@@ -11,6 +11,7 @@
 
 #include "../platform/bmp_image.h"
 #include "../platform/fresh_folder.h"
+#include "capture/ocr_requests.h"
 #include "capture/ocr_settings.h"
 #include "platform/cp936.h"
 #include "platform/files.h"
@@ -306,6 +307,76 @@ TEST(OcrClientThreads, RecognitionsOnSeveralThreadsEachSendTheirOwnPicture) {
   for (auto& t : threads) t.join();
   for (int i = 0; i < 6; ++i) EXPECT_EQ(texts[std::size_t(i)], std::to_string(10 + i) + "x5");
   EXPECT_EQ(tokenRequests, 1);
+}
+
+// Without the test setting, requests follow the address stored in the settings file.
+class OcrClientAddressTest : public ::testing::Test {
+ protected:
+  fs::path runDir = freshFolder("ocr-client-address");
+  FakeService service;
+  capture::OcrClient client{service.transport(), runDir, ""};
+
+  std::string lastUrl() const { return service.requests.back().url; }
+};
+
+TEST_F(OcrClientAddressTest, TheKeyTestGoesToTheTypedAddressAndStoresItOnlyWhenTaken) {
+  EXPECT_EQ(client.serviceAddress(), capture::kOcrServiceUrl) << "the provider's by default";
+
+  // Refused before anything is sent: the keys must not travel in the clear.
+  EXPECT_EQ(client.TestOcrKeys("Api", "Secret", "http://192.168.1.5:8866").outcome,
+            KeyTestOutcome::kAddressNeedsHttps);
+  EXPECT_EQ(client.TestOcrKeys("Api", "Secret", "127.0.0.1:8866").outcome,
+            KeyTestOutcome::kAddressMalformed);
+  EXPECT_TRUE(service.requests.empty());
+  EXPECT_FALSE(fs::exists(capture::settingsFilePath(runDir)));
+
+  // A key named wrong stores neither the keys nor the address.
+  service.script = {kUnknownClient};
+  EXPECT_EQ(client.TestOcrKeys("Api", "Secret", "https://ocr.example.com").outcome,
+            KeyTestOutcome::kWrongApiKey);
+  EXPECT_TRUE(lastUrl().starts_with("https://ocr.example.com/oauth/2.0/token?"));
+  EXPECT_EQ(capture::LoadOcrServiceAddress(runDir), "");
+
+  service.script = {kToken};
+  EXPECT_EQ(client.TestOcrKeys("Api", "Secret", "http://127.0.0.1:8866/").outcome,
+            KeyTestOutcome::kKeysAccepted);
+  EXPECT_TRUE(lastUrl().starts_with("http://127.0.0.1:8866/oauth/2.0/token?"));
+  EXPECT_EQ(capture::LoadOcrServiceAddress(runDir), "http://127.0.0.1:8866");
+  EXPECT_TRUE(client.hasAccessToken());
+
+  service.script = {kLinesABC};
+  EXPECT_EQ(client.RecognizeScreenshot(bmp::write(bmp::solid(4, 4, {9, 9, 9, 255}))).text, "abc");
+  EXPECT_TRUE(lastUrl().starts_with("http://127.0.0.1:8866/rest/2.0/ocr/v1/general_basic?"));
+}
+
+TEST_F(OcrClientAddressTest, ANewStoredAddressGetsATokenOfItsOwnWithoutARestart) {
+  service.script = {kToken};
+  ASSERT_EQ(client.TestOcrKeys("Api", "Secret", "http://localhost:8866").outcome,
+            KeyTestOutcome::kKeysAccepted);
+  // Another program (the command line) stores another address meanwhile.
+  ASSERT_TRUE(capture::StoreOcrKeys(runDir, {"Api", "Secret"}, "https://ocr.example.com"));
+  EXPECT_FALSE(client.hasAccessToken()) << "the old token belongs to the old service";
+  service.requests.clear();
+  service.script = {reply(R"({"access_token":"24.second"})"), kLinesABC};
+  EXPECT_EQ(client.RecognizeScreenshot(bmp::write(bmp::solid(4, 4, {9, 9, 9, 255}))).outcome,
+            RecognitionOutcome::kRecognized);
+  ASSERT_EQ(service.requests.size(), 2u);
+  EXPECT_TRUE(service.requests[0].url.starts_with("https://ocr.example.com/oauth/2.0/token?"));
+  EXPECT_EQ(service.requests[1].url,
+            "https://ocr.example.com/rest/2.0/ocr/v1/general_basic?access_token=24.second");
+}
+
+TEST(OcrClientFixedAddress, TheTestSettingWinsOverTheStoredAddress) {
+  const fs::path runDir = freshFolder("ocr-client-fixed");
+  ASSERT_TRUE(capture::StoreOcrKeys(runDir, {"Api", "Secret"}, "https://ocr.example.com"));
+  FakeService service;
+  capture::OcrClient client{service.transport(), runDir, kService};
+  service.script = {kToken};
+  EXPECT_EQ(client.TestOcrKeys("Api", "Secret", "http://127.0.0.1:1").outcome,
+            KeyTestOutcome::kKeysAccepted);
+  EXPECT_TRUE(service.requests.back().url.starts_with(kTokenPath));
+  EXPECT_EQ(capture::LoadOcrServiceAddress(runDir), "http://127.0.0.1:1");
+  EXPECT_TRUE(client.hasAccessToken());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Another program beside Quorvix for the capture tests: a window with a line of text to drag
 // over and a painted pattern to cut out. Started with --hold-f4 it holds F4 as its own hotkey,
-// as a program that takes F4 first does. WM_APP repaints the pattern in other colours.
+// as a program that takes F4 first does. WM_APP repaints the pattern in other colours. Started
+// with --question it shows, where the pattern would be, a question of the test bank as a quiz
+// page shows it: black on white in a CJK font, for recognition to read.
 #include <windows.h>
 
 #include <cwchar>
@@ -10,6 +12,8 @@ namespace {
 constexpr wchar_t kClass[] = L"QuorvixCaptureTarget";
 constexpr int kPatternLeft = 20, kPatternTop = 100, kPatternWidth = 560, kPatternHeight = 180;
 bool inverted = false;
+bool showQuestion = false;
+constexpr wchar_t kQuestion[] = L"长江流经哪些省份？";
 
 COLORREF patternColor(int x, int y) {
   int r = (x * 5) & 0xFF, g = (y * 3) & 0xFF, b = ((x / 16 + y / 16) % 2) ? 0xC0 : 0x30;
@@ -34,12 +38,28 @@ void paintPattern(HDC dc) {
                     kPatternHeight, pixels, &info, DIB_RGB_COLORS);
 }
 
+void paintQuestion(HDC dc) {
+  RECT area{kPatternLeft, kPatternTop, kPatternLeft + kPatternWidth, kPatternTop + kPatternHeight};
+  FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  HFONT font = CreateFontW(44, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, 0, 0,
+                           ANTIALIASED_QUALITY, 0, L"WenQuanYi Micro Hei");
+  HGDIOBJ old = SelectObject(dc, font);
+  SetTextColor(dc, RGB(0, 0, 0));
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, kQuestion, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  DeleteObject(font);
+}
+
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      paintPattern(dc);
+      if (showQuestion)
+        paintQuestion(dc);
+      else
+        paintPattern(dc);
       EndPaint(window, &paint);
       return 0;
     }
@@ -58,6 +78,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
+  showQuestion = std::wcsstr(arguments, L"--question") != nullptr;
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = windowProc;
   windowClass.hInstance = instance;

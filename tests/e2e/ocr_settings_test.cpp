@@ -42,7 +42,7 @@ HWND answerForm(const Program& program) {
   return waitForMainForm(program, {348, 650});
 }
 
-// The settings form's two edit boxes, API Key above Secret Key.
+// The settings form's edit boxes from the top: API Key, Secret Key, the service address.
 std::vector<HWND> keyBoxes(HWND form) {
   auto edits = e2e::childrenOfClass(form, L"Edit");
   std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) {
@@ -90,9 +90,10 @@ TEST(OcrSettings, KeysAreTestedAgainstTheServiceStoredAndPutBack) {
     return form != nullptr;
   })) << "设置 opened no settings form";
   auto boxes = keyBoxes(form);
-  ASSERT_EQ(boxes.size(), 2u);
+  ASSERT_EQ(boxes.size(), 3u);
   EXPECT_EQ(e2e::textOf(boxes[0]), L"") << "no settings file yet";
   EXPECT_EQ(e2e::textOf(boxes[1]), L"");
+  EXPECT_EQ(e2e::textOf(boxes[2]), L"");
 
   // Typed as a person types: the API Key box has the focus first, Tab leads to the other.
   ASSERT_TRUE(waitUntil([&] { return GetForegroundWindow() == form; }, 5000));

@@ -25,13 +25,14 @@ void LoadOcrSettings(OcrSettingsForm& form, const std::filesystem::path& runDire
   const capture::OcrKeys keys = capture::LoadOcrSettings(runDirectory);
   form.编辑框1.setContent(keys.apiKey);
   form.编辑框2.setContent(keys.secretKey);
+  form.编辑框3.setContent(capture::LoadOcrServiceAddress(runDirectory));
 }
 
 void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr) {
   setKeyTestRunning(form, true);
   auto test = [ocr, apiKey = form.编辑框1.content(), secretKey = form.编辑框2.content(),
-               handle = form.handle()] {
-    const capture::KeyTestResult result = ocr->TestOcrKeys(apiKey, secretKey);
+               address = form.编辑框3.content(), handle = form.handle()] {
+    const capture::KeyTestResult result = ocr->TestOcrKeys(apiKey, secretKey, address);
     ui::post(handle, [handle, result] {
       auto* form = dynamic_cast<OcrSettingsForm*>(ui::findForm(handle));
       if (!form) return;
@@ -42,7 +43,7 @@ void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr)
   if (!startWorker(std::move(test))) {
     // No thread to spare: the test runs here, and the form waits for it.
     const capture::KeyTestResult result =
-        ocr->TestOcrKeys(form.编辑框1.content(), form.编辑框2.content());
+        ocr->TestOcrKeys(form.编辑框1.content(), form.编辑框2.content(), form.编辑框3.content());
     setKeyTestRunning(form, false);
     ocr_texts::showNotice(ocr_texts::keyTestNotice(result));
   }

@@ -11,13 +11,14 @@ namespace app {
 
 extern const char* const kOcrProductPageUrl;
 
-// The stored keys into 编辑框1 and 编辑框2; a key that is missing or fails its check shows
-// empty. Throws away what the user typed.
+// The stored keys into 编辑框1 and 编辑框2 and the stored service address into 编辑框3; a value
+// that is missing or fails its check shows empty. Throws away what the user typed.
 void LoadOcrSettings(OcrSettingsForm& form, const std::filesystem::path& runDirectory);
 
 // Tests the keys as typed on a worker, so the form keeps answering for as long as the service
 // takes; 按钮3 and 按钮2 stay disabled meanwhile. The outcome comes back as a self-closing
-// notice of the form. The keys stored are the ones tested, whatever the boxes hold by then.
+// notice of the form. The keys stored are the ones tested, whatever the boxes hold by then; the
+// typed service address is where they are tested and is stored with them.
 void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr);
 
 class OcrSettingsController {

@@ -43,6 +43,11 @@ inline Notice keyTestNotice(const capture::KeyTestResult& result) {
       return {gbk(result.keysStored ? "识别服务未确认秘钥，秘钥已保存，请稍后重试！"
                                     : "识别服务未确认秘钥，秘钥也未能保存！"),
               kTroubleNoticeMs};
+    case KeyTestOutcome::kAddressMalformed:
+      return {gbk("服务地址不正确，请填写 https://主机[:端口] 形式的地址，留空即用默认服务！"),
+              kTroubleNoticeMs};
+    case KeyTestOutcome::kAddressNeedsHttps:
+      return {gbk("本机以外的服务地址必须以 https:// 开头，地址未保存！"), kTroubleNoticeMs};
   }
   return {};
 }

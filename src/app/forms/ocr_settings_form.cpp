@@ -32,31 +32,41 @@ constexpr ui::ControlDef kControls[] = {
      .kind = ControlKind::EditBox,
      .place = {117, 86, 232, 24},
      .font = fonts::kKai},
+    {.name = "标签4",
+     .kind = ControlKind::Label,
+     .place = {19, 118, 88, 24},
+     .text = "服务地址",
+     .font = fonts::kKai},
+    {.name = "编辑框3",
+     .kind = ControlKind::EditBox,
+     .place = {117, 118, 232, 24},
+     .font = fonts::kKai},
     {.name = "按钮1",
      .kind = ControlKind::Button,
-     .place = {12, 128, 104, 32},
+     .place = {12, 160, 104, 32},
      .text = "接 口 申 请",
      .font = fonts::kKai},
     {.name = "按钮3",
      .kind = ControlKind::Button,
-     .place = {132, 128, 104, 32},
+     .place = {132, 160, 104, 32},
      .text = "秘 钥 测 试",
      .font = fonts::kKai},
     {.name = "按钮2",
      .kind = ControlKind::Button,
-     .place = {252, 128, 104, 32},
+     .place = {252, 160, 104, 32},
      .text = "恢 复 默 认",
      .font = fonts::kKai},
 };
 
-// The two keys, then the buttons as they stand from left to right.
-constexpr std::string_view kFocusOrder[] = {"编辑框1", "编辑框2", "按钮1", "按钮3", "按钮2"};
+// The two keys and the service address, then the buttons as they stand from left to right.
+constexpr std::string_view kFocusOrder[] = {"编辑框1", "编辑框2", "编辑框3",
+                                            "按钮1",   "按钮3",   "按钮2"};
 
 }  // namespace
 
 const ui::FormDef kOcrSettingsFormDef{.name = "OcrSettingsForm",
                                       .caption = "百度在线文字识别OCR",
-                                      .place = {50, 50, 380, 207},
+                                      .place = {50, 50, 380, 239},
                                       .controls = kControls,
                                       .focusOrder = kFocusOrder,
                                       .escapeCloses = true};

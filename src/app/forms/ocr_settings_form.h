@@ -1,4 +1,5 @@
-// The two keys of the OCR service, with a key test, a reload and the provider's page.
+// The two keys of the OCR service and its address, with a key test, a reload and the
+// provider's page.
 #pragma once
 #include "ui/toolkit.h"
 
@@ -14,6 +15,8 @@ class OcrSettingsForm : public ui::Form {
   ui::EditBox 编辑框1{*this, "编辑框1"};
   ui::Label 标签2{*this, "标签2"};
   ui::EditBox 编辑框2{*this, "编辑框2"};
+  ui::Label 标签4{*this, "标签4"};
+  ui::EditBox 编辑框3{*this, "编辑框3"};  // the service address; empty for the provider's
   ui::Button 按钮1{*this, "按钮1"};
   ui::Button 按钮3{*this, "按钮3"};
   ui::Button 按钮2{*this, "按钮2"};

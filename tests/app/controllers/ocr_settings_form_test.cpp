@@ -151,4 +151,26 @@ TEST_F(OcrSettingsFormTest, ClosingTheFormDuringAKeyTestLosesNothing) {
   EXPECT_EQ(stored().secretKey, "secret");
 }
 
+TEST_F(OcrSettingsFormTest, TheServiceAddressIsStoredByAPassedKeyTestAndRefusedWhenUnsafe) {
+  open();
+  EXPECT_EQ(form->编辑框3.content(), "");
+  backend.type(form->编辑框3, "http://127.0.0.1:8866/");
+  service.add(ocrtest::kToken);
+  EXPECT_EQ(cp936::toUtf8(keyTest("api", "secret").text), "秘钥正确");
+  EXPECT_EQ(capture::LoadOcrServiceAddress(runDir), "http://127.0.0.1:8866");
+
+  // Plain http to another machine: said, nothing sent, nothing stored, the stored one shown
+  // again on 恢 复 默 认.
+  backend.type(form->编辑框3, "http://192.168.1.5:8866");
+  const auto refused = keyTest("other-api", "other-secret");
+  EXPECT_EQ(cp936::toUtf8(refused.text), "本机以外的服务地址必须以 https:// 开头，地址未保存！");
+  EXPECT_EQ(refused.owner, form->handle());
+  EXPECT_EQ(service.requests().size(), 1u);
+  EXPECT_EQ(stored().apiKey, "api");
+  EXPECT_TRUE(form->按钮3.enabled());
+  backend.click(form->按钮2);
+  EXPECT_EQ(form->编辑框3.content(), "http://127.0.0.1:8866");
+  EXPECT_EQ(form->编辑框1.content(), "api");
+}
+
 }  // namespace
