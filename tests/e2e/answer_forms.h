@@ -1,7 +1,6 @@
 // What the end-to-end tests of the answer form share: the banks put beside the program, the way
 // from the disclaimer through the chooser, and the answer form's parts found by kind and place.
 #pragma once
-#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -52,13 +51,7 @@ inline bool gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(win
 // The answer form's parts this test reads and works, found by kind and place.
 struct AnswerFormParts {
   explicit AnswerFormParts(HWND form) : window(form) {
-    auto edits = e2e::childrenOfClass(form, L"Edit");
-    std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) {
-      RECT ra{}, rb{};
-      GetWindowRect(a, &ra);
-      GetWindowRect(b, &rb);
-      return ra.top < rb.top;
-    });
+    auto edits = editsTopToBottom(form);
     if (edits.size() == 3) {
       keyword = edits[0];
       question = edits[1];

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "capture/ocr_settings.h"
+#include "capture_driver.h"
 #include "main_forms.h"
 #include "ocr_standin.h"
 #include "platform/files.h"
@@ -21,46 +22,19 @@
 
 namespace {
 
+using e2e::at;
 using e2e::button;
+using e2e::CaptureTarget;
+using e2e::dragMouse;
+using e2e::kScreenH;
+using e2e::kScreenW;
+using e2e::moveMouse;
+using e2e::overlay;
 using e2e::Program;
 using e2e::runXdotool;
 using e2e::waitUntil;
 
 constexpr SIZE kAnswerFormSize{348, 650};
-constexpr int kScreenW = 1920, kScreenH = 1080;
-
-// The other program, ended with the test.
-class CaptureTarget {
- public:
-  explicit CaptureTarget(const std::wstring& arguments = {}) {
-    std::wstring line =
-        L"\"" + e2e::fromBuildPath(QUORVIX_CAPTURE_TARGET).wstring() + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                   &process_);
-    waitUntil([&] { return (window_ = FindWindowW(L"QuorvixCaptureTarget", nullptr)) != nullptr; });
-  }
-  ~CaptureTarget() {
-    if (!process_.hProcess) return;
-    TerminateProcess(process_.hProcess, 0);
-    WaitForSingleObject(process_.hProcess, 10000);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-  HWND window() const { return window_; }
-  HWND edit() const { return FindWindowExW(window_, nullptr, L"Edit", nullptr); }
-  // The painted pattern on the screen.
-  RECT pattern() const {
-    POINT origin{20, 100};
-    ClientToScreen(window_, &origin);
-    return {origin.x, origin.y, origin.x + 560, origin.y + 180};
-  }
-
- private:
-  PROCESS_INFORMATION process_{};
-  HWND window_ = nullptr;
-};
 
 // The screen's pixels in `area`, 0x00RRGGBB, rows top to bottom.
 std::vector<std::uint32_t> screenPixels(RECT area) {
@@ -114,19 +88,6 @@ Picture readBmp(const std::string& bytes) {
   return picture;
 }
 
-std::string at(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
-
-bool moveMouse(int x, int y) { return runXdotool("mousemove --sync " + at(x, y)); }
-
-// A left-button drag as a person makes it: press, move on in steps, release.
-bool dragMouse(int x0, int y0, int x1, int y1) {
-  std::string steps = "mousemove --sync " + at(x0, y0) + " mousedown 1";
-  for (int i = 1; i <= 4; ++i) {
-    steps += " sleep 0.05 mousemove --sync " + at(x0 + (x1 - x0) * i / 4, y0 + (y1 - y0) * i / 4);
-  }
-  return runXdotool(steps + " sleep 0.05 mouseup 1");
-}
-
 // The disclaimer agreed to and the full bank opened: the answer form.
 HWND openAnswerForm(const Program& program) {
   HWND disclaimer = e2e::waitForMainForm(program, {540, 207});
@@ -164,15 +125,6 @@ HWND startButton(HWND form) {
 
 bool showsCaption(HWND form, const std::wstring& caption) {
   return waitUntil([&] { return button(form, caption) != nullptr; }, 10000);
-}
-
-// The overlay: the program's window that covers the screen.
-HWND overlay(const Program& program) {
-  for (HWND w : e2e::topLevelWindows(program.id())) {
-    SIZE size = e2e::sizeOf(w);
-    if (size.cx == kScreenW && size.cy == kScreenH) return w;
-  }
-  return nullptr;
 }
 
 // The overlay once it is shown, above the answer form, and takes the keys.
@@ -264,7 +216,7 @@ TEST(Capture, F4FreezesTheScreenAndTheDraggedRectangleIsCutFromIt) {
   e2e::click(startButton(form));
   ASSERT_TRUE(showsCaption(form, L"截图(F4)"));
 
-  RECT pattern = target.pattern();
+  RECT pattern = target.paintedArea();
   RECT cut{pattern.left + 60, pattern.top + 30, pattern.left + 460, pattern.top + 150};
   auto before = screenPixels(cut);
   ASSERT_TRUE(moveMouse(pattern.left + 10, pattern.top + 10));  // keys go where the pointer is
@@ -315,7 +267,7 @@ TEST(Capture, WithF4HeldElsewhereAltAOpensTheOverlay) {
   e2e::click(button(form, L"截屏取词"));
   e2e::click(startButton(form));
   ASSERT_TRUE(showsCaption(form, L"截图(Alt+A)"));
-  RECT pattern = target.pattern();
+  RECT pattern = target.paintedArea();
   ASSERT_TRUE(moveMouse(pattern.left + 10, pattern.top + 10));
   ASSERT_TRUE(e2e::pressKeys("alt+a"));
   ASSERT_NE(waitForOverlay(program, form), nullptr);
@@ -345,8 +297,8 @@ TEST(Capture, F4SendsTheSelectionToTheOcrServiceAndSearchesItsText) {
   EXPECT_TRUE(waitUntil([&] { return e2e::textOf(keyword) == L"日本的首都"; }, 15000))
       << "keyword box: " << e2e::textOf(keyword).size() << " characters";
   HWND status = e2e::childrenOfClass(form, L"msctls_statusbar32").at(0);
-  EXPECT_TRUE(waitUntil(
-      [&] { return e2e::statusText(status, 1) == L"【当前结果/总结果数】：1/1"; }, 10000));
+  EXPECT_TRUE(waitUntil([&] { return e2e::statusText(status, 1) == L"【当前结果/总结果数】：1/1"; },
+                        10000));
   EXPECT_TRUE(e2e::topLevelWindows(program.id(), L"百度在线文字识别OCR").empty())
       << "the settings form opened although a token came";
 }

@@ -11,9 +11,9 @@ import sys
 
 
 def main(argv):
-    spec = importlib.util.spec_from_file_location("edb_oracle", argv[1])
-    oracle = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(oracle)
+    location = importlib.util.spec_from_file_location("edb_oracle", argv[1])
+    oracle = importlib.util.module_from_spec(location)
+    location.loader.exec_module(oracle)
     out, count = argv[2], int(argv[3])
     oracle.create(out, oracle.BANK_FIELDS)
     with open(out, "r+b") as f:

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -40,18 +39,6 @@ HWND answerForm(const Program& program) {
   if (!waitUntil([&] { return e2e::selectComboItem(combo, L"常识题库.edb"); })) return nullptr;
   e2e::click(button(chooser, L"开 始 考 试"));
   return waitForMainForm(program, {348, 650});
-}
-
-// The settings form's edit boxes from the top: API Key, Secret Key, the service address.
-std::vector<HWND> keyBoxes(HWND form) {
-  auto edits = e2e::childrenOfClass(form, L"Edit");
-  std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) {
-    RECT ra{}, rb{};
-    GetWindowRect(a, &ra);
-    GetWindowRect(b, &rb);
-    return ra.top < rb.top;
-  });
-  return edits;
 }
 
 // Presses 秘 钥 测 试 and reads the notice that answers it before it closes by itself.
@@ -89,7 +76,8 @@ TEST(OcrSettings, KeysAreTestedAgainstTheServiceStoredAndPutBack) {
     form = found.empty() ? nullptr : found[0];
     return form != nullptr;
   })) << "设置 opened no settings form";
-  auto boxes = keyBoxes(form);
+  // From the top: API Key, Secret Key, the service address.
+  auto boxes = e2e::editsTopToBottom(form);
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_EQ(e2e::textOf(boxes[0]), L"") << "no settings file yet";
   EXPECT_EQ(e2e::textOf(boxes[1]), L"");

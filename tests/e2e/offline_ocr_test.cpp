@@ -5,7 +5,6 @@
 // answer on the answer form.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,50 +12,21 @@
 
 #include "answer_forms.h"
 #include "capture/ocr_settings.h"
+#include "capture_driver.h"
 #include "x_keyboard.h"
 
 namespace {
 
 using e2e::button;
+using e2e::CaptureTarget;
+using e2e::dragMouse;
+using e2e::moveMouse;
+using e2e::overlay;
 using e2e::Program;
-using e2e::runXdotool;
 using e2e::waitUntil;
 
-constexpr int kScreenW = 1920, kScreenH = 1080;
 const std::wstring kSettingsTitle = L"百度在线文字识别OCR";
 const std::wstring kQuestion = L"长江流经哪些省份？";  // as the capture target draws it
-
-// The capture target showing the question, ended with the test.
-class QuestionWindow {
- public:
-  QuestionWindow() {
-    std::wstring line =
-        L"\"" + e2e::fromBuildPath(QUORVIX_CAPTURE_TARGET).wstring() + L"\" --question";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                   &process_);
-    waitUntil([&] { return (window_ = FindWindowW(L"QuorvixCaptureTarget", nullptr)) != nullptr; });
-  }
-  ~QuestionWindow() {
-    if (!process_.hProcess) return;
-    TerminateProcess(process_.hProcess, 0);
-    WaitForSingleObject(process_.hProcess, 10000);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
-  }
-  HWND window() const { return window_; }
-  // The white area the question is drawn in the middle of, on the screen.
-  RECT questionArea() const {
-    POINT origin{20, 100};
-    ClientToScreen(window_, &origin);
-    return {origin.x, origin.y, origin.x + 560, origin.y + 180};
-  }
-
- private:
-  PROCESS_INFORMATION process_{};
-  HWND window_ = nullptr;
-};
 
 std::string utf8(const std::wstring& text) {
   std::string out(text.size() * 3, '\0');
@@ -64,37 +34,6 @@ std::string utf8(const std::wstring& text) {
                               int(out.size()), nullptr, nullptr);
   out.resize(std::size_t(n > 0 ? n : 0));
   return out;
-}
-
-std::string at(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
-
-bool moveMouse(int x, int y) { return runXdotool("mousemove --sync " + at(x, y)); }
-
-// A left-button drag as a person makes it: press, move on in steps, release.
-bool dragMouse(int x0, int y0, int x1, int y1) {
-  std::string steps = "mousemove --sync " + at(x0, y0) + " mousedown 1";
-  for (int i = 1; i <= 4; ++i)
-    steps += " sleep 0.05 mousemove --sync " + at(x0 + (x1 - x0) * i / 4, y0 + (y1 - y0) * i / 4);
-  return runXdotool(steps + " sleep 0.05 mouseup 1");
-}
-
-HWND overlay(const Program& program) {
-  for (HWND w : e2e::topLevelWindows(program.id())) {
-    SIZE size = e2e::sizeOf(w);
-    if (size.cx == kScreenW && size.cy == kScreenH) return w;
-  }
-  return nullptr;
-}
-
-std::vector<HWND> editsTopDown(HWND form) {
-  auto edits = e2e::childrenOfClass(form, L"Edit");
-  std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) {
-    RECT ra{}, rb{};
-    GetWindowRect(a, &ra);
-    GetWindowRect(b, &rb);
-    return ra.top < rb.top;
-  });
-  return edits;
 }
 
 // Opens the settings form from 设置, types the keys and the address, presses 秘 钥 测 试 and
@@ -109,7 +48,7 @@ std::wstring storeServiceThroughTheSettingsForm(const Program& program, HWND ans
     return form != nullptr;
   });
   if (!form) return L"no settings form";
-  auto boxes = editsTopDown(form);
+  auto boxes = e2e::editsTopToBottom(form);
   if (boxes.size() != 3) return L"the settings form has no address box";
   e2e::setText(boxes[0], L"offline-api");
   e2e::setText(boxes[1], L"offline-secret");
@@ -133,7 +72,7 @@ TEST(OfflineOcr, AQuestionOnTheScreenIsRecognisedByTheLocalServiceAndAnswered) {
   const std::wstring address(service, service + std::strlen(service));  // ASCII
   SetEnvironmentVariableA("QUORVIX_OCR_URL", nullptr);  // the stored address, as for a user
 
-  QuestionWindow target;
+  CaptureTarget target(L"--question");
   ASSERT_NE(target.window(), nullptr);
   Program program(e2e::runFolder());
   HWND chooser = e2e::chooserWithBanks(program, {e2e::kFullBank});
@@ -156,7 +95,7 @@ TEST(OfflineOcr, AQuestionOnTheScreenIsRecognisedByTheLocalServiceAndAnswered) {
       << "no token came from the stored service address";
 
   // The question with a margin, as a user's selection takes it.
-  const RECT area = target.questionArea();
+  const RECT area = target.paintedArea();
   const RECT cut{area.left + 50, area.top + 45, area.left + 510, area.top + 135};
   ASSERT_TRUE(moveMouse(area.left + 10, area.top + 10));  // keys go where the pointer is
   ASSERT_TRUE(e2e::pressKeys("F4"));

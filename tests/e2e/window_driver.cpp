@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
@@ -213,6 +214,17 @@ std::vector<HWND> childrenOfClass(HWND parent, const std::wstring& className) {
     if (lstrcmpiW(classOf(child).c_str(), className.c_str()) == 0) matching.push_back(child);
   }
   return matching;
+}
+
+std::vector<HWND> editsTopToBottom(HWND parent) {
+  auto edits = childrenOfClass(parent, L"Edit");
+  std::sort(edits.begin(), edits.end(), [](HWND a, HWND b) {
+    RECT ra{}, rb{};
+    GetWindowRect(a, &ra);
+    GetWindowRect(b, &rb);
+    return ra.top < rb.top;
+  });
+  return edits;
 }
 
 void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }

@@ -20,6 +20,8 @@ SIZE sizeOf(HWND window);
 // The first visible child whose text is `text` (and whose class is `className` when given).
 HWND childWithText(HWND parent, const std::wstring& text, const std::wstring& className = {});
 std::vector<HWND> childrenOfClass(HWND parent, const std::wstring& className);
+// The edit boxes among the children, the highest on the screen first.
+std::vector<HWND> editsTopToBottom(HWND parent);
 
 // Clicks a button the way the system does for a person (posted, so a box it opens cannot
 // hold up the test).

@@ -426,11 +426,11 @@ def scripted_reply(request, first):
 
 
 def load_handler(path):
-    spec = importlib.util.spec_from_file_location("test_server_handler", path)
-    module = importlib.util.module_from_spec(spec)
+    location = importlib.util.spec_from_file_location("test_server_handler", path)
+    module = importlib.util.module_from_spec(location)
     sys.modules["test_server_handler"] = module
     module.Reply = Reply
-    spec.loader.exec_module(module)
+    location.loader.exec_module(module)
     return module.reply
 
 

@@ -4,7 +4,6 @@
 
 #include "app/controllers/ocr_texts.h"
 #include "app/controllers/search_session.h"
-#include "app/controllers/timed_notice.h"
 #include "app/controllers/worker_thread.h"
 #include "app/forms/answer_form.h"
 #include "ui/toolkit.h"
@@ -30,12 +29,6 @@ void deliver(ui::FormHandle answerForm, const capture::Recognition& recognition)
 }
 
 }  // namespace
-
-void ocr_texts::showNotice(const Notice& notice) {
-  TimedNoticeOptions options;
-  options.timeoutMs = notice.timeoutMs;
-  TimedNotice(notice.text, options);
-}
 
 void recognizeIntoAnswerForm(std::shared_ptr<capture::OcrClient> ocr, ui::FormHandle answerForm,
                              std::string bmpBytes) {

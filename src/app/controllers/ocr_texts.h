@@ -1,10 +1,11 @@
 // What the OCR settings form, the screenshot recognition and the command line say about the
-// OCR service, in one place. Written as UTF-8 here; shown as GBK.
+// OCR service, in one place, and how such a notice is shown. Written as UTF-8 here; shown as GBK.
 #pragma once
 #include <optional>
 #include <string>
 
 #include "app/controllers/program_text.h"
+#include "app/controllers/timed_notice.h"
 #include "capture/ocr_client.h"
 
 namespace app::ocr_texts {
@@ -93,6 +94,10 @@ inline std::optional<Notice> recognitionNotice(capture::RecognitionOutcome outco
 }
 
 // Shows a notice as a self-closing message box (UI thread).
-void showNotice(const Notice& notice);
+inline void showNotice(const Notice& notice) {
+  TimedNoticeOptions options;
+  options.timeoutMs = notice.timeoutMs;
+  TimedNotice(notice.text, options);
+}
 
 }  // namespace app::ocr_texts
