@@ -29,5 +29,8 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
   $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 || true
 fi
 
+# The Windows program's OCR engine, built once per machine into a cache outside the checkout.
+"$here/build-ocr-engine.sh" >/dev/null
+
 "$here/wine-prefix.sh" "$root/build/wineprefix"
 echo "setup: done"
