@@ -119,8 +119,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -L$work/link-names")
 EOF
+# Tesseract links "Ws2_32", as a Windows host's case-blind linker finds it; MinGW names it in
+# lower case.
+mkdir -p "$work/link-names"
+ln -s "/usr/$TRIPLE/lib/libws2_32.a" "$work/link-names/libWs2_32.a"
 
 common=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" -DCMAKE_BUILD_TYPE=Release
   -DCMAKE_INSTALL_PREFIX="$stage" -DBUILD_SHARED_LIBS=OFF -DSW_BUILD=OFF
@@ -139,10 +143,13 @@ cmake --build "$work/build-leptonica" -j "$jobs" >&2
 cmake --install "$work/build-leptonica" >&2
 
 log "building Tesseract"
-# -march=native is kept off: the build machine's CPU says nothing about the user's. The AVX,
-# FMA and SSE4.1 kernels are still built, each in its own file, and chosen at run time.
+# -march=native is kept off: the build machine's CPU says nothing about the user's. The AVX2,
+# AVX, FMA and SSE4.1 kernels are still built, each in its own file, and chosen at run time.
+# The AVX-512 kernel is left out: the engine picks it when the CPU has it without asking
+# whether the system saves the AVX-512 registers, which Windows 7 does not, so it would crash
+# there. The carried models are LSTM-only, so the legacy engine would be dead weight.
 cmake -S "$work/src/tesseract-$TESSERACT_VERSION" -B "$work/build-tesseract" "${common[@]}" \
-  -DCOMPILER_SUPPORTS_MARCH_NATIVE=OFF \
+  -DCOMPILER_SUPPORTS_MARCH_NATIVE=OFF -DHAVE_AVX512F=OFF -DDISABLED_LEGACY_ENGINE=ON \
   -DOPENMP_BUILD=OFF -DBUILD_TRAINING_TOOLS=OFF -DBUILD_TESTS=OFF \
   -DDISABLE_ARCHIVE=ON -DDISABLE_CURL=ON -DGRAPHICS_DISABLED=ON -DENABLE_LTO=OFF \
   -DINSTALL_CONFIGS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_TIFF=ON \
