@@ -7,10 +7,12 @@
 // Prints what it read, the recognition time (model loading included) and the process's peak
 // working set. DOTPRODUCT=generic|sse|avx|avx2|fma in the environment forces one SIMD kernel;
 // the exit code is 77 (skipped) when this CPU lacks it.
-#include <psapi.h>
-#include <shellapi.h>
 #include <tesseract/baseapi.h>
+// clang-format off
 #include <windows.h>
+#include <psapi.h>     // needs the types windows.h defines
+#include <shellapi.h>
+// clang-format on
 
 #include <cctype>
 #include <chrono>
