@@ -5,6 +5,7 @@
 #include <netdb.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,7 +39,16 @@ constexpr auto kWriteDeadline = 10s;
 constexpr auto kDrainTime = 1s;
 
 // Past this many connections the one that has waited longest without a request is dropped.
+// Fewer when the process may open fewer files: the engine needs some, and a listener that
+// cannot accept would wake the loop without end.
 constexpr std::size_t kMaxConnections = 512;
+
+std::size_t connectionLimit() {
+  rlimit files{};
+  if (getrlimit(RLIMIT_NOFILE, &files) != 0 || files.rlim_cur == RLIM_INFINITY)
+    return kMaxConnections;
+  return std::clamp<std::size_t>(files.rlim_cur > 64 ? files.rlim_cur - 64 : 0, 8, kMaxConnections);
+}
 // Bodies held at once, in all; a request whose body does not fit waits its turn.
 constexpr std::size_t kBodyBudget = std::size_t(64) << 20;
 
@@ -65,6 +75,7 @@ void makeNonBlocking(int fd) { fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOC
 struct HttpFront::Server {
   RecognitionService& service;
   int recognitionThreads;
+  std::size_t maxConnections = connectionLimit();
   int listener = -1;
   int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   std::atomic<bool> stopping{false};
@@ -108,7 +119,7 @@ void HttpFront::Server::acceptAll() {
   while (true) {
     const int fd = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return;
-    if (connections.size() >= kMaxConnections) {
+    if (connections.size() >= maxConnections) {
       // Make room by dropping the oldest connection that has not yet sent a whole head.
       auto oldest = std::find_if(connections.begin(), connections.end(), [](const auto& entry) {
         return entry.second.phase == Phase::kIdle || entry.second.phase == Phase::kHead;

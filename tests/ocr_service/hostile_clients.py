@@ -183,6 +183,22 @@ def pipelined(service):
     return {"answered": answered, "closed": closed, "seconds": time.monotonic() - start}
 
 
+def expect_continue(service):
+    """A client that waits to be told to go on before it sends its body, as curl does."""
+    body = b"grant_type=client_credentials&client_id=k&client_secret=s"
+    start = time.monotonic()
+    with service.connect() as sock:
+        sock.sendall(b"POST /oauth/2.0/token HTTP/1.1\r\nExpect: 100-continue\r\n"
+                     b"Content-Type: application/x-www-form-urlencoded\r\n"
+                     b"Content-Length: " + str(len(body)).encode() + b"\r\n\r\n")
+        replies = Replies(sock)
+        go_on, _ = replies.next(start + 2)
+        sock.sendall(body)
+        status, reply = replies.next(start + 4)
+    return {"first": go_on, "then": status, "token": b"access_token" in reply,
+            "seconds": time.monotonic() - start}
+
+
 def png(width, height):
     """An all-black grey PNG: tiny as a file, huge once decoded."""
     def chunk(kind, data):
@@ -266,6 +282,11 @@ def main():
         print("pipelined:", result)
         check(result["answered"] == 20 or (result["closed"] and result["seconds"] < 1),
               "pipelined requests answered in order, or the connection closed at once")
+
+        result = expect_continue(service)
+        print("expect 100-continue:", result)
+        check(result["first"] == 100 and result["token"] and result["seconds"] < 1,
+              "a client expecting 100 Continue is told to go on and answered")
 
         result = huge_pictures(service)
         print("huge pictures:", result)
