@@ -49,8 +49,11 @@ std::size_t connectionLimit() {
     return kMaxConnections;
   return std::clamp<std::size_t>(files.rlim_cur > 64 ? files.rlim_cur - 64 : 0, 8, kMaxConnections);
 }
-// Bodies held at once, in all; a request whose body does not fit waits its turn.
+// Bodies held at once, in all; a request whose body does not fit waits its turn. Small bodies
+// (a token request's form) never wait, so clients holding the budget cannot keep tokens back;
+// the connection limit bounds them.
 constexpr std::size_t kBodyBudget = std::size_t(64) << 20;
+constexpr std::size_t kSmallBody = std::size_t(64) << 10;
 
 enum class Phase { kIdle, kHead, kBody, kWorking, kWriting, kDraining };
 
@@ -244,9 +247,11 @@ void HttpFront::Server::advanceOnce(std::uint64_t id, Connection& connection, Wo
   if (connection.phase != Phase::kBody) return;
   if (connection.waitingForBudget) {
     const std::size_t length = std::size_t(connection.head.contentLength);
-    if (bodyBytesHeld + length > kBodyBudget) return;
-    bodyBytesHeld += length;
-    connection.bodyReserved = length;
+    if (length > kSmallBody) {
+      if (bodyBytesHeld + length > kBodyBudget) return;
+      bodyBytesHeld += length;
+      connection.bodyReserved = length;
+    }
     connection.waitingForBudget = false;
     if (connection.head.expectContinue && connection.received.size() < length) {
       // A line this short goes straight into an empty socket buffer.
