@@ -1,7 +1,9 @@
 // The service on HTTP/1.1: one thread reads every connection without blocking, under deadlines
 // and byte bounds, and answers token requests itself; recognitions (decoding included) run on a
 // pool of workers. A slow, idle or endless client costs a socket and a bounded buffer, never a
-// thread, so a token request is answered at once whatever the others do.
+// thread, so a token request is answered at once whatever the others do. (A general HTTP
+// library gives each connection a thread and times single reads, not whole requests, so a
+// client sending a byte now and then would hold a thread for ever.)
 #pragma once
 #include <memory>
 #include <string>
