@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "ocr_service/picture_header.h"
 #include "platform/image_codec.h"
 
 namespace ocr_service {
@@ -53,6 +54,14 @@ DecodedPicture readPlainBmp(std::string_view bmp) {
 }  // namespace
 
 DecodedPicture decodePicture(std::string_view fileBytes) {
+  const std::optional<PictureSize> size = pictureSizeOf(fileBytes);
+  if (!size) return failed(PictureError::kUndecodable);
+  if (size->width < kMinPictureSide || size->height < kMinPictureSide)
+    return failed(size->width && size->height ? PictureError::kTooSmall
+                                              : PictureError::kUndecodable);
+  if (size->width > kMaxPictureSide || size->height > kMaxPictureSide ||
+      size->width * size->height > kMaxPicturePixels)
+    return failed(PictureError::kTooLarge);
   const platform::EncodedImage plain =
       platform::encodeImage(fileBytes, platform::ImageFormat::kBmp, true);
   switch (plain.error) {

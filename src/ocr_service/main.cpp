@@ -11,8 +11,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -78,28 +76,6 @@ int parseOptions(int argc, char** argv, Options& options) {
   return 0;
 }
 
-bool loadKeys(const std::string& path, std::vector<ocr_service::ApiKeys>& keys) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  if (!file || !(text << file.rdbuf())) {
-    std::fprintf(stderr, "quorvix-ocr-service: cannot read the key file %s\n", path.c_str());
-    return false;
-  }
-  const ocr_service::KeyFileResult parsed = ocr_service::parseKeyFile(text.str());
-  if (parsed.badLine) {
-    std::fprintf(stderr, "quorvix-ocr-service: %s line %d is not \"API_KEY SECRET_KEY\"\n",
-                 path.c_str(), parsed.badLine);
-    return false;
-  }
-  // An empty file must not open the service to every key.
-  if (parsed.keys.empty()) {
-    std::fprintf(stderr, "quorvix-ocr-service: the key file %s holds no keys\n", path.c_str());
-    return false;
-  }
-  keys = parsed.keys;
-  return true;
-}
-
 // The recogniser's parallel loops would compete with the service's own threads, one each per
 // request; OpenMP reads its limit only when it is loaded, so the process starts again with it.
 void limitEngineThreads(char** argv) {
@@ -115,7 +91,11 @@ int main(int argc, char** argv) {
   Options options;
   if (const int status = parseOptions(argc, argv, options)) return status < 0 ? 0 : status;
   std::vector<ocr_service::ApiKeys> keys;
-  if (!options.keyFile.empty() && !loadKeys(options.keyFile, keys)) return 1;
+  std::string error;
+  if (!options.keyFile.empty() && !ocr_service::loadKeyFile(options.keyFile, keys, error)) {
+    std::fprintf(stderr, "quorvix-ocr-service: %s\n", error.c_str());
+    return 1;
+  }
   limitEngineThreads(argv);
 
   // Signals are taken by a thread of their own, which stops the server in an orderly way.
@@ -129,7 +109,6 @@ int main(int argc, char** argv) {
   const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
   const int recognitions = options.threads ? options.threads : cores;
   ocr_service::TesseractReader reader(recognitions);
-  std::string error;
   if (!reader.start(error)) {
     std::fprintf(stderr, "quorvix-ocr-service: %s\n", error.c_str());
     return 1;
@@ -139,9 +118,7 @@ int main(int argc, char** argv) {
       [&reader](const ocr_service::GreyPicture& picture, ocr_service::TextLanguage language) {
         return reader.read(picture, language);
       });
-  // More connections than recognitions, so that idle keep-alive connections do not hold up
-  // requests that could already be recognised.
-  ocr_service::HttpFront front(service, std::max(8, 4 * recognitions));
+  ocr_service::HttpFront front(service, recognitions);
   const int port = front.bind(options.address, options.port, error);
   if (port < 0) {
     std::fprintf(stderr, "quorvix-ocr-service: %s\n", error.c_str());
