@@ -127,6 +127,26 @@ TEST_F(HttpRequestTest, RedirectsAreFollowedUnlessTurnedOff) {
   EXPECT_EQ(requests().size(), 3u) << "two redirects asked for, one followed";
 }
 
+TEST_F(HttpRequestTest, ACookieSetByARedirectGoesOnToItsTarget) {
+  const std::string target = url("http", "body=arrived", "/target");
+  const std::string redirect = "status=302&header=" + queryValue("Location: " + target) +
+                               "&header=" + queryValue("set-cookie: sid=7; path=/" + tag);
+  HttpRequestOptions options;
+  options.url = url("http", redirect, "/first");
+  EXPECT_EQ(HttpRequest(options), "arrived");
+  HttpRequestOptions own;
+  own.url = url("http", redirect, "/second");
+  own.cookies = "lang=zh";
+  EXPECT_EQ(HttpRequest(own), "arrived");
+
+  auto seen = requests();
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_FALSE(seen[0].header("Cookie"));
+  EXPECT_EQ(seen[1].header("Cookie"), "sid=7");
+  // The caller's cookies are the whole Cookie header, on every hop.
+  EXPECT_EQ(seen[3].header("Cookie"), "lang=zh");
+}
+
 TEST_F(HttpRequestTest, PlainHttpMayMoveToHttpsButHttpsNeverFallsBackToHttp) {
   HttpRequestOptions up;
   up.url = url(
