@@ -22,8 +22,22 @@ class HttpRequestObject {
   HttpRequestObject(const HttpRequestObject&) = delete;
   HttpRequestObject& operator=(const HttpRequestObject&) = delete;
 
+  // A handle keeps its cookie handling on once a transfer turned it on; a transfer that wants
+  // it off then needs a new handle.
+  void prepareFor(bool cookieEngine) {
+    if (!cookieEngine && cookieEngineOn) {
+      if (CURL* fresh = curl_easy_init()) {
+        curl_easy_cleanup(handle);
+        handle = fresh;
+        cookieEngineOn = false;
+      }
+    }
+    cookieEngineOn = cookieEngineOn || cookieEngine;
+  }
+
   std::mutex busy;  // the handle runs one transfer at a time
   CURL* handle;
+  bool cookieEngineOn = false;
 };
 
 namespace {
@@ -387,6 +401,7 @@ ObjectReply exchangeThroughObject(const ObjectExchange& request, HttpRequestObje
   if (request.timeoutMs) applyTimeouts(transfer, *request.timeoutMs, 4);
 
   std::lock_guard<std::mutex> lock(object->busy);
+  object->prepareFor(transfer.cookieEngine);
   Outcome outcome = perform(object->handle, transfer);
   reply.status = outcome.status;
   reply.failure = outcome.failure;
