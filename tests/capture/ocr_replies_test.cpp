@@ -45,14 +45,19 @@ TEST(RecognitionReply, AnElementThatIsNoObjectWithTextWordsIsAServiceError) {
 TEST(RecognitionReply, HugeRepliesAreReadWhole) {
   std::string lines, numbers;
   constexpr int kLines = 200000, kNumbers = 1000000;
-  for (int i = 0; i < kLines; ++i)
-    lines += (i ? "," : "") + std::string(R"({"words":"line )") + std::to_string(i) + "\"}";
+  for (int i = 0; i < kLines; ++i) {
+    if (i) lines += ',';
+    lines += R"({"words":"line )" + std::to_string(i) + "\"}";
+  }
   RecognitionReply reply = readRecognitionReply(replyOf(lines));
   ASSERT_EQ(reply.kind, Kind::kLines);
   ASSERT_EQ(reply.lines.size(), std::size_t(kLines));
   EXPECT_EQ(reply.lines.back(), "line " + std::to_string(kLines - 1));
 
-  for (int i = 0; i < kNumbers; ++i) numbers += (i ? "," : "") + std::to_string(i);
+  for (int i = 0; i < kNumbers; ++i) {
+    if (i) numbers += ',';
+    numbers += std::to_string(i);
+  }
   EXPECT_EQ(readRecognitionReply(replyOf(numbers)).kind, Kind::kError);
 }
 
