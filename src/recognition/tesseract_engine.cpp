@@ -23,6 +23,16 @@ struct TesseractEngine::Engine {
 
   bool load(const std::string& dataFolder, const std::string& models) {
     if (api.Init(dataFolder.c_str(), models.c_str(), tesseract::OEM_LSTM_ONLY) != 0) return false;
+    // With several models the engine goes on without one it cannot read; that is a failure.
+    std::vector<std::string> loaded;
+    api.GetLoadedLanguagesAsVector(&loaded);
+    std::size_t wanted = 0;
+    for (std::size_t start = 0; start <= models.size(); ++wanted) {
+      const std::size_t end = std::min(models.find('+', start), models.size());
+      if (end == start) --wanted;
+      start = end + 1;
+    }
+    if (loaded.size() != wanted) return false;
     // A selection is one block of lines: the question, its number and its options.
     api.SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
 #ifdef _WIN32
