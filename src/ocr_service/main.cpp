@@ -33,7 +33,7 @@ constexpr const char* kUsage =
     "                (default: any keys that are not empty)\n"
     "  --threads N   recognitions at once (default: the number of processor cores)\n"
     "  --data DIR    folder of the recognition models (default: the system's tessdata)\n"
-    "  --model M     models for Chinese text, joined with '+' (default: chi_sim)\n";
+    "  --model M     models for Chinese text, joined with '+' (default: HanS)\n";
 
 struct Options {
   std::string address = "127.0.0.1";

@@ -8,7 +8,7 @@ namespace recognition {
 
 // Models are named as the engine names them ("chi_sim", "script/HanS"); several read together
 // are joined with '+'. Each is the file <name>.traineddata in the data folder.
-inline constexpr const char* kChineseModels = "chi_sim+eng";
+inline constexpr const char* kChineseModels = "HanS";
 inline constexpr const char* kEnglishModels = "eng";
 
 struct EngineSettings {

@@ -21,8 +21,10 @@ using recognition::LoadError;
 using recognition::LoadProblem;
 using recognition::TesseractEngine;
 
-fs::path systemModel(const char* name) {
-  return fs::path(recognition::systemDataFolder()) / (std::string(name) + ".traineddata");
+const std::string kChineseFile = std::string(recognition::kChineseModels) + ".traineddata";
+
+fs::path systemModel(const std::string& file) {
+  return fs::path(recognition::systemDataFolder()) / file;
 }
 
 LoadProblem loadFrom(const fs::path& folder) {
@@ -43,31 +45,30 @@ TEST(EngineLoadingTest, NamesTheFolderOrModelAtFault) {
 
   // Only the English model there: the Chinese one is named as missing.
   fs::create_directory(folder / "ocr");
-  fs::create_symlink(systemModel("eng"), folder / "ocr" / "eng.traineddata");
+  fs::create_symlink(systemModel("eng.traineddata"), folder / "ocr" / "eng.traineddata");
   problem = loadFrom(folder / "ocr");
   EXPECT_EQ(problem.error, LoadError::kMissingModel);
-  EXPECT_EQ(fs::path(problem.path).filename(), "chi_sim.traineddata");
+  EXPECT_EQ(fs::path(problem.path).filename(), kChineseFile);
 
   // A folder by the model's name is no model either.
-  fs::create_directory(folder / "ocr" / "chi_sim.traineddata");
+  fs::create_directory(folder / "ocr" / kChineseFile);
   EXPECT_EQ(loadFrom(folder / "ocr").error, LoadError::kMissingModel);
-  fs::remove(folder / "ocr" / "chi_sim.traineddata");
+  fs::remove(folder / "ocr" / kChineseFile);
 
   // Damaged files: not a model at all, and a model cut short in a download.
-  std::ofstream(folder / "ocr" / "chi_sim.traineddata", std::ios::binary) << "not a model";
+  std::ofstream(folder / "ocr" / kChineseFile, std::ios::binary) << "not a model";
   problem = loadFrom(folder / "ocr");
   EXPECT_EQ(problem.error, LoadError::kDamagedModel);
-  EXPECT_EQ(fs::path(problem.path).filename(), "chi_sim.traineddata");
+  EXPECT_EQ(fs::path(problem.path).filename(), kChineseFile);
   EXPECT_NE(recognition::describe(problem).find("damaged"), std::string::npos);
 
   std::string model(1 << 16, '\0');
-  std::ifstream(systemModel("chi_sim"), std::ios::binary)
+  std::ifstream(systemModel(kChineseFile), std::ios::binary)
       .read(model.data(), std::streamsize(model.size()));
-  std::ofstream(folder / "ocr" / "chi_sim.traineddata", std::ios::binary | std::ios::trunc)
-      << model;
+  std::ofstream(folder / "ocr" / kChineseFile, std::ios::binary | std::ios::trunc) << model;
   problem = loadFrom(folder / "ocr");
   EXPECT_EQ(problem.error, LoadError::kDamagedModel);
-  EXPECT_EQ(fs::path(problem.path).filename(), "chi_sim.traineddata");
+  EXPECT_EQ(fs::path(problem.path).filename(), kChineseFile);
 }
 
 TEST(EngineLoadingTest, ModelListsNameEveryFile) {
