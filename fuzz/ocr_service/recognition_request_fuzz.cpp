@@ -56,7 +56,7 @@ ocr_service::RecognizedText look(const ocr_service::GreyPicture& picture,
   require(picture.width > 0 && picture.height > 0);
   require(picture.pixels.size() == std::size_t(picture.width) * std::size_t(picture.height));
   require(double(picture.width) * picture.height <=
-          1.1 * double(ocr_service::kMaxPreparedPixels) +
+          1.1 * double(recognition::kMaxPreparedPixels) +
               4 * recognition::kPreferredInkHeight * double(picture.width + picture.height));
   // Dark text on white: the margin is white.
   require(picture.pixels[0] == 255);
