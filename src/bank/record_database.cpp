@@ -176,7 +176,8 @@ bool RecordDatabase::openDatabase(const std::filesystem::path& path, const OpenO
   if (isOpen(db->path)) return fail(kSharingViolation);
   const auto real = realPath(db->path);
   db->journal = journalPath(real);
-  if (!options.readOnly) platform::removeAbandonedTemporaries(real);
+  // Once per file in this engine's life: a long-running program opens its bank for every search.
+  if (swept_.insert(pathKey(real)).second) platform::removeAbandonedTemporaries(real);
   if (!openInto(*db)) return false;
   current_ = db.get();
   open_.push_back(std::move(db));

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -217,6 +218,7 @@ class RecordDatabase {
   Database* current_ = nullptr;
   int lastError_ = 0;
   bool lostToExistingFile_ = false;
+  std::set<std::string> swept_;  // files whose abandoned temporaries were looked for
 };
 
 // The file a path names once the default extension is added.

@@ -84,8 +84,14 @@ void removeAbandonedTemporaries(const std::filesystem::path& target) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const auto folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  const fs::path::string_type suffix(kTemporarySuffix.begin(), kTemporarySuffix.end());
   fs::directory_iterator it(folder, ec), end;
   for (; !ec && it != end; it.increment(ec)) {
+    // Most names are no temporary at all: tell them by their end, before anything else.
+    const auto& full = it->path().native();
+    if (full.size() < suffix.size() ||
+        full.compare(full.size() - suffix.size(), suffix.size(), suffix) != 0)
+      continue;
     const auto owner = temporaryOwner(it->path().filename(), target);
     if (!owner || *owner == processId()) continue;
     std::error_code statError;
