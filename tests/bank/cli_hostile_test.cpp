@@ -198,8 +198,16 @@ TEST_F(HostileCliTest, AChangeThatWasMadeIsNeverReportedAsAFailure) {
   changedButUnreported("add o q1 a", " >/dev/full");
   changedButUnreported("add o q2 a", " >&-");
   EXPECT_EQ(records("o"), 2) << "each add landed once";
+  // A reader that went away before the report: still told, not a death by a signal.
+  const std::string closedPipe =
+      "python3 -c 'import os, subprocess, sys; r, w = os.pipe(); os.close(r); "
+      "sys.exit(subprocess.call(sys.argv[1:], stdout=w))' ";
+  EXPECT_EQ(exitCode(runCommand(closedPipe + quoted(QUORVIX_CLI) + " --dir " +
+                                quoted(dir.path().string()) + " add o q3 a 2>/dev/null")),
+            3);
+  EXPECT_EQ(records("o"), 3);
   changedButUnreported("import " + book + " o", " >/dev/full");
-  EXPECT_EQ(records("o"), 202);
+  EXPECT_EQ(records("o"), 203);
   changedButUnreported("clear o", " >/dev/full");
   EXPECT_EQ(records("o"), 0);
 
