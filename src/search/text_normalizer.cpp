@@ -334,8 +334,8 @@ std::size_t trailingOptionsStart(std::string_view gbk) {
 namespace {
 
 // A hyphen or minus sign is a formula's when what follows it (past blanks) is narrow text:
-// "x-1", "- 2", or nothing. Before wide text it is punctuation, mostly a full stop as text recognition
-// reads it ("A．叶绿体" as "A-叶绿体"), and is dropped like one.
+// "x-1", "- 2", or nothing. Before wide text it is punctuation, mostly a full stop as text
+// recognition reads it ("A．叶绿体" as "A-叶绿体"), and is dropped like one.
 bool signBeforeFormula(std::string_view gbk, std::size_t pos, const FoldTable& table) {
   for (std::size_t length = 0; pos < gbk.size(); pos += length) {
     const char16_t next = table.folded(codeAt(gbk, pos, length));
