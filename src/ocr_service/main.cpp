@@ -1,7 +1,8 @@
 // quorvix-ocr-service: recognises screenshots on this machine for the program's OCR client,
 // answering the same token and general recognition requests as the cloud provider.
 //
-//   quorvix-ocr-service [--address A] [--port P] [--keys FILE] [--threads N]
+//   quorvix-ocr-service [--address A] [--port P] [--keys FILE] [--threads N] [--data DIR]
+//                       [--model M]
 //
 // The first line printed is "listening on http://ADDRESS:PORT". SIGINT or SIGTERM stops it.
 #include <signal.h>
@@ -11,6 +12,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -18,23 +20,28 @@
 #include "ocr_service/http_front.h"
 #include "ocr_service/key_file.h"
 #include "ocr_service/recognition_service.h"
-#include "ocr_service/tesseract_reader.h"
+#include "recognition/tesseract_engine.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: quorvix-ocr-service [--address A] [--port P] [--keys FILE] [--threads N]\n"
+    "                           [--data DIR] [--model M]\n"
     "  --address A   address to listen on (default 127.0.0.1)\n"
     "  --port P      port to listen on, 0 for any free one (default 8866)\n"
     "  --keys FILE   accept only these keys: one \"API_KEY SECRET_KEY\" pair a line\n"
     "                (default: any keys that are not empty)\n"
-    "  --threads N   recognitions at once (default: the number of processor cores)\n";
+    "  --threads N   recognitions at once (default: the number of processor cores)\n"
+    "  --data DIR    folder of the recognition models (default: the system's tessdata)\n"
+    "  --model M     models for Chinese text, joined with '+' (default: HanS)\n";
 
 struct Options {
   std::string address = "127.0.0.1";
   int port = 8866;
   std::string keyFile;
   int threads = 0;
+  std::string dataFolder = recognition::systemDataFolder();
+  std::string chineseModels = recognition::kChineseModels;
 };
 
 bool parseNumber(std::string_view text, int low, int high, int& value) {
@@ -62,6 +69,10 @@ int parseOptions(int argc, char** argv, Options& options) {
       good = parseNumber(value, 0, 65535, options.port);
     else if (name == "--keys")
       options.keyFile = value;
+    else if (name == "--data")
+      options.dataFolder = value, good = !value.empty();
+    else if (name == "--model")
+      options.chineseModels = value, good = !value.empty();
     else if (name == "--threads")
       good = parseNumber(value, 1, 256, options.threads);
     else {
@@ -108,15 +119,21 @@ int main(int argc, char** argv) {
 
   const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
   const int recognitions = options.threads ? options.threads : cores;
-  ocr_service::TesseractReader reader(recognitions);
-  if (!reader.start(error)) {
-    std::fprintf(stderr, "quorvix-ocr-service: %s\n", error.c_str());
+  recognition::EngineSettings settings;
+  settings.dataFolder = options.dataFolder;
+  settings.chineseModels = options.chineseModels;
+  settings.concurrent = recognitions;
+  recognition::LoadProblem problem;
+  const std::unique_ptr<recognition::TesseractEngine> engine =
+      recognition::TesseractEngine::load(settings, problem);
+  if (!engine) {
+    std::fprintf(stderr, "quorvix-ocr-service: %s\n", recognition::describe(problem).c_str());
     return 1;
   }
   ocr_service::RecognitionService service(
       std::move(keys),
-      [&reader](const ocr_service::GreyPicture& picture, ocr_service::TextLanguage language) {
-        return reader.read(picture, language);
+      [&engine](const ocr_service::GreyPicture& picture, ocr_service::TextLanguage language) {
+        return engine->recognize(picture, language);
       });
   ocr_service::HttpFront front(service, recognitions);
   const int port = front.bind(options.address, options.port, error);

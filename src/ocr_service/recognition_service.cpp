@@ -6,9 +6,17 @@
 
 #include "ocr_service/base64_decode.h"
 #include "ocr_service/form_fields.h"
-#include "ocr_service/text_preparation.h"
+#include "recognition/grey_picture.h"
+#include "recognition/text_preparation.h"
 
 namespace ocr_service {
+
+using recognition::DecodedPicture;
+using recognition::decodePicture;
+using recognition::PictureError;
+using recognition::PreparedPicture;
+using recognition::prepareForRecognition;
+
 namespace {
 
 // A token shaped as the provider's are; it stays valid for the life of the service, so a

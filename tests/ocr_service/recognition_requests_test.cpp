@@ -18,13 +18,14 @@
 #include "ocr_service/base64_decode.h"
 #include "ocr_service/form_fields.h"
 #include "ocr_service/key_file.h"
-#include "ocr_service/line_text.h"
 #include "ocr_service/recognition_service.h"
-#include "ocr_service/text_preparation.h"
 #include "platform/cp936.h"
 #include "platform/image_codec.h"
+#include "recognition/line_text.h"
+#include "recognition/text_preparation.h"
 
 using namespace ocr_service;
+using namespace recognition;
 
 namespace {
 

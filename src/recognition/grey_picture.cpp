@@ -1,11 +1,11 @@
-#include "ocr_service/grey_picture.h"
+#include "recognition/grey_picture.h"
 
 #include <cstdlib>
 
-#include "ocr_service/picture_header.h"
 #include "platform/image_codec.h"
+#include "recognition/picture_header.h"
 
-namespace ocr_service {
+namespace recognition {
 namespace {
 
 std::uint32_t little(std::string_view bytes, std::size_t at, int size) {
@@ -74,4 +74,4 @@ DecodedPicture decodePicture(std::string_view fileBytes) {
   }
 }
 
-}  // namespace ocr_service
+}  // namespace recognition

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace ocr_service {
+namespace recognition {
 
 struct PictureSize {
   long long width = 0, height = 0;
@@ -13,4 +13,4 @@ struct PictureSize {
 // PNG, JPEG, GIF and BMP; nothing for any other file or a header cut short.
 std::optional<PictureSize> pictureSizeOf(std::string_view fileBytes);
 
-}  // namespace ocr_service
+}  // namespace recognition

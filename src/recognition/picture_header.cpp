@@ -1,9 +1,9 @@
-#include "ocr_service/picture_header.h"
+#include "recognition/picture_header.h"
 
 #include <cstdint>
 #include <cstdlib>
 
-namespace ocr_service {
+namespace recognition {
 namespace {
 
 unsigned byteAt(std::string_view bytes, std::size_t at) {
@@ -81,4 +81,4 @@ std::optional<PictureSize> pictureSizeOf(std::string_view bytes) {
   return std::nullopt;
 }
 
-}  // namespace ocr_service
+}  // namespace recognition
