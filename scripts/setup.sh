@@ -29,6 +29,22 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
   $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 || true
 fi
 
+# The cloud OCR provider's own Node client library, pinned, for the test that runs it against
+# the local recognition service; kept outside the checkout and the build tree.
+node_client="baidu-aip-sdk"
+node_client_version="4.16.16"
+npm_prefix="${QUORVIX_NPM_PREFIX:-$HOME/.cache/quorvix/npm}"
+if ! grep -qs "\"version\": \"$node_client_version\"" "$npm_prefix/node_modules/$node_client/package.json"; then
+  if command -v npm >/dev/null; then
+    mkdir -p "$npm_prefix"
+    (cd "$npm_prefix" && npm install --no-save --no-package-lock --no-audit --no-fund \
+      --prefix "$npm_prefix" "$node_client@$node_client_version") ||
+      echo "setup: could not install $node_client; its test will be skipped"
+  else
+    echo "setup: npm is missing; the test of the provider's Node client will be skipped"
+  fi
+fi
+
 # The Windows program's OCR engine, built once per machine into a cache outside the checkout.
 # Without it the Windows build still configures, and its recognition tests fail.
 "$here/build-ocr-engine.sh" >/dev/null ||

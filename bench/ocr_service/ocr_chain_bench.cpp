@@ -6,7 +6,11 @@
 // tesseract command on the same pictures.
 //
 //   ocr_chain_bench SERVICE [--questions N] [--sizes 14,16,18,20] [--jobs J] [--timing M]
-//                           [--font FILE] [--save DIR]
+//                           [--font FILE] [--save DIR] [--model M] [--dump FILE]
+//
+// --model picks the service's models for Chinese text (chi_sim, chi_sim+eng, HanS ...); --dump
+// writes each selection's truth and what was read, a pair of lines each, to study the engine's
+// confusions.
 //
 // A selection spans the question's first line (its number) down to the line of its first
 // option, at most five lines, with a margin of two pixels around the lines' slots.
@@ -240,13 +244,14 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
                  "usage: ocr_chain_bench SERVICE [--questions N] [--sizes 14,16,18,20] "
-                 "[--jobs J] [--timing M] [--font FILE] [--save DIR]\n");
+                 "[--jobs J] [--timing M] [--font FILE] [--save DIR] [--model M] [--dump FILE]\n");
     return 2;
   }
   const std::string service = argv[1];
   int questionCount = 300, jobs = 2, timingCount = 40;
   std::vector<int> sizes = {14, 16, 18, 20};
-  std::string font = screentext::kDefaultFont, saveDir;
+  std::string font = screentext::kDefaultFont, saveDir, dumpFile;
+  std::vector<std::string> serviceOptions;
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::string name = argv[i], value = argv[i + 1];
     if (name == "--questions") questionCount = std::atoi(value.c_str());
@@ -254,6 +259,8 @@ int main(int argc, char** argv) {
     if (name == "--timing") timingCount = std::atoi(value.c_str());
     if (name == "--font") font = value;
     if (name == "--save") saveDir = value;
+    if (name == "--model") serviceOptions = {"--model", value};
+    if (name == "--dump") dumpFile = value;
     if (name == "--sizes") {
       sizes.clear();
       for (std::size_t at = 0; at < value.size();) {
@@ -307,7 +314,9 @@ int main(int argc, char** argv) {
   for (int n = 0; n < questionCount; ++n)
     chosen.push_back(eligible[std::size_t(n) * eligible.size() / std::size_t(questionCount)]);
 
-  ocrtest::ServiceProcess process(service);
+  ocrtest::ServiceProcess process(service, serviceOptions);
+  std::ofstream dump;
+  if (!dumpFile.empty()) dump.open(dumpFile, std::ios::binary);
   if (process.url().empty()) {
     std::fprintf(stderr, "ocr_chain_bench: %s did not start\n", service.c_str());
     return 1;
@@ -354,6 +363,11 @@ int main(int argc, char** argv) {
           outcome.accuracy = characterAccuracy(selection.truth, cp936::toUtf16(recognition.text));
           outcome.right =
               outcome.recognised && lookupRight(bank, recognition.text, selection.pair, outcome);
+          if (dump.is_open()) {
+            std::lock_guard<std::mutex> hold(printLock);
+            dump << "T " << cp936::toUtf8(cp936::fromUtf16(selection.truth)) << "\nS "
+                 << cp936::toUtf8(recognition.text) << "\n";
+          }
           if (!saveDir.empty() || std::getenv("QUORVIX_BENCH_VERBOSE")) {
             std::lock_guard<std::mutex> hold(printLock);
             if (std::getenv("QUORVIX_BENCH_VERBOSE") && !outcome.right)

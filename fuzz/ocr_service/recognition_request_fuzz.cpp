@@ -12,9 +12,9 @@
 
 #include "ocr_service/base64_decode.h"
 #include "ocr_service/form_fields.h"
-#include "ocr_service/line_text.h"
 #include "ocr_service/recognition_service.h"
-#include "ocr_service/text_preparation.h"
+#include "recognition/line_text.h"
+#include "recognition/text_preparation.h"
 
 namespace {
 
@@ -56,13 +56,13 @@ ocr_service::RecognizedText look(const ocr_service::GreyPicture& picture,
   require(picture.width > 0 && picture.height > 0);
   require(picture.pixels.size() == std::size_t(picture.width) * std::size_t(picture.height));
   require(double(picture.width) * picture.height <=
-          1.1 * double(ocr_service::kMaxPreparedPixels) +
-              4 * ocr_service::kPreferredInkHeight * double(picture.width + picture.height));
+          1.1 * double(recognition::kMaxPreparedPixels) +
+              4 * recognition::kPreferredInkHeight * double(picture.width + picture.height));
   // Dark text on white: the margin is white.
   require(picture.pixels[0] == 255);
   return {
       true,
-      {ocr_service::tidyLine(std::string_view(reinterpret_cast<const char*>(picture.pixels.data()),
+      {recognition::tidyLine(std::string_view(reinterpret_cast<const char*>(picture.pixels.data()),
                                               std::min<std::size_t>(picture.pixels.size(), 64)))}};
 }
 

@@ -1,8 +1,9 @@
 // quorvix-cli ocr IMAGE [--json]: a picture recognised by the OCR service with the keys stored
-// in RUNDIR/配置.ini, as a screenshot selection is. quorvix-cli ocr-keys API_KEY SECRET_KEY:
-// the settings form's key test, with its verdicts and its storing rule; with --service URL the
-// keys are tested at that service address and it is stored with them. Neither ever prints a
-// key or a token.
+// in RUNDIR/配置.ini, as a screenshot selection is; with --local, by the local engine from the
+// system's models (or those in --data DIR), with no keys and no network. quorvix-cli ocr-keys
+// API_KEY SECRET_KEY: the settings form's key test, with its verdicts and its storing rule; with
+// --service URL the keys are tested at that service address and it is stored with them. Neither
+// ever prints a key or a token.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,11 +20,13 @@
 #include "platform/cp936.h"
 #include "platform/files.h"
 #include "platform/utf8.h"
+#include "recognition/grey_picture.h"
+#include "recognition/tesseract_engine.h"
 
 namespace cli {
 namespace {
 
-const char* const kOcrUsage = "ocr IMAGE [--json]";
+const char* const kOcrUsage = "ocr IMAGE [--json] [--local [--data DIR]]";
 const char* const kKeysUsage = "ocr-keys API_KEY SECRET_KEY [--service URL]";
 
 // Far above any screenshot; the service itself takes only a few megabytes.
@@ -33,18 +36,73 @@ capture::OcrClient programClient(const Context& context) {
   return {capture::internetOcrTransport(), context.runDir, capture::ocrServiceUrlOverride()};
 }
 
+// The recognised text on one line of plain output. A NUL inside a word is shown as "\0" rather
+// than ending the text there; a backslash of the text is already "\\".
+std::string plainRecognisedLine(const std::string& utf8) {
+  std::string out;
+  for (char c : escapedLine(utf8)) {
+    if (c == '\0')
+      out += "\\0";
+    else
+      out += c;
+  }
+  return out + "\n";
+}
+
 int fail(const char* command, const std::string& utf8) {
   std::fprintf(stderr, "quorvix-cli %s: %s\n", command, utf8.c_str());
   return 1;
 }
 
+// Both routes print the same: the lines, and their text joined with nothing between them.
+void printRecognised(const std::vector<std::string>& utf8Lines, bool json) {
+  std::string text;
+  for (const std::string& line : utf8Lines) text += line;
+  if (json) {
+    std::string lines;
+    for (const std::string& line : utf8Lines)
+      lines += (lines.empty() ? "" : ",") + jsonString(line);
+    std::printf("{\"lines\":[%s],\"text\":%s}\n", lines.c_str(), jsonString(text).c_str());
+  } else {
+    const std::string line = plainRecognisedLine(text);
+    std::fwrite(line.data(), 1, line.size(), stdout);
+  }
+}
+
+int recogniseLocally(const std::string& fileBytes, const Arguments& args) {
+  const recognition::DecodedPicture decoded = recognition::decodePicture(fileBytes);
+  switch (decoded.error) {
+    case recognition::PictureError::kNone:
+      break;
+    case recognition::PictureError::kTooSmall:
+      return fail("ocr", "the picture is too small to read text from");
+    case recognition::PictureError::kTooLarge:
+      return fail("ocr", "the picture is too large");
+    case recognition::PictureError::kUndecodable:
+      return fail("ocr", "the picture is not a BMP, JPEG, PNG or GIF that can be read");
+  }
+  recognition::EngineSettings settings;
+  settings.dataFolder = args.value("--data").value_or(recognition::systemDataFolder());
+  recognition::LoadProblem problem;
+  const auto engine = recognition::TesseractEngine::load(settings, problem);
+  if (!engine) return fail("ocr", recognition::describe(problem));
+  const recognition::RecognizedText text =
+      recognition::recognizeScreenshot(*engine, decoded.picture);
+  if (!text.ok) return fail("ocr", "the local engine failed to read the picture");
+  printRecognised(text.lines, args.has("--json"));
+  return 0;
+}
+
 int runOcr(const Context& context) {
   Arguments args;
   int exit = 0;
-  if (!parseCommandLine(context, kOcrUsage, {"--json"}, {}, 1, args, exit)) return exit;
+  if (!parseCommandLine(context, kOcrUsage, {"--json", "--local"}, {"--data"}, 1, args, exit))
+    return exit;
+  if (args.value("--data") && !args.has("--local")) return fail("ocr", "--data goes with --local");
   const auto image = fromUtf8Path(args.words[0]);
   const auto picture = platform::readFile(image, kMaxImageBytes);
   if (!picture) return fail("ocr", "cannot read " + args.words[0]);
+  if (args.has("--local")) return recogniseLocally(*picture, args);
 
   capture::OcrClient client = programClient(context);
   const capture::TokenFetchOutcome fetched = client.FetchAccessToken();
@@ -57,15 +115,9 @@ int runOcr(const Context& context) {
   const capture::Recognition recognition = client.RecognizeScreenshot(*picture);
   if (auto notice = app::ocr_texts::recognitionNotice(recognition.outcome))
     return fail("ocr", cp936::toUtf8(notice->text));
-  if (args.has("--json")) {
-    std::string lines;
-    for (const std::string& line : recognition.lines)
-      lines += (lines.empty() ? "" : ",") + jsonString(cp936::toUtf8(line));
-    std::printf("{\"lines\":[%s],\"text\":%s}\n", lines.c_str(),
-                jsonString(cp936::toUtf8(recognition.text)).c_str());
-  } else {
-    std::printf("%s\n", plainText(recognition.text).c_str());
-  }
+  std::vector<std::string> lines;
+  for (const std::string& line : recognition.lines) lines.push_back(cp936::toUtf8(line));
+  printRecognised(lines, args.has("--json"));
   return 0;
 }
 
@@ -91,7 +143,9 @@ int runOcrKeys(const Context& context) {
 
 void addOcrCommands(std::vector<Command>& table) {
   table.push_back(
-      {"ocr", kOcrUsage, "recognise the text of a picture with the stored keys", runOcr});
+      {"ocr", kOcrUsage,
+       "recognise the text of a picture with the stored keys, or with --local on this machine",
+       runOcr});
   table.push_back({"ocr-keys", kKeysUsage,
                    "test OCR keys (at a service address) and store them unless one is refused",
                    runOcrKeys});

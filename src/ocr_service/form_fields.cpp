@@ -30,12 +30,10 @@ std::string decoded(std::string_view text) {
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
-}  // namespace
-
-std::vector<FormField> parseFormFields(std::string_view text) {
+std::vector<FormField> fieldsSplitAt(std::string_view text, std::string_view separators) {
   std::vector<FormField> fields;
   while (!text.empty()) {
-    const std::size_t end = text.find('&');
+    const std::size_t end = text.find_first_of(separators);
     const std::string_view field = text.substr(0, end);
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (field.empty()) continue;
@@ -46,6 +44,14 @@ std::vector<FormField> parseFormFields(std::string_view text) {
       fields.push_back({decoded(field.substr(0, equals)), decoded(field.substr(equals + 1))});
   }
   return fields;
+}
+
+}  // namespace
+
+std::vector<FormField> parseFormFields(std::string_view text) { return fieldsSplitAt(text, "&"); }
+
+std::vector<FormField> queryFields(std::string_view target) {
+  return fieldsSplitAt(queryOf(target), "&?");
 }
 
 std::optional<std::string> fieldValue(const std::vector<FormField>& fields, std::string_view name) {

@@ -21,6 +21,10 @@ std::optional<std::string> fieldValue(const std::vector<FormField>& fields, std:
 // The query of a request target ("/path?query"), empty without one.
 std::string_view queryOf(std::string_view target);
 
+// The fields of a target's query. A further "?" ends a field as "&" does: some clients add
+// their own "?name=value" after a query that already holds the token.
+std::vector<FormField> queryFields(std::string_view target);
+
 // Does a Content-Type header name the form encoding (any letter case, parameters allowed)?
 bool isFormContentType(std::string_view contentType);
 

@@ -1,5 +1,9 @@
-// The service on HTTP: the provider's two paths on a server of the cpp-httplib library, with a
-// body limit and a pool of connection threads. Recognition itself is limited by the reader.
+// The service on HTTP/1.1: one thread reads every connection without blocking, under deadlines
+// and byte bounds, and answers token requests itself; recognitions (decoding included) run on a
+// pool of workers. A slow, idle or endless client costs a socket and a bounded buffer, never a
+// thread, so a token request is answered at once whatever the others do. (A general HTTP
+// library gives each connection a thread and times single reads, not whole requests, so a
+// client sending a byte now and then would hold a thread for ever.)
 #pragma once
 #include <memory>
 #include <string>
@@ -10,8 +14,8 @@ namespace ocr_service {
 
 class HttpFront {
  public:
-  // `connectionThreads`: connections served at once (each waits its turn to recognise).
-  HttpFront(RecognitionService& service, int connectionThreads);
+  // `recognitionThreads`: requests recognised at once.
+  HttpFront(RecognitionService& service, int recognitionThreads);
   ~HttpFront();
   HttpFront(const HttpFront&) = delete;
   HttpFront& operator=(const HttpFront&) = delete;

@@ -1,5 +1,10 @@
 #include "ocr_service/key_file.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "platform/files.h"
+
 namespace ocr_service {
 namespace {
 
@@ -20,6 +25,7 @@ std::vector<std::string_view> words(std::string_view line) {
 KeyFileResult parseKeyFile(std::string_view text) {
   KeyFileResult result;
   int number = 0;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     const std::string_view line = text.substr(0, end);
@@ -35,6 +41,33 @@ KeyFileResult parseKeyFile(std::string_view text) {
     result.keys.push_back({std::string(parts[0]), std::string(parts[1])});
   }
   return result;
+}
+
+bool loadKeyFile(const std::string& path, std::vector<ApiKeys>& keys, std::string& error) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || status.type() != std::filesystem::file_type::regular) {
+    error = "the key file " + path + " is not a regular file";
+    return false;
+  }
+  const std::optional<std::string> text = platform::readFile(path, kMaxKeyFileBytes);
+  if (!text) {
+    error = "cannot read the key file " + path + " (at most " +
+            std::to_string(kMaxKeyFileBytes >> 10) + " KB)";
+    return false;
+  }
+  const KeyFileResult parsed = parseKeyFile(*text);
+  if (parsed.badLine) {
+    error = path + " line " + std::to_string(parsed.badLine) + " is not \"API_KEY SECRET_KEY\"";
+    return false;
+  }
+  // An empty file must not open the service to every key.
+  if (parsed.keys.empty()) {
+    error = "the key file " + path + " holds no keys";
+    return false;
+  }
+  keys = parsed.keys;
+  return true;
 }
 
 }  // namespace ocr_service

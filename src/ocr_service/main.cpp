@@ -1,7 +1,8 @@
 // quorvix-ocr-service: recognises screenshots on this machine for the program's OCR client,
 // answering the same token and general recognition requests as the cloud provider.
 //
-//   quorvix-ocr-service [--address A] [--port P] [--keys FILE] [--threads N]
+//   quorvix-ocr-service [--address A] [--port P] [--keys FILE] [--threads N] [--data DIR]
+//                       [--model M]
 //
 // The first line printed is "listening on http://ADDRESS:PORT". SIGINT or SIGTERM stops it.
 #include <signal.h>
@@ -11,8 +12,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -20,23 +20,28 @@
 #include "ocr_service/http_front.h"
 #include "ocr_service/key_file.h"
 #include "ocr_service/recognition_service.h"
-#include "ocr_service/tesseract_reader.h"
+#include "recognition/tesseract_engine.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: quorvix-ocr-service [--address A] [--port P] [--keys FILE] [--threads N]\n"
+    "                           [--data DIR] [--model M]\n"
     "  --address A   address to listen on (default 127.0.0.1)\n"
     "  --port P      port to listen on, 0 for any free one (default 8866)\n"
     "  --keys FILE   accept only these keys: one \"API_KEY SECRET_KEY\" pair a line\n"
     "                (default: any keys that are not empty)\n"
-    "  --threads N   recognitions at once (default: the number of processor cores)\n";
+    "  --threads N   recognitions at once (default: the number of processor cores)\n"
+    "  --data DIR    folder of the recognition models (default: the system's tessdata)\n"
+    "  --model M     models for Chinese text, joined with '+' (default: HanS)\n";
 
 struct Options {
   std::string address = "127.0.0.1";
   int port = 8866;
   std::string keyFile;
   int threads = 0;
+  std::string dataFolder = recognition::systemDataFolder();
+  std::string chineseModels = recognition::kChineseModels;
 };
 
 bool parseNumber(std::string_view text, int low, int high, int& value) {
@@ -64,6 +69,10 @@ int parseOptions(int argc, char** argv, Options& options) {
       good = parseNumber(value, 0, 65535, options.port);
     else if (name == "--keys")
       options.keyFile = value;
+    else if (name == "--data")
+      options.dataFolder = value, good = !value.empty();
+    else if (name == "--model")
+      options.chineseModels = value, good = !value.empty();
     else if (name == "--threads")
       good = parseNumber(value, 1, 256, options.threads);
     else {
@@ -76,28 +85,6 @@ int parseOptions(int argc, char** argv, Options& options) {
     }
   }
   return 0;
-}
-
-bool loadKeys(const std::string& path, std::vector<ocr_service::ApiKeys>& keys) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  if (!file || !(text << file.rdbuf())) {
-    std::fprintf(stderr, "quorvix-ocr-service: cannot read the key file %s\n", path.c_str());
-    return false;
-  }
-  const ocr_service::KeyFileResult parsed = ocr_service::parseKeyFile(text.str());
-  if (parsed.badLine) {
-    std::fprintf(stderr, "quorvix-ocr-service: %s line %d is not \"API_KEY SECRET_KEY\"\n",
-                 path.c_str(), parsed.badLine);
-    return false;
-  }
-  // An empty file must not open the service to every key.
-  if (parsed.keys.empty()) {
-    std::fprintf(stderr, "quorvix-ocr-service: the key file %s holds no keys\n", path.c_str());
-    return false;
-  }
-  keys = parsed.keys;
-  return true;
 }
 
 // The recogniser's parallel loops would compete with the service's own threads, one each per
@@ -115,7 +102,11 @@ int main(int argc, char** argv) {
   Options options;
   if (const int status = parseOptions(argc, argv, options)) return status < 0 ? 0 : status;
   std::vector<ocr_service::ApiKeys> keys;
-  if (!options.keyFile.empty() && !loadKeys(options.keyFile, keys)) return 1;
+  std::string error;
+  if (!options.keyFile.empty() && !ocr_service::loadKeyFile(options.keyFile, keys, error)) {
+    std::fprintf(stderr, "quorvix-ocr-service: %s\n", error.c_str());
+    return 1;
+  }
   limitEngineThreads(argv);
 
   // Signals are taken by a thread of their own, which stops the server in an orderly way.
@@ -128,20 +119,23 @@ int main(int argc, char** argv) {
 
   const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
   const int recognitions = options.threads ? options.threads : cores;
-  ocr_service::TesseractReader reader(recognitions);
-  std::string error;
-  if (!reader.start(error)) {
-    std::fprintf(stderr, "quorvix-ocr-service: %s\n", error.c_str());
+  recognition::EngineSettings settings;
+  settings.dataFolder = options.dataFolder;
+  settings.chineseModels = options.chineseModels;
+  settings.concurrent = recognitions;
+  recognition::LoadProblem problem;
+  const std::unique_ptr<recognition::TesseractEngine> engine =
+      recognition::TesseractEngine::load(settings, problem);
+  if (!engine) {
+    std::fprintf(stderr, "quorvix-ocr-service: %s\n", recognition::describe(problem).c_str());
     return 1;
   }
   ocr_service::RecognitionService service(
       std::move(keys),
-      [&reader](const ocr_service::GreyPicture& picture, ocr_service::TextLanguage language) {
-        return reader.read(picture, language);
+      [&engine](const ocr_service::GreyPicture& picture, ocr_service::TextLanguage language) {
+        return engine->recognize(picture, language);
       });
-  // More connections than recognitions, so that idle keep-alive connections do not hold up
-  // requests that could already be recognised.
-  ocr_service::HttpFront front(service, std::max(8, 4 * recognitions));
+  ocr_service::HttpFront front(service, recognitions);
   const int port = front.bind(options.address, options.port, error);
   if (port < 0) {
     std::fprintf(stderr, "quorvix-ocr-service: %s\n", error.c_str());

@@ -57,8 +57,9 @@ std::string jsonString(std::string_view utf8) {
 }
 
 ServiceReply tokenGranted(std::string_view accessToken) {
-  return {200, "{\"access_token\":" + jsonString(accessToken) + ",\"expires_in\":" +
-                   std::to_string(kTokenLifetimeSeconds) + ",\"scope\":\"public vis-ocr_ocr\"}"};
+  return {200, "{\"access_token\":" + jsonString(accessToken) +
+                   ",\"expires_in\":" + std::to_string(kTokenLifetimeSeconds) +
+                   ",\"scope\":\"public brain_all_scope vis-ocr_ocr\"}"};
 }
 
 ServiceReply tokenRefused(int status, std::string_view error, std::string_view description) {

@@ -14,7 +14,8 @@ struct ServiceReply {
   std::string body;
 };
 
-// Token replies of the OAuth 2.0 client-credentials grant.
+// Token replies of the OAuth 2.0 client-credentials grant. A granted token's scope names the
+// AI platform's scope, which clients check before sending the token instead of signing calls.
 inline constexpr std::string_view kUnknownClient = "unknown client id";
 inline constexpr std::string_view kBadClientSecret = "Client authentication failed";
 inline constexpr std::int64_t kTokenLifetimeSeconds = 2592000;  // thirty days, as the provider
@@ -30,7 +31,7 @@ enum class ServiceError {
   kMissingParameter,   // 216101: no image
   kEmptyImage,         // 216200
   kImageFormat,        // 216201: not Base64, or not a picture
-  kImageSize,          // 216202: too large in bytes or pixels
+  kImageSize,          // 216202: too large in bytes or pixels, or too small
   kInternal,           // 282000: the engine failed
 };
 

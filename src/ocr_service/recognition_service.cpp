@@ -6,9 +6,17 @@
 
 #include "ocr_service/base64_decode.h"
 #include "ocr_service/form_fields.h"
-#include "ocr_service/text_preparation.h"
+#include "recognition/grey_picture.h"
+#include "recognition/text_preparation.h"
 
 namespace ocr_service {
+
+using recognition::DecodedPicture;
+using recognition::decodePicture;
+using recognition::PictureError;
+using recognition::PreparedPicture;
+using recognition::prepareForRecognition;
+
 namespace {
 
 // A token shaped as the provider's are; it stays valid for the life of the service, so a
@@ -48,7 +56,7 @@ std::uint64_t RecognitionService::nextLogId() { return logIds_++; }
 
 ServiceReply RecognitionService::tokenRequest(std::string_view target,
                                               std::string_view formBody) const {
-  std::vector<FormField> fields = parseFormFields(queryOf(target));
+  std::vector<FormField> fields = queryFields(target);
   for (FormField& field : parseFormFields(formBody)) fields.push_back(std::move(field));
   if (fieldValue(fields, "grant_type").value_or("") != "client_credentials")
     return tokenRefused(400, "unsupported_grant_type",
@@ -60,20 +68,22 @@ ServiceReply RecognitionService::tokenRequest(std::string_view target,
     if (secretKey.empty()) return tokenRefused(401, "invalid_client", kBadClientSecret);
     return tokenGranted(accessToken_);
   }
+  // An API Key listed more than once takes any of its secrets.
+  bool knownKey = false, secretMatches = false;
   for (const ApiKeys& keys : acceptedKeys_) {
     if (keys.apiKey != apiKey) continue;
-    if (!sameSecret(keys.secretKey, secretKey))
-      return tokenRefused(401, "invalid_client", kBadClientSecret);
-    return tokenGranted(accessToken_);
+    knownKey = true;
+    secretMatches |= sameSecret(keys.secretKey, secretKey);
   }
-  return tokenRefused(401, "invalid_client", kUnknownClient);
+  if (secretMatches) return tokenGranted(accessToken_);
+  return tokenRefused(401, "invalid_client", knownKey ? kBadClientSecret : kUnknownClient);
 }
 
 ServiceReply RecognitionService::recognitionRequest(std::string_view target,
                                                     std::string_view contentType,
                                                     std::string_view body) {
   const std::uint64_t logId = nextLogId();
-  const std::vector<FormField> query = parseFormFields(queryOf(target));
+  const std::vector<FormField> query = queryFields(target);
   if (!sameSecret(fieldValue(query, "access_token").value_or(""), accessToken_))
     return serviceError(ServiceError::kTokenInvalid, logId);
   if (!isFormContentType(contentType)) return serviceError(ServiceError::kInvalidParameter, logId);
@@ -94,7 +104,7 @@ ServiceReply RecognitionService::recognitionRequest(std::string_view target,
   if (!fileBytes) return serviceError(ServiceError::kImageFormat, logId);
   if (fileBytes->empty()) return serviceError(ServiceError::kEmptyImage, logId);
   const DecodedPicture decoded = decodePicture(*fileBytes);
-  if (decoded.error == PictureError::kTooLarge)
+  if (decoded.error == PictureError::kTooLarge || decoded.error == PictureError::kTooSmall)
     return serviceError(ServiceError::kImageSize, logId);
   if (decoded.error != PictureError::kNone) return serviceError(ServiceError::kImageFormat, logId);
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ocr_service/grey_picture.h"
 #include "ocr_service/provider_replies.h"
+#include "recognition/recognizer.h"
 
 namespace ocr_service {
 
@@ -22,14 +22,12 @@ inline constexpr std::string_view kRecognitionPath = "/rest/2.0/ocr/v1/general_b
 inline constexpr std::size_t kMaxImageBase64Bytes = std::size_t(4) << 20;
 inline constexpr std::size_t kMaxRequestBodyBytes = std::size_t(6) << 20;
 
-enum class TextLanguage { kChineseAndEnglish, kEnglish };
+using recognition::GreyPicture;
+using recognition::RecognizedText;
+using recognition::TextLanguage;
 
-// Reads the text of a prepared picture (dark on white) as lines in reading order, UTF-8; `ok`
-// is false when the engine failed. May be called from several threads at once.
-struct RecognizedText {
-  bool ok = true;
-  std::vector<std::string> lines;
-};
+// Reads the text of a prepared picture (dark on white); may be called from several threads at
+// once. A function rather than a recognition::Recognizer, so tests can stand in with a lambda.
 using TextRecognizer = std::function<RecognizedText(const GreyPicture&, TextLanguage)>;
 
 struct ApiKeys {

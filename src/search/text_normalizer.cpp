@@ -135,6 +135,7 @@ class Cursor {
     next();
     return true;
   }
+  void rewind(std::size_t pos) { pos_ = pos; }
   void skipBlanks() {
     while (isBlank(peek())) next();
   }
@@ -179,7 +180,34 @@ void takeSeparator(Cursor& cursor) {
     if (cursor.take(c)) return;
 }
 
+bool isScoreOpener(char16_t c) {
+  return std::u16string_view(u"([【〔〈").find(c) != std::u16string_view::npos;
+}
+bool isScoreCloser(char16_t c) {
+  return std::u16string_view(u")]】〕〉").find(c) != std::u16string_view::npos;
+}
+
+// A question's score after its number, "（6分）": it says nothing about the question, and text
+// recognition reads it badly ("分" as digits, "（" as "〈"), so it goes with the number. Up to
+// four digits, as "6分" read as "653" shows.
+void takeScore(Cursor& cursor) {
+  const std::size_t start = cursor.pos();
+  if (!isScoreOpener(cursor.peek())) return;
+  cursor.next();
+  cursor.skipBlanks();
+  const int digits = cursor.digits();
+  cursor.skipBlanks();
+  cursor.take(u'分');
+  cursor.skipBlanks();
+  if (digits && isScoreCloser(cursor.peek()))
+    cursor.next();
+  else
+    cursor.rewind(start);
+}
+
 std::size_t endOfNumber(Cursor& cursor) {
+  cursor.skipBlanks();
+  takeScore(cursor);
   cursor.skipBlanks();
   return cursor.pos();
 }
@@ -236,10 +264,12 @@ std::size_t questionNumberLength(std::string_view gbk) {
     if (!cursor.digits()) return 0;
     cursor.skipBlanks();
     char16_t separator = cursor.peek();
-    if (std::u16string_view(u".,:、)").find(separator) == std::u16string_view::npos) return 0;
+    // "12-" and "12。" are "12．" as text recognition often reads it.
+    if (std::u16string_view(u".,:、)-。").find(separator) == std::u16string_view::npos) return 0;
     cursor.next();
-    // "1.5" and "1,000" are numbers.
-    if ((separator == u'.' || separator == u',') && cursor.peek() >= u'0' && cursor.peek() <= u'9')
+    // "1.5", "1,000" and "1-2" are numbers.
+    if ((separator == u'.' || separator == u',' || separator == u'-') && cursor.peek() >= u'0' &&
+        cursor.peek() <= u'9')
       return 0;
     return endOfNumber(cursor);
   }
@@ -285,7 +315,7 @@ std::size_t trailingOptionsStart(std::string_view gbk) {
       start = chars[i - 1].pos;
     } else if ((i == 0 || chars[i].blankBefore || !isAsciiAlnum(chars[i - 1].folded)) &&
                after != 0 &&
-               std::u16string_view(u".、:)").find(after) != std::u16string_view::npos) {
+               std::u16string_view(u".、:)-。").find(after) != std::u16string_view::npos) {
       start = chars[i].pos;
     }
     if (start == std::string::npos) continue;
@@ -302,6 +332,17 @@ std::size_t trailingOptionsStart(std::string_view gbk) {
 }
 
 namespace {
+
+// A hyphen or minus sign is a formula's when what follows it (past blanks) is narrow text:
+// "x-1", "- 2", or nothing. Before wide text it is punctuation, mostly a full stop as text
+// recognition reads it ("A．叶绿体" as "A-叶绿体"), and is dropped like one.
+bool signBeforeFormula(std::string_view gbk, std::size_t pos, const FoldTable& table) {
+  for (std::size_t length = 0; pos < gbk.size(); pos += length) {
+    const char16_t next = table.folded(codeAt(gbk, pos, length));
+    if (!isBlank(next)) return next != 0 && next < 0x80;
+  }
+  return true;
+}
 
 // The walk both normalising routines share: `unitOf(code)` gives what a character's code
 // becomes, and the character is kept when its group is not 0. Every character is written and
@@ -322,8 +363,10 @@ std::size_t normalizeWith(std::string_view gbk, std::vector<Unit>& out, std::siz
     bool pair = lead - 0x81u < 0x7Eu && trail != 0;
     unsigned code = pair ? lead << 8 | trail : lead;
     *end = unitOf(code);
-    end += table.group(code) != 0;
     pos += 1 + pair;
+    bool keep = table.group(code) != 0;
+    if (table.folded(code) == u'-') keep = signBeforeFormula(gbk, pos, table);
+    end += keep;
   }
   out.resize(static_cast<std::size_t>(end - out.data()));
   return pos;

@@ -2,24 +2,30 @@
 // provider's error, good ones reach the recogniser with the picture made ready for it, and the
 // program's own reply readers understand every reply.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "../platform/bmp_image.h"
+#include "../platform/fresh_folder.h"
 #include "capture/ocr_replies.h"
 #include "net/base64.h"
 #include "net/url_encode.h"
 #include "ocr_service/base64_decode.h"
 #include "ocr_service/form_fields.h"
 #include "ocr_service/key_file.h"
-#include "ocr_service/line_text.h"
 #include "ocr_service/recognition_service.h"
-#include "ocr_service/text_preparation.h"
 #include "platform/cp936.h"
 #include "platform/image_codec.h"
+#include "recognition/line_text.h"
+#include "recognition/text_preparation.h"
 
 using namespace ocr_service;
+using namespace recognition;
 
 namespace {
 
@@ -127,6 +133,10 @@ TEST(TokenRequestTest, AnyKeysUnlessTheServiceIsGivenSome) {
       capture::readTokenReply(token(open, grant + "&client_id=a%26b&client_secret=x").body);
   EXPECT_EQ(granted.kind, capture::TokenReply::Kind::kToken);
   EXPECT_EQ(granted.token, open.accessToken());
+  // Without this scope the provider's own client libraries sign each call instead of sending
+  // the token, and every recognition would be refused.
+  EXPECT_NE(token(open, grant + "&client_id=a&client_secret=x").body.find("brain_all_scope"),
+            std::string::npos);
   // Empty keys would be stored by a key test and then never used: the user is told now.
   EXPECT_EQ(capture::readTokenReply(token(open, grant + "&client_secret=x").body).kind,
             capture::TokenReply::Kind::kUnknownClient);
@@ -136,7 +146,7 @@ TEST(TokenRequestTest, AnyKeysUnlessTheServiceIsGivenSome) {
   EXPECT_EQ(wrongGrant.status, 400);
   EXPECT_EQ(capture::readTokenReply(wrongGrant.body).kind, capture::TokenReply::Kind::kNoToken);
 
-  RecognitionService closed({{"key one", "s&cret"}, {"k2", "s2"}}, nullptr);
+  RecognitionService closed({{"key one", "s&cret"}, {"k2", "s2"}, {"k2", "new"}}, nullptr);
   EXPECT_EQ(capture::readTokenReply(
                 token(closed, grant + "&client_id=key+one&client_secret=s%26cret").body)
                 .kind,
@@ -144,6 +154,10 @@ TEST(TokenRequestTest, AnyKeysUnlessTheServiceIsGivenSome) {
   EXPECT_EQ(
       capture::readTokenReply(token(closed, grant + "&client_id=k2&client_secret=s").body).kind,
       capture::TokenReply::Kind::kBadSecret);
+  // An API Key listed twice takes either secret.
+  EXPECT_EQ(
+      capture::readTokenReply(token(closed, grant + "&client_id=k2&client_secret=new").body).kind,
+      capture::TokenReply::Kind::kToken);
   const ServiceReply unknown = token(closed, grant + "&client_id=k3&client_secret=s2");
   EXPECT_EQ(unknown.status, 401);
   EXPECT_EQ(capture::readTokenReply(unknown.body).kind, capture::TokenReply::Kind::kUnknownClient);
@@ -193,12 +207,87 @@ TEST_F(RecognitionRequestTest, BadRequestsGetTheProvidersErrorsAndNeverReachTheE
     EXPECT_EQ(errorCodeOfLast(), c.code) << c.what;
     EXPECT_EQ(last.status, 200) << c.what;
   }
-  // A picture wider than any screen.
-  bmp::Picture wide{kMaxPictureSide + 1, 1, {}};
-  wide.pixels.assign(std::size_t(wide.width), bmp::Pixel{});
-  recognise(imageBody(bmp::write(wide)));
-  EXPECT_EQ(errorCodeOfLast(), "216202");
   EXPECT_EQ(spy.calls, 0);
+}
+
+// Only a picture's header, with no pixel data after it: were it decoded it would be refused as
+// damaged (216201), so the size error shows it was judged before any decoding.
+std::string pngHeader(std::uint32_t width, std::uint32_t height) {
+  std::string file("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+  for (std::uint32_t v : {width, height})
+    for (int shift = 24; shift >= 0; shift -= 8) file += char(v >> shift & 0xFF);
+  return file + std::string("\x08\0\0\0\0", 5) + "CRC!";
+}
+std::string jpegHeader(int width, int height) {
+  std::string file = "\xFF\xD8\xFF\xE0" +
+                     std::string(
+                         "\0\x04"
+                         "ab",
+                         4) +
+                     "\xFF\xFF\xC2";
+  file += std::string("\0\x0b\x08", 3);
+  file += {char(height >> 8), char(height & 0xFF), char(width >> 8), char(width & 0xFF)};
+  return file + std::string("\x01\x01\x11\0", 4);
+}
+std::string gifHeader(int width, int height) {
+  return "GIF89a" +
+         std::string{
+             char(width & 0xFF), char(width >> 8), char(height & 0xFF), char(height >> 8), 0, 0, 0};
+}
+std::string bmpHeader(int width, int height) {
+  std::string file = barsPicture(16, 16, 4).substr(0, 54);
+  for (int i = 0; i < 4; ++i) file[std::size_t(18 + i)] = char(width >> (8 * i));
+  for (int i = 0; i < 4; ++i) file[std::size_t(22 + i)] = char(height >> (8 * i));
+  return file;
+}
+
+TEST_F(RecognitionRequestTest, PicturesAreJudgedByTheirHeadersSizeBeforeDecoding) {
+  struct Case {
+    const char* what;
+    std::string file;
+    const char* code;
+  };
+  const Case cases[] = {
+      {"PNG far too wide", pngHeader(32768, 2048), "216202"},
+      {"PNG of 4 gigapixels", pngHeader(65535, 65535), "216202"},
+      {"PNG of an 8K side but too many pixels", pngHeader(8192, 8192), "216202"},
+      {"PNG under 15 px", pngHeader(14, 400), "216202"},
+      {"PNG of no pixels", pngHeader(0, 400), "216201"},
+      {"PNG within bounds but empty", pngHeader(800, 600), "216201"},
+      {"progressive JPEG too tall", jpegHeader(100, 9000), "216202"},
+      {"JPEG under 15 px", jpegHeader(100, 10), "216202"},
+      {"JPEG without a frame", "\xFF\xD8\xFF\xD9", "216201"},
+      {"GIF too wide", gifHeader(9000, 20), "216202"},
+      {"BMP too wide", bmpHeader(9000, 20), "216202"},
+      {"BMP too tall, rows top first", bmpHeader(20, -9000), "216202"},
+      {"BMP under 15 px", bmpHeader(40, -14), "216202"},
+      {"another format", "II*\0 a TIFF file header", "216201"},
+  };
+  for (const Case& c : cases) {
+    recognise(imageBody(c.file));
+    EXPECT_EQ(errorCodeOfLast(), c.code) << c.what;
+  }
+  EXPECT_EQ(spy.calls, 0);
+  // The smallest picture taken is read, and a real one under the bound is refused as too small
+  // instead of answered with text the engine made up.
+  EXPECT_EQ(recognise(imageBody(barsPicture(15, 15, 4))).kind,
+            capture::RecognitionReply::Kind::kLines);
+  recognise(imageBody(barsPicture(200, 14, 4)));
+  EXPECT_EQ(errorCodeOfLast(), "216202");
+}
+
+TEST_F(RecognitionRequestTest, ATokenIsReadUpToAFurtherQuestionMark) {
+  // As one of the provider's client libraries sends it.
+  last = service.recognitionRequest("/rest/2.0/ocr/v1/general_basic?aipSdk=node&access_token=" +
+                                        service.accessToken() + "?aipSdk=node",
+                                    kForm, imageBody(barsPicture(60, 40, 10)));
+  EXPECT_EQ(capture::readRecognitionReply(last.body).kind, capture::RecognitionReply::Kind::kLines)
+      << last.body;
+  // An escaped question mark stays part of its value.
+  last = service.recognitionRequest(
+      "/rest/2.0/ocr/v1/general_basic?access_token=" + service.accessToken() + "%3Fx", kForm,
+      imageBody(barsPicture(60, 40, 10)));
+  EXPECT_EQ(errorCodeOfLast(), "110");
 }
 
 TEST_F(RecognitionRequestTest, LinesComeBackAsTheClientReadsThem) {
@@ -285,14 +374,40 @@ TEST(LineTextTest, SpacesOnlyBetweenLatinWords) {
 }
 
 TEST(KeyFileTest, PairsCommentsAndBadLines) {
-  const auto parsed = parseKeyFile("# keys\n\nkey1 secret1\r\n  key2\tsecret2  \n");
-  EXPECT_EQ(parsed.badLine, 0);
+  const auto parsed = parseKeyFile("\xEF\xBB\xBFkey1 secret1\r\n# keys\n\n  key2\tsecret2  \n");
+  ASSERT_EQ(parsed.badLine, 0);
+  EXPECT_EQ(parsed.keys[0].apiKey, "key1");  // the byte order mark is not part of the key
   ASSERT_EQ(parsed.keys.size(), 2u);
   EXPECT_EQ(parsed.keys[1].apiKey, "key2");
   EXPECT_EQ(parsed.keys[1].secretKey, "secret2");
   const auto bad = parseKeyFile("key1 secret1\nlonely\n");
   EXPECT_EQ(bad.badLine, 2);
   EXPECT_TRUE(bad.keys.empty());
+}
+
+TEST(KeyFileTest, OnlyARegularFileOfBoundedSizeIsRead) {
+  const std::filesystem::path folder = freshFolder("ocr-key-file");
+  std::vector<ApiKeys> keys;
+  std::string error;
+  const std::filesystem::path good = folder / "keys.txt";
+  std::ofstream(good) << "k s\n";
+  EXPECT_TRUE(loadKeyFile(good.string(), keys, error)) << error;
+  EXPECT_EQ(keys.size(), 1u);
+
+  const std::filesystem::path big = folder / "big.txt";
+  std::ofstream(big) << std::string(kMaxKeyFileBytes, '#') << "\nk s\n";
+  EXPECT_FALSE(loadKeyFile(big.string(), keys, error));
+
+  // A FIFO nobody writes to would block the start for ever: it is refused at once.
+  const std::filesystem::path fifo = folder / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(loadKeyFile(fifo.string(), keys, error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  EXPECT_FALSE(loadKeyFile("/dev/zero", keys, error));
+  EXPECT_FALSE(loadKeyFile(folder.string(), keys, error));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_FALSE(loadKeyFile((folder / "missing").string(), keys, error));
 }
 
 }  // namespace

@@ -133,6 +133,19 @@ TEST_F(InProcessServiceTest, OversizedAndStrayRequestsAreRefusedAndServiceGoesOn
   EXPECT_EQ(client.RecognizeScreenshot(smallPicture()).outcome, RecognitionOutcome::kRecognized);
 }
 
+TEST_F(InProcessServiceTest, TokensAreAnsweredAtOnceWhileEveryRecogniserIsBusy) {
+  ASSERT_EQ(client.TestOcrKeys("k", "s").outcome, KeyTestOutcome::kKeysAccepted);
+  engineTime = std::chrono::milliseconds(2000);
+  std::vector<std::thread> users;
+  for (int i = 0; i < 10; ++i)
+    users.emplace_back([&] { client.RecognizeScreenshot(smallPicture()); });
+  while (running < 8) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.TestOcrKeys("k", "s").outcome, KeyTestOutcome::kKeysAccepted);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  for (std::thread& user : users) user.join();
+}
+
 // Full-width forms as their ASCII letters, without spaces: a page may show either width.
 std::u16string folded(std::u16string_view text) {
   std::u16string out;

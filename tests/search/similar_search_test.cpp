@@ -178,6 +178,23 @@ TEST(SimilarOptionsTest, OptionsTellQuestionsWithOneStemApart) {
   EXPECT_EQ(results[0].index, 0u);
 }
 
+// A question as the local engine reads a selection of it: number, score and option markers
+// misread. It finds its own question ahead of its one-word twin.
+TEST(SimilarRecognisedTest, MisreadPunctuationFindsTheRightQuestion) {
+  std::vector<std::string> texts = {
+      gbk("1．（ 6分）下列叙述错误的是（ ）A．DNA与ATP中所含元素的种类相同 "
+          "B．一个tRNA分子中只有一个反密码子"),
+      gbk("1．（ 6分）下列叙述正确的是（ ）A．DNA与ATP中所含元素的种类相同 "
+          "B．一个tRNA分子中只有一个反密码子")};
+  std::vector<std::string_view> views(texts.begin(), texts.end());
+  auto results = search::rankSimilar(
+      views, gbk("1. ( 653)下列叙述错误的是〈 "
+                 ")A-DNA与ATP中所含元素的种类相同B-一个tRNA分子中只有一个反密码子"));
+  ASSERT_FALSE(results.empty());
+  EXPECT_EQ(results[0].index, 0u);
+  EXPECT_GT(results[0].score, 0.99);
+}
+
 // A scan reports questions by the numbers the caller gave them, such as record numbers.
 TEST(SimilarScanTest, KeepsTheCallersNumbers) {
   search::SimilarScan scan(gbk("光合作用的场所"));

@@ -87,6 +87,27 @@ TEST(TextNormalizerTest, DropsALeadingQuestionNumber) {
   EXPECT_EQ(search::questionNumberLength("12."), 3u);
 }
 
+// The punctuation text recognition gets wrong reads as what was on the screen.
+TEST(TextNormalizerTest, FoldsHowRecognitionMisreadsPunctuation) {
+  // A full stop read as a hyphen is dropped before wide text; a minus in a formula stays.
+  EXPECT_EQ(normalized("A-叶绿体B-线粒体"), normalized("A．叶绿体B．线粒体"));
+  EXPECT_EQ(normalized("之地”-回答"), "之地回答");
+  EXPECT_EQ(normalized("x-1 > -2 且 y -  z"), "x-1>-2且y-z");
+  EXPECT_EQ(normalized("差为-"), "差为-");
+  // A question number ending in a misread full stop, and a score after it, however read.
+  const std::string body = normalized("下列叙述错误的是");
+  for (const char* text :
+       {"12-下列叙述错误的是", "12。下列叙述错误的是", "1．（ 6分）下列叙述错误的是",
+        "1. ( 653)下列叙述错误的是", "9.〈8分)下列叙述错误的是", "7. (49)下列叙述错误的是",
+        "3、【10 分】下列叙述错误的是"})
+    EXPECT_EQ(normalized(text), body) << text;
+  // Only right after a question number, and only a short number in brackets.
+  EXPECT_EQ(normalized("1-2倍"), "1-2倍");
+  EXPECT_EQ(normalized("(6分)下列"), "6分下列");
+  EXPECT_EQ(normalized("1. (x)下列"), "x下列");
+  EXPECT_EQ(normalized("1. (12345)下列"), "12345下列");
+}
+
 TEST(TextNormalizerTest, StopsAtTheLimit) {
   std::string text(5000, 'a');
   EXPECT_EQ(normalizeText(text).size(), search::kMaxNormalUnits);
@@ -104,6 +125,8 @@ TEST(TrailingOptionsTest, FindsTheFirstOptionAThatABFollows) {
   EXPECT_EQ(optionsAt("正确的是\nＡ、甲\nＢ、乙"), gbk("正确的是\n").size());
   EXPECT_EQ(optionsAt("正确的是（ A ）甲（B）乙"), gbk("正确的是").size());
   EXPECT_EQ(optionsAt("A.甲 B.乙"), 0u);
+  // Markers whose full stop was read as a hyphen or an ideographic one.
+  EXPECT_EQ(optionsAt("正确的是 A-甲 B。乙 C．丙"), gbk("正确的是 ").size());
   EXPECT_EQ(optionsAt("正确的是A:甲A:乙B:丙"), gbk("正确的是A:甲").size());
   // Options of an earlier question, then this question with its own.
   EXPECT_EQ(

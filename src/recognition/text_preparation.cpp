@@ -1,10 +1,10 @@
-#include "ocr_service/text_preparation.h"
+#include "recognition/text_preparation.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-namespace ocr_service {
+namespace recognition {
 namespace {
 
 // How far from the background a pixel must be to count as ink when judging the picture.
@@ -137,4 +137,4 @@ PreparedPicture prepareForRecognition(const GreyPicture& screenshot) {
   return prepared;
 }
 
-}  // namespace ocr_service
+}  // namespace recognition

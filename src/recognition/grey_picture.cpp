@@ -1,10 +1,11 @@
-#include "ocr_service/grey_picture.h"
+#include "recognition/grey_picture.h"
 
 #include <cstdlib>
 
 #include "platform/image_codec.h"
+#include "recognition/picture_header.h"
 
-namespace ocr_service {
+namespace recognition {
 namespace {
 
 std::uint32_t little(std::string_view bytes, std::size_t at, int size) {
@@ -53,6 +54,14 @@ DecodedPicture readPlainBmp(std::string_view bmp) {
 }  // namespace
 
 DecodedPicture decodePicture(std::string_view fileBytes) {
+  const std::optional<PictureSize> size = pictureSizeOf(fileBytes);
+  if (!size) return failed(PictureError::kUndecodable);
+  if (size->width < kMinPictureSide || size->height < kMinPictureSide)
+    return failed(size->width && size->height ? PictureError::kTooSmall
+                                              : PictureError::kUndecodable);
+  if (size->width > kMaxPictureSide || size->height > kMaxPictureSide ||
+      size->width * size->height > kMaxPicturePixels)
+    return failed(PictureError::kTooLarge);
   const platform::EncodedImage plain =
       platform::encodeImage(fileBytes, platform::ImageFormat::kBmp, true);
   switch (plain.error) {
@@ -65,4 +74,4 @@ DecodedPicture decodePicture(std::string_view fileBytes) {
   }
 }
 
-}  // namespace ocr_service
+}  // namespace recognition

@@ -1,10 +1,10 @@
-#include "ocr_service/line_text.h"
+#include "recognition/line_text.h"
 
 #include <vector>
 
 #include "platform/utf8.h"
 
-namespace ocr_service {
+namespace recognition {
 namespace {
 
 bool isSpace(char16_t c) { return c == u' ' || c == u'\t' || c == 0x3000 || c == 0xA0; }
@@ -40,4 +40,4 @@ std::string tidyLine(std::string_view utf8Line) {
   return utf8::fromUtf16(out);
 }
 
-}  // namespace ocr_service
+}  // namespace recognition

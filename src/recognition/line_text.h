@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-namespace ocr_service {
+namespace recognition {
 
 // UTF-8 in, UTF-8 out. A space stays only between two characters that are not wide (Latin
 // words, numbers); beside a CJK character or full-width punctuation it goes.
 std::string tidyLine(std::string_view utf8Line);
 
-}  // namespace ocr_service
+}  // namespace recognition

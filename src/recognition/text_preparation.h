@@ -2,9 +2,9 @@
 // screen showed (light text on a dark background is turned over), full contrast, text lines
 // scaled up to a height the recogniser was trained on, and a white margin around them.
 #pragma once
-#include "ocr_service/grey_picture.h"
+#include "recognition/grey_picture.h"
 
-namespace ocr_service {
+namespace recognition {
 
 // Height of a text line's ink, in pixels, that recognition is best at.
 inline constexpr int kPreferredInkHeight = 48;
@@ -27,4 +27,4 @@ int medianLineHeight(const GreyPicture& picture);
 // Bilinear resampling to the given size (at least 1 x 1).
 GreyPicture resized(const GreyPicture& picture, int width, int height);
 
-}  // namespace ocr_service
+}  // namespace recognition

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ocr_service {
+namespace recognition {
 
 struct GreyPicture {
   int width = 0, height = 0;
@@ -16,7 +16,8 @@ struct GreyPicture {
 enum class PictureError {
   kNone,
   kUndecodable,  // not a JPEG, PNG, BMP or GIF this build reads, or a damaged one
-  kTooLarge,     // more pixels than the service takes
+  kTooLarge,     // more pixels than recognition takes
+  kTooSmall,     // a side shorter than text is read from
 };
 
 struct DecodedPicture {
@@ -24,10 +25,14 @@ struct DecodedPicture {
   GreyPicture picture;
 };
 
-// Longest side the service takes, a little over an 8K screen's width.
+// Longest side recognition takes, a little over an 8K screen's width, and at most as many
+// pixels as a screen of that width; the shortest side it reads text from.
 inline constexpr int kMaxPictureSide = 8192;
+inline constexpr long long kMaxPicturePixels = 8192LL * 4608;
+inline constexpr int kMinPictureSide = 15;
 
-// Decodes a file image; transparent parts count as white.
+// Decodes a file image; transparent parts count as white. The size its header states is judged
+// first, so a picture out of bounds is never decoded.
 DecodedPicture decodePicture(std::string_view fileBytes);
 
-}  // namespace ocr_service
+}  // namespace recognition

@@ -1,0 +1,56 @@
+#include "recognition/engine_data.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace recognition {
+
+std::string describe(const LoadProblem& problem) {
+  switch (problem.error) {
+    case LoadError::kNone:
+      return {};
+    case LoadError::kMissingFolder:
+      return "the recognition data folder \"" + problem.path + "\" is missing";
+    case LoadError::kMissingModel:
+      return "the recognition model \"" + problem.path + "\" is missing";
+    case LoadError::kDamagedModel:
+      return "the recognition model \"" + problem.path + "\" is damaged";
+  }
+  return {};
+}
+
+std::vector<std::string> modelFiles(const std::string& dataFolder, const std::string& models) {
+  std::vector<std::string> files;
+  std::size_t start = 0;
+  while (start <= models.size()) {
+    std::size_t end = models.find('+', start);
+    if (end == std::string::npos) end = models.size();
+    if (end > start)
+      files.push_back(
+          (std::filesystem::path(dataFolder) / (models.substr(start, end - start) + ".traineddata"))
+              .string());
+    start = end + 1;
+  }
+  return files;
+}
+
+LoadProblem checkDataFolder(const EngineSettings& settings) {
+  std::error_code error;
+  if (settings.dataFolder.empty() || !std::filesystem::is_directory(settings.dataFolder, error))
+    return {LoadError::kMissingFolder, settings.dataFolder};
+  for (const std::string* models : {&settings.chineseModels, &settings.englishModels}) {
+    const std::vector<std::string> files = modelFiles(settings.dataFolder, *models);
+    if (files.empty()) return {LoadError::kMissingModel, settings.dataFolder};
+    for (const std::string& file : files)
+      if (!std::filesystem::is_regular_file(file, error)) return {LoadError::kMissingModel, file};
+  }
+  return {};
+}
+
+std::string systemDataFolder() {
+  if (const char* named = std::getenv("TESSDATA_PREFIX"); named && *named) return named;
+  return "/usr/share/tesseract-ocr/5/tessdata";
+}
+
+}  // namespace recognition
