@@ -45,5 +45,10 @@ if ! grep -qs "\"version\": \"$node_client_version\"" "$npm_prefix/node_modules/
   fi
 fi
 
+# The Windows program's OCR engine, built once per machine into a cache outside the checkout.
+# Without it the Windows build still configures, and its recognition tests fail.
+"$here/build-ocr-engine.sh" >/dev/null ||
+  echo "setup: building the OCR engine failed; the Windows build has no OCR engine" >&2
+
 "$here/wine-prefix.sh" "$root/build/wineprefix"
 echo "setup: done"
