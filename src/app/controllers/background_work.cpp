@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/worker.h"
+
 namespace app {
 
 BackgroundWork::~BackgroundWork() {
@@ -17,7 +19,7 @@ BackgroundWork::~BackgroundWork() {
 void BackgroundWork::start(std::function<void()> work) {
   auto finished = std::make_shared<std::atomic<bool>>(false);
   std::thread thread([work = std::move(work), finished] {
-    work();
+    platform::runGuarded(work);
     finished->store(true);
   });
   std::lock_guard lock(mutex_);
