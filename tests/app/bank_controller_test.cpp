@@ -75,7 +75,7 @@ TEST_F(BankControllerTest, AnsweringFromStartToBack) {
 
   // Opening it again reads the count anew.
   backend.click(chooser.按钮_开始考试);
-  backend.runPending();
+  settle();
   EXPECT_EQ(only<app::AnswerForm>().透明标签1.caption(), gbk("共有2题"));
 }
 

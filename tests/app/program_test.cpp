@@ -103,6 +103,8 @@ TEST(Program, StartOpensTheChosenBankForTheAnswerFormAndBackClosesIt) {
   backend.at(40, [&] {
     auto* answer = ui::find<app::AnswerForm>();
     ASSERT_NE(answer, nullptr);
+    // The count comes from the bank worker.
+    EXPECT_TRUE(backend.runUntil([&] { return !answer->透明标签1.caption().empty(); }));
     countLine = answer->透明标签1.caption();
     backend.click(answer->按钮_返回);
   });
