@@ -73,8 +73,10 @@ BankChooserForm& Shell::loadBankChooser() {
     form.按钮_导入题库.onClick = [this, &form] { moveOn(form, [this] { loadImport(); }); };
     form.按钮_删除题库.onClick = [this, &form] { services_.banks.deleteBank(form); };
     form.按钮_开始考试.onClick = [this, &form] {
-      if (!services_.banks.openForAnswering(form)) return;
-      moveOn(form, [this] { loadAnswer(); });
+      services_.banks.openForAnswering(form, [this, &form] {
+        if (form.leaving()) return;  // a second click's bank opened too late to matter
+        moveOn(form, [this] { loadAnswer(); });
+      });
     };
   });
 }

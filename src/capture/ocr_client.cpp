@@ -58,6 +58,7 @@ KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view s
     if (fixedServiceUrl.empty())
       address = check.address.empty() ? std::string(kOcrServiceUrl) : check.address;
   }
+  const std::uint64_t heldBefore = tokenGeneration();
   const OcrHttpReply reply = exchange(tokenRequest(address, apiKey, secretKey));
   TokenReply token;
   if (reply.delivered) {
@@ -69,7 +70,13 @@ KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view s
   KeyTestResult result{
       KeyTestOutcome::kKeysAccepted,
       StoreOcrKeys(runDirectory, {std::string(apiKey), std::string(secretKey)}, typedAddress)};
-  setToken(token.token, address);
+  if (token.kind == TokenReply::Kind::kToken) {
+    setToken(token.token, address);
+  } else {
+    // The token held before the test belongs to other keys, but one stored by a fetch that
+    // ended while this test waited is newer than this outcome and stays.
+    forgetTokenUnlessReplaced(heldBefore);
+  }
   if (!reply.delivered)
     result.outcome = KeyTestOutcome::kServiceUnreachable;
   else if (token.kind != TokenReply::Kind::kToken)
@@ -149,6 +156,17 @@ void OcrClient::setToken(std::string token, std::string address) {
   std::lock_guard<std::mutex> lock(tokenLock);
   accessToken = std::move(token);
   tokenAddress = std::move(address);
+  ++tokensStored;
+}
+
+std::uint64_t OcrClient::tokenGeneration() const {
+  std::lock_guard<std::mutex> lock(tokenLock);
+  return tokensStored;
+}
+
+void OcrClient::forgetTokenUnlessReplaced(std::uint64_t generation) {
+  std::lock_guard<std::mutex> lock(tokenLock);
+  if (tokensStored == generation) accessToken.clear();
 }
 
 void OcrClient::forgetToken(const std::string& refused) {

@@ -2,6 +2,7 @@
 // fetches an access token with the stored keys, and turns a screenshot into search text. The
 // program keeps one; it owns the access token, which lives only in memory.
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -88,13 +89,16 @@ class OcrClient {
   bool holdsTokenOfAnotherService(const std::string& address) const;
   void setToken(std::string token, std::string address);
   void forgetToken(const std::string& refused);
+  std::uint64_t tokenGeneration() const;
+  void forgetTokenUnlessReplaced(std::uint64_t generation);
 
   OcrTransport transport;
   std::filesystem::path runDirectory;
   std::string fixedServiceUrl;
   mutable std::mutex tokenLock;
   std::string accessToken;
-  std::string tokenAddress;  // the service that gave accessToken; no other one is sent it
+  std::string tokenAddress;        // the service that gave accessToken; no other one is sent it
+  std::uint64_t tokensStored = 0;  // counts setToken calls, so a late outcome can tell
 };
 
 }  // namespace capture

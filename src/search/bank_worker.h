@@ -1,49 +1,21 @@
-// The answer form's bank worker: one thread that runs all bank work of the answer form
-// (searches, deletions, closing the bank) in the order it was handed in, so the user-interface
-// thread never waits for the bank.
+// The bank worker: one queue that runs all bank work (searches, deletions, closing the bank,
+// the chooser's and the import's bank changes) in the order it was handed in, so the
+// user-interface thread never waits for the bank. At exit it finishes the ordered work still
+// queued and drops a search nobody will see.
 #pragma once
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
-#include <thread>
+
+#include "platform/worker.h"
 
 namespace search {
 
-class BankWorker {
+class BankWorker : public platform::Worker {
  public:
-  BankWorker();
-  // Runs what is still queued, then stops the thread.
-  ~BankWorker();
-  BankWorker(const BankWorker&) = delete;
-  BankWorker& operator=(const BankWorker&) = delete;
+  BankWorker() : Worker(AtExit::kJoin) {}
 
-  // Any thread. Runs `job` after everything handed in before it.
-  void submit(std::function<void()> job);
   // Any thread. As submit, but a search still waiting is dropped: only the newest search
   // matters to the user, so a burst of keywords costs one scan, not one scan each.
-  void submitSearch(std::function<void()> job);
-
-  // No job waiting or running (tests wait for it).
-  bool idle() const;
-  // Any thread. A job is waiting, or the worker is stopping: long work that can wait (building
-  // an index) asks this often and gives way.
-  bool workWaiting() const;
-
- private:
-  struct Job {
-    bool search = false;
-    std::function<void()> run;
-  };
-  void enqueue(Job job);
-  void loop();
-
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<Job> queue_;
-  bool running_ = false;
-  bool stopping_ = false;
-  std::thread thread_;  // last: starts once the members above exist
+  void submitSearch(std::function<void()> job) { submitReplacing(std::move(job)); }
 };
 
 }  // namespace search

@@ -108,6 +108,8 @@ void uninstall() {
     Form& form = *state().live.back();
     FormLifecycle::forceDestroy(form);
   }
+  // Drained while this is still the UI thread: work run later finds no toolkit and is dropped.
+  state().backend.load()->processMessages(0);
   state().nesting = 0;
   state().events.clear();
   state().dead.clear();
@@ -160,8 +162,14 @@ void post(FormHandle form, std::function<void()> work) {
   Backend* b = state().backend.load();
   if (!b || !work) return;
   b->post([form, work = std::move(work)] {
+    // The backend may run what it still holds after the toolkit was uninstalled.
+    if (!state().backend.load()) return;
     if (Form* target = findForm(form)) target->dispatch(work, /*evenWhenLeaving=*/true);
   });
+}
+
+void post(platform::Gate& gate, FormHandle form, std::function<void()> work) {
+  gate.pass([&] { post(form, std::move(work)); });
 }
 
 std::vector<Form*> liveForms() {

@@ -31,6 +31,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/worker.h"
 #include "ui/backend.h"
 #include "ui/control.h"
 #include "ui/form.h"
@@ -40,7 +41,9 @@ namespace ui {
 
 // Installs the backend for this process; the calling thread becomes the UI thread.
 void install(Backend& backend);
-// Destroys every form still alive, frees them and forgets the backend (program end, tests).
+// Destroys every form still alive, runs the work posted until then (a form's work finds its
+// form gone and is dropped), frees the forms and forgets the backend (program end, tests).
+// Work posted afterwards is dropped, even when the backend still holds it.
 void uninstall();
 Backend& backend();
 
@@ -85,6 +88,9 @@ void processMessages(int milliseconds);
 // Any thread: runs `work` on the UI thread as an event of the form, or drops it when the form
 // is gone by then.
 void post(FormHandle form, std::function<void()> work);
+// As post, for a worker's result: queued only while `gate` is open, that is while the worker's
+// owner is alive.
+void post(platform::Gate& gate, FormHandle form, std::function<void()> work);
 
 // Live forms, in the order they were loaded.
 std::vector<Form*> liveForms();

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <optional>
+#include <thread>
 
 #include "bank_controller_fixture.h"
 
@@ -32,10 +35,12 @@ TEST_F(BankControllerTest, ChooserStartMakesTheFolderAndListsTheBanks) {
 TEST_F(BankControllerTest, StartRefusesAMissingAndAnEmptyBank) {
   auto& chooser = toChooser();
   backend.click(chooser.按钮_开始考试);  // no bank at all: the folder itself is opened
+  settle();
   makeBank("empty.edb", 0);
   chooser.组合框1.addItem("empty.edb");
   backend.select(chooser.组合框1, 0);
   backend.click(chooser.按钮_开始考试);
+  settle();
   EXPECT_EQ(shownTexts(), (Strings{"题库打开失败", "题库为空，请导入题目后再使用！！！"}));
   EXPECT_TRUE(chooser.alive());
   EXPECT_FALSE(answerBankOpen());
@@ -53,7 +58,7 @@ TEST_F(BankControllerTest, SelectingABankMakesItTheAnswerBank) {
 TEST_F(BankControllerTest, AnsweringFromStartToBack) {
   makeBank("a.edb", 3);
   backend.click(toChooser().按钮_开始考试);
-  backend.runPending();
+  settle();
   auto& form = only<app::AnswerForm>();
   EXPECT_EQ(form.透明标签1.caption(), gbk("共有3题"));
   EXPECT_TRUE(answerBankOpen());
@@ -75,14 +80,14 @@ TEST_F(BankControllerTest, AnsweringFromStartToBack) {
 
   // Opening it again reads the count anew.
   backend.click(chooser.按钮_开始考试);
-  backend.runPending();
+  settle();
   EXPECT_EQ(only<app::AnswerForm>().透明标签1.caption(), gbk("共有2题"));
 }
 
 TEST_F(BankControllerTest, ClosingTheAnswerFormClosesTheBankAndEndsTheProgram) {
   makeBank("a.edb", 1);
   backend.click(toChooser().按钮_开始考试);
-  backend.runPending();
+  settle();
   backend.closeBox(only<app::AnswerForm>());
   settle();
   EXPECT_EQ(backend.exitCode(), 0);
@@ -94,8 +99,10 @@ TEST_F(BankControllerTest, DeletingABankAsksFirstThenListsAgain) {
   auto& chooser = toChooser();
   backend.answerMessageBoxes({ui::mb::kIdCancel, ui::mb::kIdOk});
   backend.click(chooser.按钮_删除题库);
+  settle();
   EXPECT_TRUE(std::filesystem::exists(bankFile("a.edb")));
   backend.click(chooser.按钮_删除题库);
+  settle();
   EXPECT_FALSE(std::filesystem::exists(bankFile("a.edb")));
   EXPECT_EQ(shownTexts(), (Strings{"确认删除  a.edb  ！！！", "确认删除  a.edb  ！！！"}));
   EXPECT_EQ(backend.messages()[0].style, ui::mb::kOkCancel);
@@ -107,8 +114,38 @@ TEST_F(BankControllerTest, ClearingABankFromTheImportFormLeavesItEmpty) {
   backend.click(toChooser().按钮_导入题库);
   backend.runPending();
   backend.click(only<app::ImportForm>().按钮_清空数据库);
+  settle();
   EXPECT_EQ(shownTexts(), (Strings{"确认要清空  a.edb  吗？？？", "题库 a.edb 已清空"}));
   EXPECT_EQ(recordsIn("a.edb"), 0);
+}
+
+// Bank work held up elsewhere (a long search, an import's batch) holds up no form: opening,
+// deleting and clearing go to the bank worker and their outcome comes back.
+TEST_F(BankControllerTest, TheFormsNeverWaitForTheBankLock) {
+  using namespace std::chrono_literals;
+  makeBank("a.edb", 1);
+  makeBank("b.edb", 1);
+  auto& chooser = toChooser();
+  std::promise<void> held;
+  std::thread holder([&] {
+    banks->sharedBank().use([&](bank::RecordDatabase&) {
+      held.set_value();
+      std::this_thread::sleep_for(1500ms);
+    });
+  });
+  held.get_future().wait();
+  const auto before = std::chrono::steady_clock::now();
+  backend.answerMessageBoxes({ui::mb::kIdOk});
+  ASSERT_EQ(chooser.组合框1.itemText(0), "b.edb");  // the newest first
+  backend.select(chooser.组合框1, 0);
+  backend.click(chooser.按钮_删除题库);
+  backend.select(chooser.组合框1, 1);
+  backend.click(chooser.按钮_开始考试);
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
+  holder.join();
+  settle();
+  EXPECT_FALSE(std::filesystem::exists(bankFile("b.edb")));
+  EXPECT_EQ(only<app::AnswerForm>().透明标签1.caption(), gbk("共有1题"));
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST_F(BankControllerTest, EnterSearchesFromTheKeywordBoxAndPressesAFocusedButto
   for (int i = 0; i < 3; ++i) backend.keyDown(chooser, ui::key::kTab);
   ASSERT_TRUE(chooser.按钮_开始考试.hasFocus());
   backend.keyDown(chooser, ui::key::kReturn);
-  backend.runPending();
+  settle();
   auto& form = only<app::AnswerForm>();
   ASSERT_TRUE(form.编辑框1.hasFocus());
 

@@ -101,8 +101,12 @@ TEST(Program, StartOpensTheChosenBankForTheAnswerFormAndBackClosesIt) {
   backend.at(1, [&] { backend.click(ui::find<app::DisclaimerForm>()->按钮_同意); });
   backend.at(20, [&] { backend.click(ui::find<app::BankChooserForm>()->按钮_开始考试); });
   backend.at(40, [&] {
+    // The bank opens on the bank worker.
+    EXPECT_TRUE(backend.runUntil([] { return ui::find<app::AnswerForm>() != nullptr; }));
     auto* answer = ui::find<app::AnswerForm>();
     ASSERT_NE(answer, nullptr);
+    // The count comes from the bank worker.
+    EXPECT_TRUE(backend.runUntil([&] { return !answer->透明标签1.caption().empty(); }));
     countLine = answer->透明标签1.caption();
     backend.click(answer->按钮_返回);
   });
@@ -126,6 +130,7 @@ TEST(Program, AnEmptyBankKeepsTheChooserWithItsMessage) {
   backend.at(1, [&] { backend.click(ui::find<app::DisclaimerForm>()->按钮_同意); });
   backend.at(20, [&] { backend.click(ui::find<app::BankChooserForm>()->按钮_开始考试); });
   backend.at(40, [&] {
+    EXPECT_TRUE(backend.runUntil([&] { return !backend.messages().empty(); }));
     EXPECT_EQ(ui::find<app::AnswerForm>(), nullptr);
     backend.closeBox(*ui::find<app::BankChooserForm>());
   });

@@ -41,9 +41,9 @@ class RecordingServices final : public app::SkinServices,
   }
   void bankSelected(app::BankChooserForm&) override { calls.push_back("bankSelected"); }
   void deleteBank(app::BankChooserForm&) override { calls.push_back("deleteBank"); }
-  bool openForAnswering(app::BankChooserForm&) override {
+  void openForAnswering(app::BankChooserForm&, std::function<void()> opened) override {
     calls.push_back("openForAnswering");
-    return bankOpens;
+    if (bankOpens) opened();
   }
   void wireImportForm(app::ImportForm& form) override {
     if (onWireImport) onWireImport(form);

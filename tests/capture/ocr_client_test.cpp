@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -165,6 +166,24 @@ TEST_F(OcrClientTest, KeyTestStoresTheKeysUnlessTheServiceNamesOne) {
     // A named wrong key leaves the old token; a stored key pair keeps only its own token.
     EXPECT_EQ(client.hasAccessToken(), c.token || !c.stored) << c.reply.body;
   }
+}
+
+TEST_F(OcrClientTest, AKeyTestWithoutATokenKeepsOneAFetchStoredMeanwhile) {
+  ASSERT_TRUE(capture::StoreOcrKeys(runDir, {"Api", "Secret"}));
+  // The key test's request waits; a token fetch on another thread ends first.
+  std::unique_ptr<capture::OcrClient> racing;
+  bool fetchedDuringTest = false;
+  auto transport = [&](const OcrHttpRequest& request) -> OcrHttpReply {
+    if (fetchedDuringTest) return kToken;
+    fetchedDuringTest = true;
+    std::thread fetch([&] { EXPECT_EQ(racing->FetchAccessToken(), TokenFetchOutcome::kFetched); });
+    fetch.join();
+    (void)request;
+    return kUnreachable;
+  };
+  racing = std::make_unique<capture::OcrClient>(transport, runDir, kService);
+  EXPECT_EQ(racing->TestOcrKeys("Api", "Secret").outcome, KeyTestOutcome::kServiceUnreachable);
+  EXPECT_TRUE(racing->hasAccessToken());
 }
 
 TEST_F(OcrClientTest, KeyTestSaysWhenTheKeysCouldNotBeStored) {

@@ -68,6 +68,37 @@ TEST_F(Threads, AWorkerSeesItsResultThroughTheRealClock) {
   worker.join();
 }
 
+TEST_F(Threads, WorkLeftInTheBackendAtUninstallNeverReachesAToolkitThatIsGone) {
+  auto& form = ui::load<TestForm>();
+  const ui::FormHandle target = form.handle();
+  std::vector<std::string> violations;
+  ui::setThreadViolationHandler([&](const char* what) { violations.emplace_back(what); });
+  int ran = 0;
+  std::thread worker([&] { ui::post(target, [&] { ++ran; }); });
+  worker.join();
+  ui::uninstall();
+  // The program's backend outlives the toolkit and may still run what it holds.
+  backend.processMessages(0);
+  ui::post(target, [&] { ++ran; });
+  backend.processMessages(0);
+  EXPECT_EQ(ran, 0);
+  EXPECT_TRUE(violations.empty());
+}
+
+TEST_F(Threads, AResultPassesOnlyWhileItsOwnersGateIsOpen) {
+  auto& form = ui::load<TestForm>();
+  const ui::FormHandle target = form.handle();
+  platform::Gate gate;
+  std::vector<std::string> seen;
+  std::thread before([&] { ui::post(gate, target, [&] { seen.push_back("open"); }); });
+  before.join();
+  gate.close();
+  std::thread after([&] { ui::post(gate, target, [&] { seen.push_back("closed"); }); });
+  after.join();
+  backend.runPending();
+  EXPECT_EQ(seen, (std::vector<std::string>{"open"}));
+}
+
 TEST_F(Threads, ControlsUsedOffTheUiThreadAreReported) {
   auto& form = ui::load<TestForm>();
   std::vector<std::string> violations;

@@ -1,37 +1,23 @@
-// Threads for the import form's long work (reading a workbook, importing a table). Each piece
-// of work gets a thread of its own and is never waited for on the user-interface thread; the
-// owner's destructor waits for what still runs, which by then has been told to stop.
+// The import form's long work (reading a workbook, importing a table), one piece after the
+// other on a worker of its own, never waited for on the user-interface thread. The owner's
+// destructor waits for what still runs, which by then has been told to stop and ends at its
+// next batch, so the bank is whole when the program ends.
 #pragma once
-#include <atomic>
 #include <functional>
-#include <memory>
-#include <mutex>
-#include <thread>
-#include <vector>
+#include <utility>
+
+#include "platform/worker.h"
 
 namespace app {
 
-class BackgroundWork {
+class BackgroundWork : private platform::Worker {
  public:
-  BackgroundWork() = default;
-  ~BackgroundWork();
-  BackgroundWork(const BackgroundWork&) = delete;
-  BackgroundWork& operator=(const BackgroundWork&) = delete;
+  BackgroundWork() : Worker(AtExit::kJoin) {}
 
-  // Any thread. Runs `work` on a new thread.
-  void start(std::function<void()> work);
-  // Nothing running (tests wait for it).
-  bool idle() const;
-
- private:
-  struct Worker {
-    std::thread thread;
-    std::shared_ptr<std::atomic<bool>> finished;
-  };
-  void joinFinished();  // with mutex_ held
-
-  mutable std::mutex mutex_;
-  std::vector<Worker> workers_;
+  // Any thread. Runs `work` after what was started before it.
+  void start(std::function<void()> work) { submit(std::move(work)); }
+  // Nothing running or waiting (tests wait for it).
+  using Worker::idle;
 };
 
 }  // namespace app

@@ -8,6 +8,7 @@
 #include "app/controllers/program_text.h"
 #include "platform/cp936.h"
 #include "ui/system.h"
+#include "ui/toolkit.h"
 
 namespace app {
 namespace {
@@ -48,32 +49,41 @@ void BankController::deleteBank(BankChooserForm& form) {
   const std::string shown = chooser.text();
   if (!confirmed(gbk(texts::kConfirmDeleteBefore) + shown + gbk(texts::kConfirmDeleteAfter)))
     return;
-  int error = bank::kOk;
-  sharedBank_.use([&](bank::RecordDatabase&) {
-    if (!questionBank_.deleteBank(path)) error = questionBank_.lastError();
+  worker_.submit([this, path, shown, handle = form.handle()] {
+    const int error = sharedBank_.use([&](bank::RecordDatabase&) {
+      return questionBank_.deleteBank(path) ? bank::kOk : questionBank_.lastError();
+    });
+    ui::post(*worker_.gate(), handle, [this, handle, shown, error] {
+      auto* form = dynamic_cast<BankChooserForm*>(ui::findForm(handle));
+      if (!form) return;
+      // A bank that was not there is gone all the same; one held elsewhere is worth a word.
+      if (error != bank::kOk && error != bank::kFileNotFound)
+        ui::messageBox(texts::bankChangeFailedText(shown, error, texts::kDeleteFailedAfter));
+      form->组合框1.clear();
+      listBanks(form->组合框1);
+    });
   });
-  // A bank that was not there is gone all the same; one held elsewhere is worth a word.
-  if (error != bank::kOk && error != bank::kFileNotFound)
-    ui::messageBox(texts::bankChangeFailedText(shown, error, texts::kDeleteFailedAfter));
-  chooser.clear();
-  listBanks(chooser);
 }
 
-bool BankController::openForAnswering(BankChooserForm& form) {
-  const auto outcome = sharedBank_.use([&](bank::RecordDatabase&) {
-    return questionBank_.openForAnswering(choiceOf(form.组合框1));
-  });
-  switch (outcome) {
-    case bank::AnsweringOutcome::opened:
-      return true;
-    case bank::AnsweringOutcome::openFailed:
-      ui::messageBox(gbk(texts::kOpenFailed));
-      return false;
-    case bank::AnsweringOutcome::empty:
-      ui::messageBox(gbk(texts::kBankEmpty));
-      return false;
-  }
-  return false;
+void BankController::openForAnswering(BankChooserForm& form, std::function<void()> opened) {
+  worker_.submit(
+      [this, choice = choiceOf(form.组合框1), handle = form.handle(), opened = std::move(opened)] {
+        const auto outcome = sharedBank_.use(
+            [&](bank::RecordDatabase&) { return questionBank_.openForAnswering(choice); });
+        ui::post(*worker_.gate(), handle, [outcome, opened] {
+          switch (outcome) {
+            case bank::AnsweringOutcome::opened:
+              opened();
+              return;
+            case bank::AnsweringOutcome::openFailed:
+              ui::messageBox(gbk(texts::kOpenFailed));
+              return;
+            case bank::AnsweringOutcome::empty:
+              ui::messageBox(gbk(texts::kBankEmpty));
+              return;
+          }
+        });
+      });
 }
 
 void BankController::clearBank(ui::ComboBox& chooser) {
@@ -82,13 +92,16 @@ void BankController::clearBank(ui::ComboBox& chooser) {
   questionBank_.setTargetBankPath(path);
   const std::string shown = chooser.text();
   if (!confirmed(gbk(texts::kConfirmClearBefore) + shown + gbk(texts::kConfirmClearAfter))) return;
-  int error = bank::kOk;
-  sharedBank_.use([&](bank::RecordDatabase&) {
-    if (!questionBank_.clearBank(path)) error = questionBank_.lastError();
+  worker_.submit([this, path, shown, handle = chooser.form().handle()] {
+    const int error = sharedBank_.use([&](bank::RecordDatabase&) {
+      return questionBank_.clearBank(path) ? bank::kOk : questionBank_.lastError();
+    });
+    ui::post(*worker_.gate(), handle, [shown, error] {
+      ui::messageBox(error == bank::kOk
+                         ? texts::bankClearedText(shown)
+                         : texts::bankChangeFailedText(shown, error, texts::kClearFailedAfter));
+    });
   });
-  ui::messageBox(error == bank::kOk
-                     ? texts::bankClearedText(shown)
-                     : texts::bankChangeFailedText(shown, error, texts::kClearFailedAfter));
 }
 
 }  // namespace app

@@ -21,7 +21,7 @@ class BankController final : public BankServices {
   void listBanks(ui::ComboBox& chooser) override;
   void bankSelected(BankChooserForm& form) override;
   void deleteBank(BankChooserForm& form) override;
-  bool openForAnswering(BankChooserForm& form) override;
+  void openForAnswering(BankChooserForm& form, std::function<void()> opened) override;
   // The import form's 按钮_清空数据库 on its chooser.
   void clearBank(ui::ComboBox& chooser);
 
@@ -35,7 +35,9 @@ class BankController final : public BankServices {
   bank::RecordDatabase database_;
   bank::QuestionBank questionBank_;
   search::SharedBank sharedBank_;
-  search::BankWorker worker_;  // last: it finishes its work while the bank still exists
+  // Last: it finishes its work while the bank still exists, and its gate closes before the
+  // rest goes, so no outcome of it reaches a form after this is gone.
+  search::BankWorker worker_;
 };
 
 }  // namespace app

@@ -316,11 +316,10 @@ std::filesystem::path ImportSession::importTarget() {
     ui::messageBox(bank_texts::bankNameProblemText(problem));
     return {};
   }
-  // An existing bank of that name, whatever its letter case, is used as it is; a failed create
-  // shows when opening.
-  auto path = bank.resolveBankName(name);
-  banks_.sharedBank().use([&](bank::RecordDatabase&) { return bank.createBankIfMissing(path); });
-  return path;
+  // An existing bank of that name, whatever its letter case, is used as it is. It is created
+  // by the import's work, off this thread; a failed create shows when opening.
+  newBank_ = true;
+  return bank.resolveBankName(name);
 }
 
 void ImportSession::importTable() {
@@ -332,34 +331,37 @@ void ImportSession::importTable() {
     show(texts::kEmptyTable);
     return setBusy(false, true);
   }
+  newBank_ = false;
   banks_.ensureBankFolder();
   const auto path = importTarget();
   if (path.empty()) return setBusy(false, true);
   banks_.questionBank().setTargetBankPath(path);
 
   auto job = std::make_shared<ImportJob>(path, table_.snapshot(), stop_, poster());
-  work_.start([job, &shared = banks_.sharedBank()] {
-    job->rows.appendRows(questionsAndAnswers(*job->table));
-    job->table.reset();
-    // The pairs the bank holds are read now; the bank is not kept open across the notice that
-    // follows, since a form left during it would never close it.
-    const auto error = shared.use([&](bank::RecordDatabase& db) {
-      const auto opened = job->import.open(db);
-      if (opened == importer::ImportError::none) db.closeDatabase(job->path);
-      return opened;
-    });
-    if (error != importer::ImportError::none) {
-      job->post([error](ImportSession& session) { session.finishImport({error, {}}, 0); });
-      return;
-    }
-    WorkerReport comparing(job->stop, job->post);
-    auto keep = importer::firstOccurrences(job->rows, &comparing);
-    // The worker's rows need no numbers: the form's table, which shows them, gets its own.
-    job->rows.keepRows(keep);
-    job->post([job, keep = std::move(keep)](ImportSession& session) {
-      session.repeatsRemoved(job, keep);
-    });
-  });
+  work_.start(
+      [job, &shared = banks_.sharedBank(), &bank = banks_.questionBank(), create = newBank_] {
+        job->rows.appendRows(questionsAndAnswers(*job->table));
+        job->table.reset();
+        // The pairs the bank holds are read now; the bank is not kept open across the notice that
+        // follows, since a form left during it would never close it.
+        const auto error = shared.use([&](bank::RecordDatabase& db) {
+          if (create) bank.createBankIfMissing(job->path);
+          const auto opened = job->import.open(db);
+          if (opened == importer::ImportError::none) db.closeDatabase(job->path);
+          return opened;
+        });
+        if (error != importer::ImportError::none) {
+          job->post([error](ImportSession& session) { session.finishImport({error, {}}, 0); });
+          return;
+        }
+        WorkerReport comparing(job->stop, job->post);
+        auto keep = importer::firstOccurrences(job->rows, &comparing);
+        // The worker's rows need no numbers: the form's table, which shows them, gets its own.
+        job->rows.keepRows(keep);
+        job->post([job, keep = std::move(keep)](ImportSession& session) {
+          session.repeatsRemoved(job, keep);
+        });
+      });
 }
 
 void ImportSession::repeatsRemoved(std::shared_ptr<ImportJob> job, const std::vector<bool>& keep) {

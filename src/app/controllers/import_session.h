@@ -72,6 +72,7 @@ class ImportSession : public std::enable_shared_from_this<ImportSession> {
   // Set when the form goes; every piece of work this session started reads it.
   std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
   bool busy_ = false;
+  bool newBank_ = false;  // the bank importTarget() named is to be created when missing
 };
 
 }  // namespace app

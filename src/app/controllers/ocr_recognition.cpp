@@ -4,7 +4,6 @@
 
 #include "app/controllers/ocr_texts.h"
 #include "app/controllers/search_session.h"
-#include "app/controllers/worker_thread.h"
 #include "app/forms/answer_form.h"
 #include "ui/toolkit.h"
 
@@ -30,14 +29,17 @@ void deliver(ui::FormHandle answerForm, const capture::Recognition& recognition)
 
 }  // namespace
 
-void recognizeIntoAnswerForm(std::shared_ptr<capture::OcrClient> ocr, ui::FormHandle answerForm,
-                             std::string bmpBytes) {
+void recognizeIntoAnswerForm(platform::OneShots& workers, std::shared_ptr<capture::OcrClient> ocr,
+                             ui::FormHandle answerForm, std::string bmpBytes) {
   if (!ocr || bmpBytes.empty()) return;
-  auto recognize = [ocr, answerForm, picture = std::move(bmpBytes)]() mutable {
-    deliver(answerForm, ocr->RecognizeScreenshot(std::move(picture)));
+  auto picture = std::make_shared<std::string>(std::move(bmpBytes));
+  auto recognize = [ocr, answerForm, picture, gate = workers.gate()] {
+    const capture::Recognition recognition = ocr->RecognizeScreenshot(std::move(*picture));
+    // Delivering only posts, so the gate is held open for no longer than that.
+    gate->pass([&] { deliver(answerForm, recognition); });
   };
   // Without a thread to spare, this selection goes unrecognised; the next one may fare better.
-  startWorker(std::move(recognize));
+  workers.start(recognize);
 }
 
 }  // namespace app

@@ -4,13 +4,15 @@
 #include <string>
 
 #include "capture/ocr_client.h"
+#include "platform/worker.h"
 #include "ui/types.h"
 
 namespace app {
 
 // Call when a screenshot selection ends, from any thread, with the selection as the bytes of a
 // BMP file (any picture the image codec reads will do). Returns at once; the caller never
-// waits and need keep nothing alive.
+// waits. The recognition runs as one of `workers`, and its outcome is dropped once they are
+// gone.
 //
 // The bytes become this recognition's own, so a later selection never changes what an earlier
 // one sends. A worker thread of its own re-encodes them as JPEG and asks the OCR service
@@ -22,7 +24,7 @@ namespace app {
 // - a failure (no access token held, the service unreachable, the token refused, an error
 //   reply): a short self-closing notice says which, and 编辑框1 keeps what it held.
 // Empty bytes do nothing at all.
-void recognizeIntoAnswerForm(std::shared_ptr<capture::OcrClient> ocr, ui::FormHandle answerForm,
-                             std::string bmpBytes);
+void recognizeIntoAnswerForm(platform::OneShots& workers, std::shared_ptr<capture::OcrClient> ocr,
+                             ui::FormHandle answerForm, std::string bmpBytes);
 
 }  // namespace app

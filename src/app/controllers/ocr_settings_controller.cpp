@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "app/controllers/ocr_texts.h"
-#include "app/controllers/worker_thread.h"
 #include "capture/ocr_settings.h"
 #include "ui/system.h"
 #include "ui/toolkit.h"
@@ -28,19 +27,20 @@ void LoadOcrSettings(OcrSettingsForm& form, const std::filesystem::path& runDire
   form.编辑框3.setContent(capture::LoadOcrServiceAddress(runDirectory));
 }
 
-void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr) {
+void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr,
+                 platform::OneShots& workers) {
   setKeyTestRunning(form, true);
   auto test = [ocr, apiKey = form.编辑框1.content(), secretKey = form.编辑框2.content(),
-               address = form.编辑框3.content(), handle = form.handle()] {
+               address = form.编辑框3.content(), handle = form.handle(), gate = workers.gate()] {
     const capture::KeyTestResult result = ocr->TestOcrKeys(apiKey, secretKey, address);
-    ui::post(handle, [handle, result] {
+    ui::post(*gate, handle, [handle, result] {
       auto* form = dynamic_cast<OcrSettingsForm*>(ui::findForm(handle));
       if (!form) return;
       setKeyTestRunning(*form, false);
       ocr_texts::showNotice(ocr_texts::keyTestNotice(result));
     });
   };
-  if (!startWorker(std::move(test))) {
+  if (!workers.start(test)) {
     // No thread to spare: the test runs here, and the form waits for it.
     const capture::KeyTestResult result =
         ocr->TestOcrKeys(form.编辑框1.content(), form.编辑框2.content(), form.编辑框3.content());
@@ -56,7 +56,7 @@ OcrSettingsController::OcrSettingsController(std::shared_ptr<capture::OcrClient>
 void OcrSettingsController::wire(OcrSettingsForm& form) {
   form.onCreated = [this, &form] { LoadOcrSettings(form, runDirectory_); };
   form.按钮2.onClick = [this, &form] { LoadOcrSettings(form, runDirectory_); };
-  form.按钮3.onClick = [this, &form] { TestOcrKeys(form, ocr_); };
+  form.按钮3.onClick = [this, &form] { TestOcrKeys(form, ocr_, workers_); };
   form.按钮1.onClick = [] { ui::openUrl(kOcrProductPageUrl); };
 }
 

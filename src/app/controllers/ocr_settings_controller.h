@@ -6,6 +6,7 @@
 
 #include "app/forms/ocr_settings_form.h"
 #include "capture/ocr_client.h"
+#include "platform/worker.h"
 
 namespace app {
 
@@ -17,9 +18,11 @@ void LoadOcrSettings(OcrSettingsForm& form, const std::filesystem::path& runDire
 
 // Tests the keys as typed on a worker, so the form keeps answering for as long as the service
 // takes; 按钮3 and 按钮2 stay disabled meanwhile. The outcome comes back as a self-closing
-// notice of the form. The keys stored are the ones tested, whatever the boxes hold by then; the
-// typed service address is where they are tested and is stored with them.
-void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr);
+// notice of the form, dropped once `workers` are gone. The keys stored are the ones tested,
+// whatever the boxes hold by then; the typed service address is where they are tested and is
+// stored with them.
+void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr,
+                 platform::OneShots& workers);
 
 class OcrSettingsController {
  public:
@@ -32,6 +35,7 @@ class OcrSettingsController {
  private:
   std::shared_ptr<capture::OcrClient> ocr_;
   std::filesystem::path runDirectory_;
+  platform::OneShots workers_;  // last: its gate closes before the rest goes
 };
 
 }  // namespace app

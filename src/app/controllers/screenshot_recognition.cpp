@@ -5,7 +5,6 @@
 
 #include "app/controllers/ocr_recognition.h"
 #include "app/controllers/ocr_texts.h"
-#include "app/controllers/worker_thread.h"
 #include "platform/files.h"
 #include "ui/toolkit.h"
 
@@ -34,17 +33,17 @@ void OcrScreenshotRecognition::fetchToken(ui::FormHandle answerForm,
     done(true);
     return;
   }
-  auto fetch = [ocr = ocr_, answerForm, done] {
+  auto fetch = [ocr = ocr_, answerForm, done, gate = workers_.gate()] {
     const capture::TokenFetchOutcome outcome = ocr->FetchAccessToken();
-    ui::post(answerForm, [outcome, done] { tokenFetched(outcome, done); });
+    ui::post(*gate, answerForm, [outcome, done] { tokenFetched(outcome, done); });
   };
   // No thread to spare: the fetch runs here, and the form waits for it.
-  if (!startWorker(fetch)) tokenFetched(ocr_->FetchAccessToken(), done);
+  if (!workers_.start(fetch)) tokenFetched(ocr_->FetchAccessToken(), done);
 }
 
 void OcrScreenshotRecognition::recognize(ui::FormHandle answerForm, std::string bmp) {
   keepSelectionForTests(runDirectory_, bmp);
-  recognizeIntoAnswerForm(ocr_, answerForm, std::move(bmp));
+  recognizeIntoAnswerForm(workers_, ocr_, answerForm, std::move(bmp));
 }
 
 void keepSelectionForTests(const std::filesystem::path& runDirectory, const std::string& bmp) {

@@ -9,6 +9,7 @@
 
 #include "app/controllers/capture_controller.h"
 #include "capture/ocr_client.h"
+#include "platform/worker.h"
 
 namespace app {
 
@@ -29,6 +30,7 @@ class OcrScreenshotRecognition final : public ScreenshotRecognition {
   std::shared_ptr<capture::OcrClient> ocr_;
   std::filesystem::path runDirectory_;
   std::function<void()> openSettingsForm_;
+  platform::OneShots workers_;  // last: its gate closes before the rest goes
 };
 
 // Test setting: with QUORVIX_KEEP_SELECTION set, each finished screenshot selection is also

@@ -81,10 +81,16 @@ std::function<void(std::function<void(SearchSession&)>)> SearchSession::poster()
 }
 
 void SearchSession::loadRecordCount() {
-  std::int32_t count = bank_.shared.use([](bank::RecordDatabase& db) { return db.recordCount(); });
-  bankRecordCount_ = std::max<std::int32_t>(count, 0);  // no current bank: nothing to scan
-  form_.透明标签1.setCaption(gbk(texts::kCountBefore) + std::to_string(bankRecordCount_) +
-                             gbk(texts::kCountAfter));
+  // Read on the bank worker, ahead of any search handed in after it, which scans that many.
+  bank_.worker.submit([&shared = bank_.shared, kept = kept_, post = poster()] {
+    std::int32_t count = shared.use([](bank::RecordDatabase& db) { return db.recordCount(); });
+    kept->recordCount = std::max<std::int32_t>(count, 0);  // no current bank: nothing to scan
+    post([count = kept->recordCount](SearchSession& session) {
+      session.bankRecordCount_ = count;
+      session.form_.透明标签1.setCaption(gbk(texts::kCountBefore) + std::to_string(count) +
+                                         gbk(texts::kCountAfter));
+    });
+  });
 }
 
 void SearchSession::setStatus(const std::string& text) { form_.状态条1.setSectionText(1, text); }
@@ -98,7 +104,8 @@ void SearchSession::search() {
   if (bankHandedBack_) return;
   bank_.worker.submitSearch([&shared = bank_.shared, &worker = bank_.worker, kept = kept_,
                              path = bank_.answerBankPath(), keyword = std::move(keyword),
-                             limit = bankRecordCount_, post = poster()] {
+                             post = poster()] {
+    const std::int32_t limit = kept->recordCount;
     SearchResult result = shared.use([&](bank::RecordDatabase& db) {
       return kept->cache.search(db, path, {keyword, limit, search::SimilarMode::whenNoneHoldsIt});
     });

@@ -42,7 +42,8 @@ class SearchSession final : public std::enable_shared_from_this<SearchSession>,
 
   SearchSession(AnswerForm& form, AnswerBank bank);
 
-  // AnswerForm start: the record count of the bank that openForAnswering left current.
+  // AnswerForm start: the record count of the bank that openForAnswering left current, read
+  // on the bank worker and shown once it comes back.
   void loadRecordCount();
   void search();
   void showResult(int row);
@@ -91,9 +92,11 @@ class SearchSession final : public std::enable_shared_from_this<SearchSession>,
   bool similar_ = false;
   bool bankHandedBack_ = false;
   // What the bank worker keeps for this form between its jobs; used on the worker only.
+  // The bank worker's own: read and written by its jobs only.
   struct WorkerState {
     search::BankCache cache;
     bool indexQueued = false;
+    std::int32_t recordCount = 0;  // the records a search scans, read when the form opened
   };
   std::shared_ptr<WorkerState> kept_ = std::make_shared<WorkerState>();
 };

@@ -22,9 +22,10 @@ class BankServices {
   virtual void listBanks(ui::ComboBox& chooser) = 0;
   virtual void bankSelected(BankChooserForm& form) = 0;
   virtual void deleteBank(BankChooserForm& form) = 0;
-  // Opens the chosen bank and tells the user when it cannot; true when the answer form may
-  // start with the bank open.
-  virtual bool openForAnswering(BankChooserForm& form) = 0;
+  // Opens the chosen bank off the user-interface thread; back on it, tells the user when it
+  // cannot, or calls `opened` (as an event of the form, not at all once it is gone) when the
+  // answer form may start with the bank open.
+  virtual void openForAnswering(BankChooserForm& form, std::function<void()> opened) = 0;
 };
 
 // The import form's workbook and bank buttons.

@@ -11,6 +11,7 @@
 
 #include "platform/http_client.h"
 #include "platform/win32/http_errors.h"
+#include "platform/worker.h"
 
 namespace platform {
 
@@ -281,13 +282,14 @@ struct Errand {
 
 ObjectReply exchangeWithDeadline(const ObjectExchange& request, long totalMs) {
   auto errand = std::make_shared<Errand>(request);
-  std::thread([errand] {
+  const bool started = startAbandoned([errand] {
     ObjectReply reply = exchangeOnNewObject(errand->request);
     std::lock_guard<std::mutex> lock(errand->mutex);
     errand->reply = std::move(reply);
     errand->done = true;
     errand->finished.notify_all();
-  }).detach();
+  });
+  if (!started) return exchangeOnNewObject(request);
   std::unique_lock<std::mutex> lock(errand->mutex);
   if (errand->finished.wait_for(lock, std::chrono::milliseconds(totalMs),
                                 [&] { return errand->done; }))

@@ -44,6 +44,7 @@ class AnswerFormTest : public ::testing::Test {
       f.onCreated = [this] { session->loadRecordCount(); };
     });
     form = &loaded;
+    settle();
     return loaded;
   }
 

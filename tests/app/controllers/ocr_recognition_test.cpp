@@ -27,7 +27,7 @@ class OcrRecognitionTest : public AnswerFormTest {
     ASSERT_EQ(ocr->TestOcrKeys("api", "secret").outcome, capture::KeyTestOutcome::kKeysAccepted);
   }
   void recognize(std::string picture = smallBmp()) {
-    app::recognizeIntoAnswerForm(ocr, form->handle(), std::move(picture));
+    app::recognizeIntoAnswerForm(workers, ocr, form->handle(), std::move(picture));
   }
   // Until the recognition's worker has let go of the client and its outcome has arrived.
   void settleRecognition() {
@@ -39,6 +39,7 @@ class OcrRecognitionTest : public AnswerFormTest {
   FakeOcrService service;
   std::shared_ptr<capture::OcrClient> ocr =
       std::make_shared<capture::OcrClient>(service.transport(), runDir, "https://ocr.test");
+  platform::OneShots workers;
 };
 
 TEST_F(OcrRecognitionTest, TheJoinedLinesBecomeTheKeywordAndAreSearched) {
