@@ -88,8 +88,16 @@ void QuestionBank::selectAnswerBank(const BankChoice& choice) {
 }
 
 AnsweringOutcome QuestionBank::openForAnswering(const BankChoice& choice) {
+  return openAnswerBank(chooseAnswerBank(choice));
+}
+
+const std::filesystem::path& QuestionBank::chooseAnswerBank(const BankChoice& choice) {
   answerBankPath_ = bankPathOf(choice);
-  if (!database_.openDatabase(answerBankPath_)) return AnsweringOutcome::openFailed;
+  return answerBankPath_;
+}
+
+AnsweringOutcome QuestionBank::openAnswerBank(const std::filesystem::path& path) {
+  if (!database_.openDatabase(path)) return AnsweringOutcome::openFailed;
   if (database_.recordCount() == 0) {
     database_.closeDatabase();
     return AnsweringOutcome::empty;
@@ -98,13 +106,11 @@ AnsweringOutcome QuestionBank::openForAnswering(const BankChoice& choice) {
 }
 
 bool QuestionBank::clearBank(const std::filesystem::path& path) {
-  targetBankPath_ = path;
   if (database_.isOpen(path)) database_.closeDatabase(path);
   return database_.clearDatabase(path, bankSchema());
 }
 
 bool QuestionBank::deleteBank(const std::filesystem::path& path) {
-  targetBankPath_ = path;
   if (database_.isOpen(path)) database_.closeDatabase(path);
   return database_.removeDatabase(path);
 }

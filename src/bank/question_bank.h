@@ -56,8 +56,12 @@ class QuestionBank {
 
   // The BankChooserForm's 组合框1 selection changed to `choice`.
   void selectAnswerBank(const BankChoice& choice);
-  // 按钮_开始考试.
+  // 按钮_开始考试: chooseAnswerBank, then openAnswerBank.
   AnsweringOutcome openForAnswering(const BankChoice& choice);
+  // The bank the answer form will use. The chosen paths belong to the thread that shows the
+  // forms; the work below touches only the database, so a bank worker may run it meanwhile.
+  const std::filesystem::path& chooseAnswerBank(const BankChoice& choice);
+  AnsweringOutcome openAnswerBank(const std::filesystem::path& path);
   // Empties the bank, keeping the file (other processes may have it open). False when it could
   // not be emptied; lastError says why.
   bool clearBank(const std::filesystem::path& path);

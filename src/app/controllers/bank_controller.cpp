@@ -66,24 +66,24 @@ void BankController::deleteBank(BankChooserForm& form) {
 }
 
 void BankController::openForAnswering(BankChooserForm& form, std::function<void()> opened) {
-  worker_.submit(
-      [this, choice = choiceOf(form.组合框1), handle = form.handle(), opened = std::move(opened)] {
-        const auto outcome = sharedBank_.use(
-            [&](bank::RecordDatabase&) { return questionBank_.openForAnswering(choice); });
-        ui::post(*worker_.gate(), handle, [outcome, opened] {
-          switch (outcome) {
-            case bank::AnsweringOutcome::opened:
-              opened();
-              return;
-            case bank::AnsweringOutcome::openFailed:
-              ui::messageBox(gbk(texts::kOpenFailed));
-              return;
-            case bank::AnsweringOutcome::empty:
-              ui::messageBox(gbk(texts::kBankEmpty));
-              return;
-          }
-        });
-      });
+  const auto path = questionBank_.chooseAnswerBank(choiceOf(form.组合框1));
+  worker_.submit([this, path, handle = form.handle(), opened = std::move(opened)] {
+    const auto outcome =
+        sharedBank_.use([&](bank::RecordDatabase&) { return questionBank_.openAnswerBank(path); });
+    ui::post(*worker_.gate(), handle, [outcome, opened] {
+      switch (outcome) {
+        case bank::AnsweringOutcome::opened:
+          opened();
+          return;
+        case bank::AnsweringOutcome::openFailed:
+          ui::messageBox(gbk(texts::kOpenFailed));
+          return;
+        case bank::AnsweringOutcome::empty:
+          ui::messageBox(gbk(texts::kBankEmpty));
+          return;
+      }
+    });
+  });
 }
 
 void BankController::clearBank(ui::ComboBox& chooser) {
