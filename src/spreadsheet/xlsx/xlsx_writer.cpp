@@ -1,6 +1,8 @@
 #include "spreadsheet/xlsx/xlsx_writer.h"
 
 #include <cstdio>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -204,6 +206,9 @@ std::string sharedStringsPart(const xlmodel::Workbook& model, const SharedString
       "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" count=\"" +
       std::to_string(strings.uses) + "\" uniqueCount=\"" + std::to_string(strings.order.size()) +
       "\">";
+  std::size_t estimate = out.size();
+  for (std::uint32_t index : strings.order) estimate += model.strings[index].size() * 3 + 40;
+  out.reserve(estimate);
   for (std::uint32_t index : strings.order) {
     // Kept as written: leading and trailing spaces and line breaks survive only with this.
     out += "<si><t xml:space=\"preserve\">";
@@ -244,7 +249,9 @@ void appendEscapedText(std::u16string_view text, std::string& out) {
       default:
         break;
     }
-    if (unit < 0x20 || unit == 0xFFFE || unit == 0xFFFF) {
+    if (unit >= 0x20 && unit < 0x80) {
+      out += static_cast<char>(unit);
+    } else if (unit < 0x20 || unit == 0xFFFE || unit == 0xFFFF) {
       appendHexEscape(unit, out);
     } else if (isHighSurrogate(unit) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
       appendUtf8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
@@ -267,17 +274,33 @@ bool writeWorkbook(const xlmodel::Workbook& model, std::string& out, std::string
   for (std::size_t i = 0; i < model.sheets.size(); ++i)
     if (!sheetPart(model, model.sheets[i], strings, sheets[i], error)) return false;
 
+  // The shared strings are most of the package: they are packed on a second thread while
+  // the sheets are packed on this one.
+  PackedPart sharedStrings;
+  std::thread packer;
+  std::string sharedStringsXml = sharedStringsPart(model, strings);
+  try {
+    packer =
+        std::thread([&] { sharedStrings = packPart("xl/sharedStrings.xml", sharedStringsXml); });
+  } catch (const std::system_error&) {
+    sharedStrings = packPart("xl/sharedStrings.xml", sharedStringsXml);
+  }
+  std::vector<PackedPart> packedSheets;
+  for (std::size_t i = 0; i < sheets.size(); ++i) {
+    packedSheets.push_back(
+        packPart("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml", sheets[i]));
+    std::string().swap(sheets[i]);
+  }
+  if (packer.joinable()) packer.join();
+
   ZipWriter zip;
   bool ok = zip.add("[Content_Types].xml", contentTypes(sheets.size())) &&
             zip.add("_rels/.rels", kPackageRelationships) &&
             zip.add("xl/workbook.xml", workbookPart(model)) &&
             zip.add("xl/_rels/workbook.xml.rels", workbookRelationships(sheets.size())) &&
             zip.add("xl/styles.xml", kStyles);
-  for (std::size_t i = 0; ok && i < sheets.size(); ++i) {
-    ok = zip.add("xl/worksheets/sheet" + std::to_string(i + 1) + ".xml", sheets[i]);
-    std::string().swap(sheets[i]);
-  }
-  ok = ok && zip.add("xl/sharedStrings.xml", sharedStringsPart(model, strings)) && zip.finish(out);
+  for (std::size_t i = 0; ok && i < packedSheets.size(); ++i) ok = zip.add(packedSheets[i]);
+  ok = ok && zip.add(sharedStrings) && zip.finish(out);
   if (!ok) error = "the workbook is too large for a ZIP package";
   return ok;
 }

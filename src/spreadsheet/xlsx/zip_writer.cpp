@@ -24,7 +24,9 @@ void put32(std::string& out, std::uint32_t value) {
 // Raw deflate (no zlib header), as ZIP method 8 wants it.
 bool deflateRaw(std::string_view data, std::string& out) {
   z_stream stream{};
-  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+  // The fastest level: it packs question text nearly as well as the default, in a third of
+  // the time, and an export spends most of its time here.
+  if (deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     return false;
   out.resize(deflateBound(&stream, static_cast<uLong>(data.size())));
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
@@ -39,22 +41,39 @@ bool deflateRaw(std::string_view data, std::string& out) {
 
 }  // namespace
 
-bool ZipWriter::add(std::string_view name, std::string_view data) {
-  if (data.size() >= kZipLimit || name.size() > 0xFFFF) return false;
-  Entry entry;
-  entry.name = std::string(name);
-  entry.size = static_cast<std::uint32_t>(data.size());
-  entry.crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0),
-                                               reinterpret_cast<const Bytef*>(data.data()),
-                                               static_cast<uInt>(data.size())));
-  std::string packed;
-  if (!deflateRaw(data, packed)) return false;
+PackedPart packPart(std::string_view name, std::string_view data) {
+  PackedPart part;
+  if (data.size() >= kZipLimit || name.size() > 0xFFFF) return part;
+  part.name = std::string(name);
+  part.size = static_cast<std::uint32_t>(data.size());
+  part.crc = static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0),
+                                              reinterpret_cast<const Bytef*>(data.data()),
+                                              static_cast<uInt>(data.size())));
+  if (!deflateRaw(data, part.body)) return part;
   // Tiny parts may grow when deflated: those are stored as they are.
-  const bool store = packed.size() >= data.size();
-  entry.method = store ? 0 : 8;
-  std::string_view body = store ? data : std::string_view(packed);
-  entry.compressedSize = static_cast<std::uint32_t>(body.size());
-  if (bytes_.size() + 30 + name.size() + body.size() >= kZipLimit) return false;
+  if (part.body.size() >= data.size()) {
+    part.body = std::string(data);
+    part.method = 0;
+  } else {
+    part.method = 8;
+  }
+  part.ok = true;
+  return part;
+}
+
+bool ZipWriter::add(std::string_view name, std::string_view data) {
+  return add(packPart(name, data));
+}
+
+bool ZipWriter::add(const PackedPart& part) {
+  if (!part.ok || bytes_.size() + 30 + part.name.size() + part.body.size() >= kZipLimit)
+    return false;
+  Entry entry;
+  entry.name = part.name;
+  entry.size = part.size;
+  entry.crc = part.crc;
+  entry.method = part.method;
+  entry.compressedSize = static_cast<std::uint32_t>(part.body.size());
   entry.offset = static_cast<std::uint32_t>(bytes_.size());
 
   put32(bytes_, 0x04034b50);
@@ -66,10 +85,10 @@ bool ZipWriter::add(std::string_view name, std::string_view data) {
   put32(bytes_, entry.crc);
   put32(bytes_, entry.compressedSize);
   put32(bytes_, entry.size);
-  put16(bytes_, static_cast<std::uint16_t>(name.size()));
+  put16(bytes_, static_cast<std::uint16_t>(entry.name.size()));
   put16(bytes_, 0);
-  bytes_ += name;
-  bytes_ += body;
+  bytes_ += entry.name;
+  bytes_ += part.body;
   entries_.push_back(std::move(entry));
   return true;
 }
