@@ -8,6 +8,7 @@
 #include "import/block_text_format.h"
 #include "import/csv_format.h"
 #include "import/library_file.h"
+#include "import/xl_binding.h"
 #include "import/xl_book.h"
 #include "platform/cp936.h"
 #include "platform/files.h"
@@ -78,6 +79,14 @@ std::string blockTextOfPairs(const std::vector<BankPair>& pairs) {
 }
 
 bool workbookOfPairs(const std::vector<BankPair>& pairs, std::string& bytes, std::string& error) {
+  // A library file left by an earlier build carries the same version but cannot write.
+  if (!XLAVAILABLE(xlBookAddSheetW) || !XLAVAILABLE(xlSheetWriteStrW) ||
+      !XLAVAILABLE(xlBookSaveRawW)) {
+    error =
+        "the spreadsheet library beside the program cannot write workbooks (it is from an "
+        "earlier version): delete it and it is put in place anew";
+    return false;
+  }
   XlBook book;
   XlSheet sheet;
   if (book.create(XlBook::kXlsx)) sheet = book.addSheet("Sheet1");
