@@ -38,6 +38,13 @@ void readAll(json::JsonObject& json, const std::string& path, int depth, int& bu
   json.GetValue(path);
   json.GetValue(path, true);
   if (type == json::kJsonArray) {
+    // The one-pass read of the lines agrees with reading them one by one.
+    std::vector<std::string> words;
+    if (json.GetMemberTexts(path, "words", words)) {
+      require(int(words.size()) == count);
+      for (int i = 0; i < count && i < 4; ++i)
+        require(words[std::size_t(i)] == json.GetValue(path + "[" + std::to_string(i) + "].words"));
+    }
     for (int i = 0; i < count && i < 4; ++i)
       readAll(json, path + "[" + std::to_string(i) + "]", depth + 1, budget);
   } else if (type == json::kJsonObject) {

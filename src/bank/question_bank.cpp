@@ -113,6 +113,14 @@ bool QuestionBank::createBank(const std::filesystem::path& path) {
   return database_.createDatabase(path, bankSchema());
 }
 
+QuestionBank::NewBank QuestionBank::createNewBank(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (std::filesystem::exists(withDefaultExtension(path), ec)) return NewBank::existsAlready;
+  if (database_.createDatabase(path, bankSchema(), /*replaceExisting=*/false))
+    return NewBank::created;
+  return database_.lostToExistingFile() ? NewBank::existsAlready : NewBank::failed;
+}
+
 bool QuestionBank::createBankIfMissing(const std::filesystem::path& path) {
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec)) return true;

@@ -65,6 +65,10 @@ class QuestionBank {
   bool deleteBank(const std::filesystem::path& path);
   // A new empty bank; an existing file of that name is replaced.
   bool createBank(const std::filesystem::path& path);
+  // A new empty bank, placed only where no file of that name exists at that moment: a bank
+  // another process makes meanwhile (an import filling it) is never replaced.
+  enum class NewBank { created, existsAlready, failed };
+  NewBank createNewBank(const std::filesystem::path& path);
   // A new empty bank unless a file of that name exists (made meanwhile by another process, too):
   // an existing bank is never made anew. False when neither holds.
   bool createBankIfMissing(const std::filesystem::path& path);

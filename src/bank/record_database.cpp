@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bank/purge_journal.h"
 #include "bank/record_database_internal.h"
 #include "platform/files.h"
 #include "platform/gbk_text.h"
@@ -45,6 +46,14 @@ double parseNumber(const std::string& text) {
   char* end = nullptr;
   double v = std::strtod(text.c_str(), &end);
   return std::isfinite(v) ? v : 0;
+}
+
+// The file itself, whatever links lead to it: a name reached through another name finds the
+// same journal.
+std::filesystem::path realPath(const std::filesystem::path& path) {
+  std::error_code ec;
+  auto real = std::filesystem::canonical(path, ec);
+  return ec ? path : real;
 }
 
 // A bank that is a symbolic link is the file it names: rewriting it keeps the link.
@@ -92,6 +101,7 @@ const Layout* RecordDatabase::layout() const { return current_ ? &current_->layo
 
 bool RecordDatabase::createDatabase(const std::filesystem::path& path,
                                     const std::vector<FieldDef>& defs, bool replaceExisting) {
+  lostToExistingFile_ = false;
   if (path.empty()) return fail(kFileNotFound);
   if (defs.empty()) return fail(kNoFields);
   std::vector<Field> fields;
@@ -102,6 +112,7 @@ bool RecordDatabase::createDatabase(const std::filesystem::path& path,
   header.recordSize = 4;
   for (const auto& f : fields) header.recordSize += f.width;
   const auto target = followLinks(withDefaultExtension(path));
+  platform::removeAbandonedTemporaries(target);
   const auto temp = platform::temporarySibling(target);
 
   // Built beside the target and moved over it, so an existing file is never left half-made.
@@ -119,6 +130,7 @@ bool RecordDatabase::createDatabase(const std::filesystem::path& path,
   if (!replaceExisting) {
     if (files_.placeNew(temp, target)) return true;
     files_.remove(temp);
+    lostToExistingFile_ = files_.exists(target);
     return fail(kSharingViolation);
   }
   // A use of the old file that another process has begun ends before the file is replaced.
@@ -162,6 +174,10 @@ bool RecordDatabase::openDatabase(const std::filesystem::path& path, const OpenO
   db->path = fullPath(withDefaultExtension(path));
   db->options = options;
   if (isOpen(db->path)) return fail(kSharingViolation);
+  const auto real = realPath(db->path);
+  db->journal = journalPath(real);
+  // Once per file in this engine's life: a long-running program opens its bank for every search.
+  if (swept_.insert(pathKey(real)).second) platform::removeAbandonedTemporaries(real);
   if (!openInto(*db)) return false;
   current_ = db.get();
   open_.push_back(std::move(db));

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -139,7 +140,8 @@ class RecordDatabase {
   // violation while another process is using it.
   bool removeDatabase(const std::filesystem::path& path);
   // Empties a database in place, keeping its fields and its next serial, so handles other
-  // processes hold stay valid. A file that is no database (or none at all) is created anew.
+  // processes hold stay valid. A file that is no database is created anew; so is a missing one,
+  // unless another process makes one in its place meanwhile (see lostToExistingFile).
   bool clearDatabase(const std::filesystem::path& path, const std::vector<FieldDef>& fields);
 
   // Record slots of the current database, deleted ones included; negative code on failure.
@@ -185,6 +187,9 @@ class RecordDatabase {
   // Layout of the current database, or null.
   const Layout* layout() const;
   int lastError() const { return lastError_; }
+  // True when the last createDatabase that replaces nothing (or a clearDatabase that had to make
+  // its file anew) failed because a file of that name had appeared meanwhile.
+  bool lostToExistingFile() const { return lostToExistingFile_; }
 
  private:
   struct Database;
@@ -212,6 +217,8 @@ class RecordDatabase {
   std::vector<std::unique_ptr<Database>> open_;
   Database* current_ = nullptr;
   int lastError_ = 0;
+  bool lostToExistingFile_ = false;
+  std::set<std::string> swept_;  // files whose abandoned temporaries were looked for
 };
 
 // The file a path names once the default extension is added.

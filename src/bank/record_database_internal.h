@@ -20,6 +20,7 @@ inline constexpr std::size_t kChunkBytes = 163840;
 
 struct RecordDatabase::Database {
   std::filesystem::path path;
+  std::filesystem::path journal;  // beside the file links lead to, not beside the name used
   OpenOptions options;
   std::unique_ptr<platform::RecordFile> file;
   Layout layout;

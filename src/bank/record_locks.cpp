@@ -39,7 +39,7 @@ bool RecordDatabase::beginUse(Database& db, platform::LockMode mode) {
       endUse(db);
       return fail(kFileNotFound);
     }
-    if (!files_.exists(journalPath(db.path))) return true;
+    if (!files_.exists(db.journal)) return true;
     // A purge was cut short. Whoever holds the lock exclusively with a writable handle finishes
     // it; anyone else lets go and finishes it through a handle of its own.
     if (mode == platform::LockMode::exclusive && !db.options.readOnly) {

@@ -44,7 +44,7 @@ bool RecordDatabase::writeJournal(Database& db, std::int32_t count, bool& nothin
     return true;
   }
 
-  const auto path = journalPath(db.path);
+  const auto& path = db.journal;
   platform::FileFault fault;
   auto journal = files_.open(path, {platform::OpenMode::create, true}, fault);
   if (!journal) return fail(errorOfFault(fault));
@@ -97,7 +97,7 @@ bool RecordDatabase::writeJournal(Database& db, std::int32_t count, bool& nothin
 }
 
 bool RecordDatabase::applyJournal(Database& db, platform::RecordFile& bank) {
-  const auto path = journalPath(db.path);
+  const auto& path = db.journal;
   platform::FileFault fault;
   auto journal = files_.open(path, {platform::OpenMode::readWrite, false}, fault);
   if (!journal) return fault == platform::FileFault::notFound ? true : fail(errorOfFault(fault));
@@ -237,13 +237,15 @@ bool RecordDatabase::deleteRecord(const RecordIdentity& record) {
 
 bool RecordDatabase::clearDatabase(const std::filesystem::path& path,
                                    const std::vector<FieldDef>& fields) {
+  lostToExistingFile_ = false;
   if (path.empty()) return fail(kFileNotFound);
   const bool wasOpen = isOpen(path);
   if (!(wasOpen ? makeCurrent(path) : openDatabase(path))) {
-    // Nothing worth keeping: a missing file, or one that is no database, becomes a new one.
+    // Nothing worth keeping: a missing file, or one that is no database, becomes a new one. A
+    // missing one may be made meanwhile by another process (an import): that one is kept.
     const int code = lastError_;
-    if (code == kFileNotFound || code == kNotDatabase || code == kVersionTooHigh)
-      return createDatabase(path, fields);
+    if (code == kFileNotFound) return createDatabase(path, fields, /*replaceExisting=*/false);
+    if (code == kNotDatabase || code == kVersionTooHigh) return createDatabase(path, fields);
     return false;
   }
   Database& db = *current_;
@@ -284,6 +286,8 @@ bool RecordDatabase::removeDatabase(const std::filesystem::path& path) {
   if (path.empty()) return fail(kFileNotFound);
   const auto target = withDefaultExtension(path);
   if (isOpen(target)) closeDatabase(target);
+  std::error_code ec;
+  const auto real = std::filesystem::canonical(target, ec);
   platform::FileFault fault;
   auto file = files_.open(target, {platform::OpenMode::readWrite, false}, fault);
   if (!file) return fail(errorOfFault(fault));
@@ -297,7 +301,9 @@ bool RecordDatabase::removeDatabase(const std::filesystem::path& path) {
   }
   file.reset();
   if (!removed) return fail(kSharingViolation);
-  if (files_.exists(journalPath(target))) files_.remove(journalPath(target));
+  // A link removed leaves the file it named, and that file's journal, in place.
+  const auto journal = journalPath(ec ? target : real);
+  if (!files_.exists(ec ? target : real) && files_.exists(journal)) files_.remove(journal);
   return true;
 }
 

@@ -22,10 +22,10 @@ RecognitionReply readRecognitionReply(std::string_view utf8Reply) {
   da.Parse(net::Utf8ToGbk(utf8Reply));
   RecognitionReply reply;
   if (da.GetType("words_result") == json::kJsonArray) {
-    reply.kind = RecognitionReply::Kind::kLines;
-    const int count = da.GetCount("words_result");
-    for (int i = 0; i < count; ++i)
-      reply.lines.push_back(da.GetValue("words_result[" + std::to_string(i) + "].words"));
+    // Every line is an object with its text in "words"; anything else is no answer we
+    // understand, not a picture without text.
+    if (da.GetMemberTexts("words_result", "words", reply.lines))
+      reply.kind = RecognitionReply::Kind::kLines;
     return reply;
   }
   const std::string code = da.GetValue("error_code");

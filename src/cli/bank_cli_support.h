@@ -57,6 +57,20 @@ inline int reportEngineError(const char* command, const std::filesystem::path& b
   return 1;
 }
 
+// The exit status of a command whose change to a bank was made but whose report could not be
+// written to standard output: a caller must not take it for a failure and make the change again.
+inline constexpr int kChangeMadeButUnreported = 3;
+// A command calls this once its change to a bank has been made.
+void noteChangeMade();
+bool changeWasMade();
+
+// Another process made the bank between this command's look and its own placement.
+inline int reportExistsAlready(const char* command, const std::filesystem::path& bank) {
+  std::fprintf(stderr, "quorvix-cli %s: %s: the bank exists already\n", command,
+               utf8Of(bank).c_str());
+  return 1;
+}
+
 inline int usageError(const char* usage) {
   std::fprintf(stderr, "usage: quorvix-cli [--dir RUNDIR] %s\n", usage);
   return 2;

@@ -14,6 +14,14 @@
 #include "platform/utf8.h"
 
 namespace cli {
+namespace {
+
+bool changeMade = false;
+
+}  // namespace
+
+void noteChangeMade() { changeMade = true; }
+bool changeWasMade() { return changeMade; }
 
 std::string programText(const char* command, std::string_view utf8) {
   if (std::size_t lost = cp936::unmappableCharacters(utf8::toUtf16(utf8)))
@@ -73,14 +81,16 @@ int runCreate(const Context& context) {
   const auto name = fromUtf8Path(args.words[0]);
   if (!acceptableBankName("create", name, questionBank.bankFolder())) return 1;
   const auto path = questionBank.resolveBankName(name);
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec)) {
-    std::fprintf(stderr, "quorvix-cli create: %s: the bank exists already\n", utf8Of(path).c_str());
-    return 1;
-  }
   questionBank.ensureBankFolder();
-  if (!questionBank.createBank(path))
-    return reportEngineError("create", path, database.lastError());
+  switch (questionBank.createNewBank(path)) {
+    case bank::QuestionBank::NewBank::existsAlready:
+      return reportExistsAlready("create", path);
+    case bank::QuestionBank::NewBank::failed:
+      return reportEngineError("create", path, database.lastError());
+    case bank::QuestionBank::NewBank::created:
+      break;
+  }
+  noteChangeMade();
   std::printf("%s\n", utf8Of(path).c_str());
   return 0;
 }
@@ -97,6 +107,7 @@ int runAdd(const Context& context) {
   values[std::size_t(layout.fieldIndex(bank::kQuestionField))] = programText("add", args.words[1]);
   values[std::size_t(layout.fieldIndex(bank::kAnswerField))] = programText("add", args.words[2]);
   if (!database.addRecord(values)) return reportEngineError("add", path, database.lastError());
+  noteChangeMade();
   std::printf("%d\n", database.recordNumber());
   return 0;
 }
@@ -167,6 +178,7 @@ int runDelete(const Context& context) {
   }
   if (!database.deleteRecord(record))
     return reportEngineError("delete", path, database.lastError());
+  noteChangeMade();
   return 0;
 }
 
@@ -180,7 +192,12 @@ int runClear(const Context& context) {
     return reportEngineError("clear", path, bank::kFileNotFound);
   bank::RecordDatabase database;
   bank::QuestionBank questionBank(database, context.runDir);
-  if (!questionBank.clearBank(path)) return reportEngineError("clear", path, database.lastError());
+  if (!questionBank.clearBank(path)) {
+    // The bank went and another process made it anew meanwhile: that one is not emptied.
+    if (database.lostToExistingFile()) return reportExistsAlready("clear", path);
+    return reportEngineError("clear", path, database.lastError());
+  }
+  noteChangeMade();
   std::printf(
       "%s\n",
       cp936::toUtf8(app::bank_texts::bankClearedText(cp936::fromUtf16(path.filename().u16string())))
@@ -197,6 +214,7 @@ int runRemove(const Context& context) {
   bank::QuestionBank questionBank(database, context.runDir);
   if (!questionBank.deleteBank(path))
     return reportEngineError("remove", path, database.lastError());
+  noteChangeMade();
   return 0;
 }
 

@@ -58,9 +58,17 @@ const char* failureText(net::HttpError error) {
     case net::HttpError::kRedirect:
       return "a redirect was not followed (from https to plain http, or too many)";
     case net::HttpError::kTransfer:
-      return "the connection broke off";
+      return "the connection broke off before the reply was complete";
     case net::HttpError::kTooLarge:
       return "the reply is too large; it was cut";
+    case net::HttpError::kNotHttp:
+      return "the reply is not HTTP";
+    case net::HttpError::kBadStatus:
+      return "bad status code";
+    case net::HttpError::kBadChunk:
+      return "the reply's chunked body is malformed";
+    case net::HttpError::kNoFinalReply:
+      return "only an interim reply (100 Continue) came, no final one";
   }
   return "";
 }
@@ -104,10 +112,12 @@ int runHttp(const Context& context) {
   const bool headersFit = options.responseHeaders != std::string(5000, ' ');
   const std::string responseHeaders = headersFit ? cp936::toUtf8(options.responseHeaders) : "";
   const std::string cookies = cp936::toUtf8(options.responseCookies);
+  const bool failed = options.error != net::HttpError::kNone;
   if (json) {
-    std::printf("{\"status\":%d,\"headers\":%s,\"cookies\":%s,\"body\":%s}\n", options.status,
-                jsonString(responseHeaders).c_str(), jsonString(cookies).c_str(),
-                jsonString(bodyAsUtf8(body)).c_str());
+    const std::string error = failed ? jsonString(failureText(options.error)) : "null";
+    std::printf("{\"status\":%d,\"headers\":%s,\"cookies\":%s,\"body\":%s,\"error\":%s}\n",
+                options.status, jsonString(responseHeaders).c_str(), jsonString(cookies).c_str(),
+                jsonString(bodyAsUtf8(body)).c_str(), error.c_str());
   } else {
     std::printf("status %d\ncookies %s\n", options.status, cookies.c_str());
     if (!headersFit && options.status != 0)
@@ -116,9 +126,9 @@ int runHttp(const Context& context) {
     std::fwrite(body.data(), 1, body.size(), stdout);
   }
   std::fflush(stdout);
-  if (options.error != net::HttpError::kNone)
-    std::fprintf(stderr, "quorvix-cli http: %s\n", failureText(options.error));
-  return options.status == 0 ? 1 : 0;
+  if (failed) std::fprintf(stderr, "quorvix-cli http: %s\n", failureText(options.error));
+  // A status line alone is no success: what was printed may be cut short or refused.
+  return options.status == 0 || failed ? 1 : 0;
 }
 
 }  // namespace

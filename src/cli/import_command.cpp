@@ -201,11 +201,14 @@ int runImport(const Context& context) {
 
   std::error_code ec;
   std::filesystem::create_directories(path.parent_path(), ec);
-  if (!questionBank.createBankIfMissing(path))
+  const auto made = questionBank.createNewBank(path);
+  if (made == bank::QuestionBank::NewBank::failed)
     return reportEngineError("import", path, database.lastError());
+  if (made == bank::QuestionBank::NewBank::created) noteChangeMade();
   RowResults report(table, database, progress);
   const auto outcome = importer::importIntoBank(database, path, table, report);
   progress.clear();
+  if (outcome.counts.imported > 0) noteChangeMade();
   if (outcome.error == importer::ImportError::notABank)
     return reportEngineError("import", path, bank::kNoSuchField);
   if (outcome.error != importer::ImportError::none)

@@ -1,4 +1,8 @@
 // quorvix-cli: the command-line front end over the same core as the program's forms.
+#include <fcntl.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -6,6 +10,7 @@
 #include <vector>
 
 #include "app/controllers/import_texts.h"
+#include "cli/bank_cli_support.h"
 #include "cli/commands.h"
 #include "import/xl_binding.h"
 #include "platform/cp936.h"
@@ -33,6 +38,14 @@ void printHelp(const std::vector<cli::Command>& table) {
   for (const auto& command : table) std::printf("  %-40s %s\n", command.usage, command.summary);
 }
 
+// A standard stream closed by the caller would let the next file opened take its number, and
+// whatever is printed would then land in that file (a bank). Each closed one gets a stand-in
+// that refuses writes, so a lost report is still seen as lost.
+void keepStandardStreamsTaken() {
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) ::open("/dev/null", O_RDONLY);
+}
+
 // The binding's fatal stop on the command line: the program's message, then exit code 1.
 [[noreturn]] void stopForMissingFunction(const char* libraryFile, const char* function) {
   std::fprintf(
@@ -45,6 +58,9 @@ void printHelp(const std::vector<cli::Command>& table) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  keepStandardStreamsTaken();
+  // A reader that went away is a failed write, reported as such, not a silent death.
+  std::signal(SIGPIPE, SIG_IGN);
   xlbind::setMissingFunctionHandler(stopForMissingFunction);
   auto table = commandTable();
   cli::Context context;
@@ -79,8 +95,14 @@ int main(int argc, char** argv) {
   for (const auto& command : table) {
     if (name != command.name) continue;
     int status = command.run(context);
-    // What reached standard output is what a script reads: a failed write is a failure.
+    // What reached standard output is what a script reads: a failed write is a failure,
+    // unless the bank was changed already; then saying "failed" would invite a repeat.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+      if (status == 0 && cli::changeWasMade()) {
+        std::fprintf(stderr,
+                     "quorvix-cli: the change was made, but its report could not be written\n");
+        return cli::kChangeMadeButUnreported;
+      }
       std::fprintf(stderr, "quorvix-cli %s: cannot write the output\n", name.c_str());
       return status == 0 ? 1 : status;
     }

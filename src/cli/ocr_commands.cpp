@@ -33,6 +33,19 @@ capture::OcrClient programClient(const Context& context) {
   return {capture::internetOcrTransport(), context.runDir, capture::ocrServiceUrlOverride()};
 }
 
+// The recognised text on one line of plain output. A NUL inside a word is shown as "\0" rather
+// than ending the text there; a backslash of the text is already "\\".
+std::string plainRecognisedLine(const std::string& gbk) {
+  std::string out;
+  for (char c : plainText(gbk)) {
+    if (c == '\0')
+      out += "\\0";
+    else
+      out += c;
+  }
+  return out + "\n";
+}
+
 int fail(const char* command, const std::string& utf8) {
   std::fprintf(stderr, "quorvix-cli %s: %s\n", command, utf8.c_str());
   return 1;
@@ -64,7 +77,8 @@ int runOcr(const Context& context) {
     std::printf("{\"lines\":[%s],\"text\":%s}\n", lines.c_str(),
                 jsonString(cp936::toUtf8(recognition.text)).c_str());
   } else {
-    std::printf("%s\n", plainText(recognition.text).c_str());
+    const std::string line = plainRecognisedLine(recognition.text);
+    std::fwrite(line.data(), 1, line.size(), stdout);
   }
   return 0;
 }

@@ -17,6 +17,9 @@ namespace {
 constexpr std::u16string_view kTextOut = uR"(.replace(str_reg, '\\'))";
 constexpr std::u16string_view kJsonOut = uR"(.replace(str_reg, '\\\\'))";
 
+// str_Code, which kTextOut turns back into a backslash.
+constexpr char16_t kBackslashStandIn = 9216;
+
 // GetAllValues joins the values with this and splits them apart again.
 constexpr std::u16string_view kValueSeparator = u"[2020年7月20日20时0分0秒]";
 
@@ -208,6 +211,22 @@ int JsonObject::GetAllValues(std::vector<std::string>& values, std::string_view 
   const std::u16string joined = u"str_all.join('" + std::u16string(kValueSeparator) + u"')";
   values = splitToProgramText(evalText16(joined), kValueSeparator);
   return int(values.size());
+}
+
+bool JsonObject::GetMemberTexts(std::string_view path, std::string_view member,
+                                std::vector<std::string>& texts) {
+  texts.clear();
+  if (!engine) return false;
+  std::optional<std::vector<std::u16string>> read = engine->MemberTexts(qualified(path), member);
+  if (!read) return false;
+  texts.reserve(read->size());
+  for (std::u16string& text : *read) {
+    // As every reading operation does: the stand-in character goes back to a backslash.
+    for (char16_t& c : text)
+      if (c == kBackslashStandIn) c = u'\\';
+    texts.push_back(programText(text));
+  }
+  return true;
 }
 
 std::u16string JsonObject::qualified(std::string_view path) {

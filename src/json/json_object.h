@@ -80,6 +80,12 @@ class JsonObject {
   virtual int GetAllValues(std::vector<std::string>& values, std::string_view path,
                            bool recursive = false);
 
+  // The string member `member` of every element of the array at `path`, read in one pass
+  // whatever the array's size. False, with no texts, when the path holds no array or an
+  // element is not an object whose member is a string.
+  bool GetMemberTexts(std::string_view path, std::string_view member,
+                      std::vector<std::string>& texts);
+
  private:
   std::u16string qualified(std::string_view path);
   JsonObject objectFromJson(const std::string& text);

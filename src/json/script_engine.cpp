@@ -118,6 +118,40 @@ duk_ret_t evaluateProtected(duk_context* ctx, void* udata) {
   return 1;
 }
 
+// Reads the member texts of an array in two passes over the same values: the first checks
+// them and counts, the second, into room made for exactly that many, takes the texts. Nothing
+// in here allocates outside the engine, so an engine error cannot leave a C++ object torn.
+struct MemberTextsCall {
+  const char* source;
+  std::size_t length;
+  const char* member;
+  std::size_t count;                     // out of the first pass
+  std::vector<std::string_view>* texts;  // the second pass fills it; capacity `count`
+};
+
+duk_ret_t memberTextsProtected(duk_context* ctx, void* udata) {
+  MemberTextsCall* call = static_cast<MemberTextsCall*>(udata);
+  duk_eval_lstring(ctx, call->source, call->length);
+  if (!duk_is_array(ctx, -1)) return DUK_RET_TYPE_ERROR;
+  const duk_size_t count = duk_get_length(ctx, -1);
+  if (call->texts && count != call->count) return DUK_RET_RANGE_ERROR;
+  for (duk_uarridx_t i = 0; i < count; ++i) {
+    duk_get_prop_index(ctx, -1, i);
+    if (!duk_is_object(ctx, -1) || duk_is_array(ctx, -1) || duk_is_function(ctx, -1))
+      return DUK_RET_TYPE_ERROR;
+    duk_get_prop_string(ctx, -1, call->member);
+    if (!duk_is_string(ctx, -1)) return DUK_RET_TYPE_ERROR;
+    if (call->texts) {
+      duk_size_t bytes = 0;
+      const char* text = duk_get_lstring(ctx, -1, &bytes);
+      call->texts->emplace_back(text, bytes);  // within capacity: no allocation, no throw
+    }
+    duk_pop_2(ctx);
+  }
+  call->count = count;
+  return 1;
+}
+
 struct ParseCall {
   const char* text;
   std::size_t length;
@@ -229,6 +263,27 @@ bool ScriptEngine::EvalBool(std::u16string_view expression) {
 
 bool ScriptEngine::Run(std::u16string_view statements) {
   return evaluate(statements, ResultKind::kNone).ok;
+}
+
+std::optional<std::vector<std::u16string>> ScriptEngine::MemberTexts(
+    std::u16string_view arrayExpression, std::string_view member) {
+  const std::string source = toEngineBytes(arrayExpression);
+  const std::string name(member);
+  MemberTextsCall call{source.data(), source.size(), name.c_str(), 0, nullptr};
+  bool ok = callProtected(*heap_, &memberTextsProtected, &call, timeLimit_);
+  duk_pop(heap_->context);
+  if (!ok) return std::nullopt;
+  // The texts stay where they are while the array holds them: until the next call.
+  std::vector<std::string_view> views;
+  views.reserve(call.count);
+  call.texts = &views;
+  ok = callProtected(*heap_, &memberTextsProtected, &call, timeLimit_);
+  duk_pop(heap_->context);
+  if (!ok) return std::nullopt;
+  std::vector<std::u16string> texts;
+  texts.reserve(views.size());
+  for (std::string_view view : views) texts.push_back(fromEngineBytes(view));
+  return texts;
 }
 
 bool ScriptEngine::ParseJsonInto(std::string_view variable, std::u16string_view jsonText) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "json/script_error_info.h"
 
@@ -44,6 +45,13 @@ class ScriptEngine {
   // parser: nothing in the text is ever run. On failure the variable is left as it was and
   // LastError() gives the position of the fault.
   bool ParseJsonInto(std::string_view variable, std::u16string_view jsonText);
+
+  // The string member `member` of every element of the array the expression gives, read
+  // straight from the engine's values in one pass, with nothing allocated on the heap. nullopt
+  // when the expression fails or gives no array, or an element is not a plain object holding
+  // such a string.
+  std::optional<std::vector<std::u16string>> MemberTexts(std::u16string_view arrayExpression,
+                                                         std::string_view member);
 
   // The error of the last call; number 0 after a call that succeeded.
   const ScriptErrorInfo& LastError() const { return lastError_; }

@@ -41,15 +41,14 @@ std::string joined(const std::vector<std::string>& items, std::string_view separ
 std::string CollectResponseCookies(std::string_view responseHeaders) {
   std::string out;
   for (const std::string& line : SplitLines(responseHeaders)) {
-    std::size_t nameEnd = gbk::find(line, ": ");
-    if (nameEnd == gbk::npos || std::string_view(line).substr(0, nameEnd) != "Set-Cookie") continue;
-    std::string item;
-    if (gbk::find(line, ";") != gbk::npos)
-      item = TextBetween(line, "Set-Cookie:", ";");
-    else
-      item = gbk::replaceAll(line, "Set-Cookie:", "", /*ignoreCase=*/true);
+    // Field names are case-insensitive: gateways send "set-cookie" as often as "Set-Cookie".
+    const std::size_t colon = gbk::find(line, ":");
+    if (colon == gbk::npos || gbk::toLowerAscii(TrimSpaces(line.substr(0, colon))) != "set-cookie")
+      continue;
+    std::string_view value = std::string_view(line).substr(colon + 1);
+    value = value.substr(0, gbk::find(value, ";"));
     // An empty item is no cookie, and would leave a separator at the end.
-    item = TrimSpaces(item);
+    std::string item = TrimSpaces(value);
     if (item.empty()) continue;
     out += item;
     out += kSeparator;

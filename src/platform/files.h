@@ -27,6 +27,20 @@ std::optional<std::string> readFile(const std::filesystem::path& path,
 std::filesystem::path temporarySibling(const std::filesystem::path& target);
 bool isTemporarySibling(const std::filesystem::path& name);
 
+// The process whose id a temporary of `target` carries, when `name` is exactly such a temporary.
+std::optional<std::uint32_t> temporaryOwner(const std::filesystem::path& name,
+                                            const std::filesystem::path& target);
+// Removes the temporaries beside `target` that a process left when it was killed: only regular
+// files named exactly as temporarySibling names them, whose process has ended and that are older
+// than kAbandonedAfter (so a writer on another machine sharing the folder, whose id means nothing
+// here, has long finished). A temporary of a running process stays, however old: its id may have
+// been reused, but it may as well still be writing. Cheap: one listing of the folder.
+inline constexpr std::int64_t kAbandonedAfterSeconds = 60;
+void removeAbandonedTemporaries(const std::filesystem::path& target);
+
+// True only when no process with this id is running any more.
+bool processHasEnded(std::uint32_t pid);
+
 // Creates or empties the file, writes the bytes and flushes them to the disk. Not atomic; fails
 // on a read-only file (and on Windows on a hidden one, as CreateFile does).
 bool writeFileDurably(const std::filesystem::path& path, std::string_view bytes);

@@ -14,15 +14,19 @@ namespace platform {
 
 enum class HttpFailure {
   kNone,
-  kUnavailable,  // the request object or library could not be had
-  kBadAddress,   // the URL, host or port cannot be used
-  kConnect,      // no connection (refused, unreachable, unknown host, proxy refused)
-  kTimeout,      // a time-out ran out
-  kCertificate,  // the server's certificate is untrusted, expired or for another name
-  kRedirect,     // a redirect was not followed (https to plain http, or too many); the
-                 // redirect is the reply
-  kTransfer,     // the connection broke or the reply was malformed
-  kTooLarge,     // the reply was larger than a reply may be; what fitted was kept
+  kUnavailable,   // the request object or library could not be had
+  kBadAddress,    // the URL, host or port cannot be used
+  kConnect,       // no connection (refused, unreachable, unknown host, proxy refused)
+  kTimeout,       // a time-out ran out
+  kCertificate,   // the server's certificate is untrusted, expired or for another name
+  kRedirect,      // a redirect was not followed (https to plain http, or too many); the
+                  // redirect is the reply
+  kTransfer,      // the connection broke or the reply was malformed
+  kTooLarge,      // the reply was larger than a reply may be; what fitted was kept
+  kNotHttp,       // what came back is no HTTP reply at all
+  kBadStatus,     // the status line came without a status code that can be read
+  kBadChunk,      // a chunked body broke its own framing
+  kNoFinalReply,  // only an interim reply (100 Continue) came before the connection ended
 };
 
 // Largest body and header block kept from one reply; the rest ends the exchange.

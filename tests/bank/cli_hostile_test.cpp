@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 
 #include "bank/record_format.h"
@@ -182,6 +184,81 @@ TEST_F(HostileCliTest, OutputThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(exitCode(cli(command, " >/dev/full")), 1) << command;
     EXPECT_NE(errors().find("cannot write the output"), std::string::npos) << errors();
   }
+}
+
+TEST_F(HostileCliTest, AChangeThatWasMadeIsNeverReportedAsAFailure) {
+  const std::string book = quoted(kSmallBook.string());
+  auto changedButUnreported = [&](const std::string& command, const std::string& output) {
+    EXPECT_EQ(exitCode(cli(command, output)), 3) << command << output;
+    EXPECT_NE(errors().find("the change was made, but its report could not be written"),
+              std::string::npos)
+        << command << ": " << errors();
+  };
+  changedButUnreported("create o", " >/dev/full");
+  changedButUnreported("add o q1 a", " >/dev/full");
+  changedButUnreported("add o q2 a", " >&-");
+  EXPECT_EQ(records("o"), 2) << "each add landed once";
+  // A reader that went away before the report: still told, not a death by a signal.
+  const std::string closedPipe =
+      "python3 -c 'import os, subprocess, sys; r, w = os.pipe(); os.close(r); "
+      "sys.exit(subprocess.call(sys.argv[1:], stdout=w))' ";
+  EXPECT_EQ(exitCode(runCommand(closedPipe + quoted(QUORVIX_CLI) + " --dir " +
+                                quoted(dir.path().string()) + " add o q3 a 2>/dev/null")),
+            3);
+  EXPECT_EQ(records("o"), 3);
+  changedButUnreported("import " + book + " o", " >/dev/full");
+  EXPECT_EQ(records("o"), 203);
+  changedButUnreported("clear o", " >/dev/full");
+  EXPECT_EQ(records("o"), 0);
+
+  // Nothing changed: a failed report stays a failure.
+  EXPECT_EQ(exitCode(cli("create o", " >/dev/full")), 1);
+  ASSERT_EQ(exitCode(cli("import " + book + " o")), 0);
+  EXPECT_EQ(exitCode(cli("import " + book + " o", " >/dev/full")), 1) << "every pair was held";
+  EXPECT_NE(errors().find("cannot write the output"), std::string::npos) << errors();
+}
+
+// A closed standard stream must not hand its number to the bank file: what is printed would
+// land in the bank.
+TEST_F(HostileCliTest, ClosedStandardStreamsNeverWriteIntoABank) {
+  ASSERT_EQ(exitCode(cli("create c")), 0);
+  EXPECT_EQ(exitCode(cli("add c '🍎 apple' x", " 2>&-")), 0) << "the lost character is told";
+  EXPECT_EQ(exitCode(cli("add c q a", " <&- >&- 2>&-")), 3);
+  EXPECT_EQ(cli("dump c").out, "1\t1\t?? apple\tx\n2\t2\tq\ta\n");
+  if (oracleAvailable()) {
+    EXPECT_EQ(oracle("check " + quoted(bankFile("c.edb").string())).status, 0);
+  }
+}
+
+TEST_F(HostileCliTest, TemporariesOfEndedProcessesGoWithTheNextUse) {
+  ASSERT_EQ(exitCode(cli("create t")), 0);
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  const std::string dead = std::to_string(child), live = std::to_string(getpid());
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+  auto leave = [&](const std::string& name, bool backdated) {
+    writeBytes(bankFile(name), "partial");
+    if (backdated) fs::last_write_time(bankFile(name), old);
+    return bankFile(name);
+  };
+  const auto abandoned = leave("t.edb." + dead + "-1.quorvix-tmp", true);
+  const std::vector<fs::path> kept = {
+      leave("t.edb." + live + "-1.quorvix-tmp", true),   // its process may still be writing
+      leave("t.edb." + dead + "-2.quorvix-tmp", false),  // too new: perhaps another machine's
+      leave("t.edb." + dead + "-x.quorvix-tmp", true),   // not a name this program makes
+      leave("t.edb." + dead + ".quorvix-tmp", true),
+      leave("other.edb." + dead + "-1.quorvix-tmp", true),  // another file's, gone at its use
+  };
+  fs::create_directory(bankFile("t.edb." + dead + "-3.quorvix-tmp"));
+  fs::last_write_time(bankFile("t.edb." + dead + "-3.quorvix-tmp"), old);
+
+  ASSERT_EQ(exitCode(cli("add t q a")), 0) << errors();
+  EXPECT_FALSE(fs::exists(abandoned));
+  for (const auto& path : kept) EXPECT_TRUE(fs::exists(path)) << path;
+  EXPECT_TRUE(fs::is_directory(bankFile("t.edb." + dead + "-3.quorvix-tmp")));
+  EXPECT_EQ(records("t"), 1);
 }
 
 TEST_F(HostileCliTest, BankNamesAreListedOneALine) {

@@ -122,6 +122,59 @@ TEST_P(FaultInjectionTest, EveryChangeCanFail) {
     EXPECT_EQ(entry.path().filename(), path.filename()) << "something was left beside the bank";
 }
 
+// A purge cut short through one name of a bank (a symbolic link, or the file it names) is
+// finished by the next use through the other name: the journal belongs to the file.
+TEST(PurgeThroughLinks, ACutShortPurgeIsFinishedThroughEitherName) {
+  for (bool cutThroughLink : {true, false}) {
+    SCOPED_TRACE(cutThroughLink ? "cut through the link" : "cut through the file");
+    TempDir dir;
+    const auto target = dir / "target.edb", link = dir / "link.edb";
+    {
+      bank::RecordDatabase db;
+      ASSERT_TRUE(db.createDatabase(target, bankSchema()));
+      ASSERT_TRUE(db.openDatabase(target));
+      for (int i = 1; i <= 5; ++i) ASSERT_TRUE(db.addRecord({numbered("q", i), numbered("a", i)}));
+      ASSERT_TRUE(db.goTo(2) && db.markDeleted() && db.goTo(4) && db.markDeleted());
+    }
+    std::error_code ec;
+    std::filesystem::create_symlink(target.filename(), link, ec);
+    if (ec) GTEST_SKIP() << "no symbolic links here";
+    const auto cutName = cutThroughLink ? link : target, laterName = cutThroughLink ? target : link;
+    const std::string before = fileBytes(target);
+    Snapshot beforeState, afterState;
+    ASSERT_TRUE(readBack(target, beforeState));
+
+    auto purgeCutAt = [&](Fault fault, int change) {
+      writeBytes(target, before);
+      FaultyFiles files;
+      bank::RecordDatabase db(files);
+      EXPECT_TRUE(db.openDatabase(cutName));
+      files.arm(fault, change);
+      db.purgeDeleted();
+      return files.changes();
+    };
+    const int changes = purgeCutAt(Fault::none, 0);
+    ASSERT_TRUE(readBack(laterName, afterState));
+    ASSERT_EQ(afterState.live.size(), 3u);
+
+    for (int n = 1; n <= changes * 2; ++n) {
+      const Fault fault = n <= changes ? Fault::crash : Fault::tornWrite;
+      const int at = n <= changes ? n : n - changes;
+      SCOPED_TRACE(::testing::Message() << "cut at change " << at << " of " << changes);
+      purgeCutAt(fault, at);
+      Snapshot state;
+      ASSERT_TRUE(readBack(laterName, state)) << "the bank no longer opens";
+      EXPECT_TRUE(state.live == beforeState.live || state.live == afterState.live)
+          << "a record was lost or doubled";
+      std::set<std::int32_t> distinct;
+      for (auto serial : state.serials) distinct.insert(serial < 0 ? -serial : serial);
+      EXPECT_EQ(distinct.size(), state.serials.size()) << "a record is in the file twice";
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_TRUE(entry.path() == target || entry.path() == link) << entry.path();
+    }
+  }
+}
+
 const Operation kOperations[] = {
     {"addRecord", [](bank::RecordDatabase&) {},
      [](bank::RecordDatabase& db, bank::QuestionBank&) {

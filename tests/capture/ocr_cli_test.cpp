@@ -73,7 +73,8 @@ TEST_F(OcrCliTest, OcrKeysGivesTheProgramsVerdictAndStoresAsItDoes) {
 }
 
 TEST_F(OcrCliTest, OcrPrintsTheRecognisedTextAndNeverAKeyOrToken) {
-  scenario.lines = {"首都", "a\tb"};
+  // A NUL the service puts into a word is text like any other, not its end.
+  scenario.lines = {"首都", "a\tb", std::string("c\0d", 3)};
   scenario.width = 5;
   scenario.height = 3;
   ASSERT_EQ(cli("ocr-keys api-key secret-key").status, 0);
@@ -81,10 +82,11 @@ TEST_F(OcrCliTest, OcrPrintsTheRecognisedTextAndNeverAKeyOrToken) {
 
   CliRun run = cli("ocr " + image);
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "首都a\\tb\n");
+  EXPECT_EQ(run.out, "首都a\\tbc\\0d\n");
   run = cli("ocr " + image + " --json");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "{\"lines\":[\"首都\",\"a\\tb\"],\"text\":\"首都a\\tb\"}\n");
+  EXPECT_EQ(run.out,
+            "{\"lines\":[\"首都\",\"a\\tb\",\"c\\u0000d\"],\"text\":\"首都a\\tbc\\u0000d\"}\n");
   for (const char* secret : {"api-key", "secret-key", "standin"})
     EXPECT_EQ(run.out.find(secret), std::string::npos) << secret;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,18 @@ const fs::path kQbank = fs::path(QUORVIX_FIXTURES) / "qbank";
 class SheetLoading : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { fs::create_directories(libraryFolder()); }
-  static fs::path libraryFolder() { return fs::temp_directory_path() / "quorvix-sheet-loading"; }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    fs::remove_all(libraryFolder(), ignored);
+  }
+  // A folder of this run's own: a library another build left in a shared folder may lack
+  // functions this build binds.
+  static fs::path libraryFolder() {
+    static const fs::path folder =
+        fs::temp_directory_path() /
+        ("quorvix-sheet-loading-" + std::to_string(std::random_device{}()));
+    return folder;
+  }
 
   importer::MemoryTable load(const fs::path& workbook, importer::SheetLoadOptions options = {}) {
     auto table = importer::MemoryTable::withImportColumns();

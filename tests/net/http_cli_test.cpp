@@ -38,8 +38,8 @@ class HttpCliTest : public ::testing::Test {
 
 TEST_F(HttpCliTest, PrintsStatusCookiesHeadersAndBody) {
   CliRun run = cli("http " + quotedUrl("http",
-                                    "/cli-plain?header=Set-Cookie:%20a%3D1;%20path%3D/"
-                                    "&body=%E4%BD%A0%E5%A5%BD"));
+                                       "/cli-plain?header=Set-Cookie:%20a%3D1;%20path%3D/"
+                                       "&body=%E4%BD%A0%E5%A5%BD"));
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind("status 200\ncookies a=1\nHTTP/1.1 200 OK\r\n", 0), 0u) << run.out;
   EXPECT_TRUE(run.out.ends_with("\r\n\r\n你好")) << run.out;
@@ -47,10 +47,11 @@ TEST_F(HttpCliTest, PrintsStatusCookiesHeadersAndBody) {
 
 TEST_F(HttpCliTest, SendsWhatItIsToldAndAnswersInJson) {
   CliRun run = cli("http " + quotedUrl("https", "/cli-json?body=ok") +
-                " --method 1 --header 'x-note: 说明' --body 'q=1' --cookies 's=2' --json");
+                   " --method 1 --header 'x-note: 说明' --body 'q=1' --cookies 's=2' --json");
   EXPECT_EQ(run.status, 0) << run.out;
   EXPECT_EQ(run.out.rfind("{\"status\":200,\"headers\":\"HTTP/1.1 200 OK\\r\\n", 0), 0u) << run.out;
-  EXPECT_TRUE(run.out.ends_with("\"cookies\":\"s=2\",\"body\":\"ok\"}\n")) << run.out;
+  EXPECT_TRUE(run.out.ends_with("\"cookies\":\"s=2\",\"body\":\"ok\",\"error\":null}\n"))
+      << run.out;
 
   auto seen = server->requestsFor("/cli-json");
   ASSERT_EQ(seen.size(), 1u);
@@ -59,6 +60,36 @@ TEST_F(HttpCliTest, SendsWhatItIsToldAndAnswersInJson) {
   EXPECT_EQ(seen[0].header("Cookie"), "s=2");
   // The header goes out as the program sends its texts: in GBK.
   EXPECT_EQ(seen[0].header("X-Note"), "\xCB\xB5\xC3\xF7");
+}
+
+// Each case: the reply script, what must be in the output (with --json) and whether the
+// status line came first. A status line is no success when what followed it failed.
+TEST_F(HttpCliTest, FailsWhenTheExchangeFailsEvenAfterAStatusLine) {
+  const std::string untrusted = server->url("untrusted", "/cli-untrusted-target");
+  const struct {
+    std::string script, expected;
+  } cases[] = {
+      {"body_size=100&close_after=10", "\"status\":200,"},
+      {"body_size=100&reset_after=10", "\"status\":200,"},
+      {"raw=" + testsupport::queryValue("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                        "zz\r\nabc\r\n0\r\n\r\n"),
+       "\"error\":\"the reply's chunked body is malformed\""},
+      {"raw=" + testsupport::queryValue("HTTP/1.1 100 Continue\r\n\r\n"), "\"status\":100,"},
+      {"raw=" + testsupport::queryValue("SSH-2.0-OpenSSH\r\n"),
+       "\"error\":\"the reply is not HTTP\""},
+      {"raw=" + testsupport::queryValue("HTTP/1.1 2x0 OK\r\nContent-Length: 0\r\n\r\n"),
+       "\"error\":\"bad status code\""},
+      {"status=302&header=" + testsupport::queryValue("Location: " + untrusted),
+       "\"error\":\"the server's certificate is not trusted or names another host\""},
+  };
+  for (const auto& c : cases) {
+    CliRun run = cli("http " + quotedUrl("http", "/cli-fail?" + c.script) + " --json");
+    EXPECT_EQ(run.status, 256) << c.script << "\n" << run.out;
+    EXPECT_NE(run.out.find(c.expected), std::string::npos) << c.script << "\n" << run.out;
+    EXPECT_EQ(run.out.find("\"error\":null"), std::string::npos) << c.script << "\n" << run.out;
+    EXPECT_EQ(run.out.find("address cannot be used"), std::string::npos) << run.out;
+  }
+  EXPECT_TRUE(server->requestsFor("/cli-untrusted-target").empty());
 }
 
 TEST_F(HttpCliTest, RefusesAnUntrustedServerAndBadArguments) {

@@ -62,9 +62,11 @@ TEST(CollectResponseCookies, LeavesOutEmptyItems) {
   EXPECT_EQ(CollectResponseCookies("Set-Cookie: a=1\r\nSet-Cookie: ;x\r\nSet-Cookie: "), "a=1");
 }
 
-TEST(CollectResponseCookies, MatchesTheHeaderNameExactly) {
-  // "set-cookie" in another case, or without the space after the colon, is not taken.
-  EXPECT_EQ(CollectResponseCookies("set-cookie: a=1\r\nSet-Cookie:b=2\r\nSet-Cookie: c=3"), "c=3");
+TEST(CollectResponseCookies, MatchesTheHeaderNameInAnyCase) {
+  // Gateways send field names in lower case; the space after the colon is optional.
+  EXPECT_EQ(CollectResponseCookies("set-cookie: a=1\r\nSet-Cookie:b=2; path=/\r\n"
+                                   "SET-COOKIE : c=3\r\nSet-Cookie2: d=4\r\nX-Set-Cookie: e=5"),
+            "a=1; b=2; c=3");
 }
 
 TEST(MergeCookies, ReceivedOverrideSentAndDeletedDisappear) {

@@ -127,6 +127,58 @@ TEST_F(HttpRequestTest, RedirectsAreFollowedUnlessTurnedOff) {
   EXPECT_EQ(requests().size(), 3u) << "two redirects asked for, one followed";
 }
 
+TEST_F(HttpRequestTest, ACookieSetByARedirectGoesOnToItsTarget) {
+  const std::string target = url("http", "body=arrived", "/target");
+  const std::string redirect = "status=302&header=" + queryValue("Location: " + target) +
+                               "&header=" + queryValue("set-cookie: sid=7; path=/" + tag);
+  HttpRequestOptions options;
+  options.url = url("http", redirect, "/first");
+  EXPECT_EQ(HttpRequest(options), "arrived");
+  HttpRequestOptions own;
+  own.url = url("http", redirect, "/second");
+  own.cookies = "lang=zh";
+  EXPECT_EQ(HttpRequest(own), "arrived");
+
+  auto seen = requests();
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_FALSE(seen[0].header("Cookie"));
+  EXPECT_EQ(seen[1].header("Cookie"), "sid=7");
+  // The caller's cookies go to the target in one Cookie header. Natively they are the whole
+  // header; the system's request object also adds the redirect's cookie to it.
+  EXPECT_EQ(seen[2].header("Cookie"), "lang=zh");
+  EXPECT_EQ(seen[3].headerCount("Cookie"), 1);
+  EXPECT_EQ(seen[3].header("Cookie").value_or("").rfind("lang=zh", 0), 0u);
+#ifndef _WIN32
+  EXPECT_EQ(seen[3].header("Cookie"), "lang=zh");
+#endif
+}
+
+#ifndef _WIN32
+// Natively the object's cookie handling lasts one exchange, and stays out of an exchange that
+// brings its own cookies even after an earlier one on the same object used it.
+TEST_F(HttpRequestTest, ASharedObjectKeepsNoCookiesBetweenExchanges) {
+  const std::string target = url("http", "body=arrived", "/target");
+  auto object = CreateRequestObject();
+  ASSERT_TRUE(object);
+  for (const char* sid : {"1", "2", "3"}) {
+    HttpRequestOptions options;
+    options.url = url("http", "status=302&header=" + queryValue("Location: " + target) +
+                                  "&header=" + queryValue(std::string("Set-Cookie: sid=") + sid));
+    options.sharedObject = object;
+    if (*sid == '2') options.cookies = "lang=zh";
+    EXPECT_EQ(HttpRequest(options), "arrived");
+  }
+  auto seen = requests();
+  ASSERT_EQ(seen.size(), 6u);
+  EXPECT_EQ(seen[1].header("Cookie"), "sid=1");
+  EXPECT_EQ(seen[2].header("Cookie"), "lang=zh");
+  EXPECT_EQ(seen[3].header("Cookie"), "lang=zh");
+  EXPECT_EQ(seen[3].headerCount("Cookie"), 1);
+  EXPECT_FALSE(seen[4].header("Cookie"));
+  EXPECT_EQ(seen[5].header("Cookie"), "sid=3");
+}
+#endif
+
 TEST_F(HttpRequestTest, PlainHttpMayMoveToHttpsButHttpsNeverFallsBackToHttp) {
   HttpRequestOptions up;
   up.url = url(

@@ -137,6 +137,18 @@ TEST_F(InetRequestTest, RedirectsBetweenSchemes) {
     EXPECT_EQ(request.target.find("/down"), std::string::npos) << "followed to plain http";
 }
 
+TEST_F(InetRequestTest, ACookieSetByARedirectGoesOnToItsTarget) {
+  const std::string target = url("http", "body=arrived", "/target");
+  InetRequestOptions options;
+  options.url = url("http", "status=302&header=" + queryValue("Location: " + target) +
+                                "&header=" + queryValue("set-cookie: sid=7; path=/" + tag));
+  EXPECT_EQ(InetRequest(options), "arrived");
+  auto seen = requests();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_FALSE(seen[0].header("Cookie"));
+  EXPECT_EQ(seen[1].header("Cookie"), "sid=7");
+}
+
 TEST_F(InetRequestTest, CertificatesAreVerifiedUnlessSwitchedOff) {
   InetRequestOptions trusted;
   trusted.url = url("https", "body=ok");

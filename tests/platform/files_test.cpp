@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "fresh_folder.h"
+#include "platform/process.h"
 #include "platform/run_directory.h"
 
 namespace fs = std::filesystem;
@@ -49,6 +50,19 @@ TEST(Files, EveryWriterHasATemporaryOfItsOwn) {
   EXPECT_EQ(first.parent_path(), target.parent_path());
   EXPECT_TRUE(platform::isTemporarySibling(first));
   EXPECT_FALSE(platform::isTemporarySibling(target));
+}
+
+TEST(Files, OnlyExactTemporaryNamesOfTheFileNameTheirProcess) {
+  const fs::path bank = fs::path("dir") / "bank.edb";
+  EXPECT_EQ(platform::temporaryOwner(platform::temporarySibling(bank), bank),
+            platform::processId());
+  EXPECT_EQ(platform::temporaryOwner("bank.edb.4294967295-12.quorvix-tmp", bank), 4294967295u);
+  for (const char* name :
+       {"bank.edb.4294967296-1.quorvix-tmp", "bank.edb.0-1.quorvix-tmp", "bank.edb.12-.quorvix-tmp",
+        "bank.edb.-1.quorvix-tmp", "bank.edb.12-1-2.quorvix-tmp", "bank.edb.1 2-1.quorvix-tmp",
+        "bank.edb.12-1.quorvix-tmp.edb", "Xbank.edb.12-1.quorvix-tmp", "bank.edb12-1.quorvix-tmp",
+        "bank.edb.12-1.quorvix-tm", "bank.edb"})
+    EXPECT_FALSE(platform::temporaryOwner(name, bank)) << name;
 }
 
 TEST(Files, ReadOnlyFileIsNotReplaced) {

@@ -55,6 +55,21 @@ TEST(FilesOnWindows, ReadOnlyAttributeRefusesTheReplacement) {
   SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A process that has exited counts as ended even while a handle keeps its id taken.
+TEST(FilesOnWindows, AProcessHasEndedOnlyOnceItIsGone) {
+  EXPECT_FALSE(platform::processHasEnded(GetCurrentProcessId()));
+  wchar_t command[] = L"cmd.exe /c exit 0";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                             nullptr, &startup, &child));
+  ASSERT_EQ(WaitForSingleObject(child.hProcess, 20000), WAIT_OBJECT_0);
+  EXPECT_TRUE(platform::processHasEnded(child.dwProcessId));
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+}
+
 TEST(RunDirectoryOnWindows, ProgramInAFolderOutsideGbk) {
   // 한글 has no code page 936 form, so any trip through the ANSI APIs would lose it.
   auto dir = freshFolder(fs::path(u8"题库 한글"));

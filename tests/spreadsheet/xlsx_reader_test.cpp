@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <tuple>
 #include <vector>
 
@@ -185,6 +186,47 @@ TEST(XlsxReader, FindsPartsThroughRelationshipsWhereverTheyAre) {
   ASSERT_EQ(book.sheets.size(), 1u);
   EXPECT_EQ(book.sheets[0].name, u"S");
   EXPECT_EQ(textAt(book, 0, 0), u"found");
+}
+
+// Tens of thousands of sheet entries, each matched to its relationship: the last entries find
+// theirs as the first do, a repeated Id goes to its first relationship, and the whole workbook
+// loads well inside a bound that only a reader slowing down with every entry would pass.
+TEST(XlsxReader, ManySheetEntriesEachFindTheirPartAtOnce) {
+  constexpr int kSheets = 60000;
+  std::string sheets, rels;
+  for (int i = 1; i <= kSheets; ++i) {
+    const std::string n = std::to_string(i);
+    sheets += "<sheet name=\"S" + n + "\" sheetId=\"" + n + "\" r:id=\"rId" + n + "\"/>";
+    // Only the first and last entries have a part; the rest point at one that is missing.
+    const std::string target =
+        i == 1 || i == kSheets ? "worksheets/sheet" + n + ".xml" : "worksheets/missing.xml";
+    rels += std::string("<Relationship Id=\"rId") + n + "\" Type=\"" + kRel +
+            "/worksheet\" Target=\"" + target + "\"/>";
+  }
+  rels += std::string("<Relationship Id=\"rId1\" Type=\"") + kRel +
+          "/worksheet\" Target=\"worksheets/sheet" + std::to_string(kSheets) + ".xml\"/>";
+  ZipBuilder zip;
+  zip.add("_rels/.rels", packageRels("xl/workbook.xml"))
+      .add("xl/workbook.xml", std::string("<workbook xmlns=\"") + kMain + "\" xmlns:r=\"" + kRel +
+                                  "\"><sheets>" + sheets + "</sheets></workbook>")
+      .add("xl/_rels/workbook.xml.rels", "<Relationships>" + rels + "</Relationships>")
+      .add("xl/worksheets/sheet1.xml",
+           sheetXml("<row><c t=\"inlineStr\"><is><t>first</t></is></c></row>"))
+      .add("xl/worksheets/sheet" + std::to_string(kSheets) + ".xml",
+           sheetXml("<row><c t=\"inlineStr\"><is><t>last</t></is></c></row>"));
+  const std::string bytes = zip.build();
+
+  const auto start = std::chrono::steady_clock::now();
+  xlmodel::Workbook book = read(bytes);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(seconds, 5.0) << "does not finish in time";
+  ASSERT_EQ(book.sheets.size(), std::size_t(kSheets));
+  ASSERT_EQ(book.sheets.front().cells.size(), 1u);
+  EXPECT_EQ(book.strings.at(book.sheets.front().cells[0].text), u"first");
+  EXPECT_TRUE(book.sheets[1].cells.empty());
+  ASSERT_EQ(book.sheets.back().cells.size(), 1u);
+  EXPECT_EQ(book.sheets.back().name, u"S60000");
 }
 
 TEST(XlsxReader, RefusesDamagedAndHostilePackages) {

@@ -35,6 +35,8 @@ Reply script, read from the query string of any target (all optional):
   drip_ms=N                 send the body one byte at a time, N ms apart
   close_after=N             announce the whole body, send N bytes of it and close
   reset=1                   reset the connection instead of answering
+  reset_after=N             announce the whole body, send N bytes of it and reset
+  raw=TEXT                  send TEXT (percent-decoded bytes) instead of a reply, then close
   chunked=1                 send the body chunked
   require_auth=USER:PASS    answer 401 (Basic) unless the request carries these credentials
 
@@ -342,6 +344,9 @@ class TestServer:
         if first("reset") == "1":
             sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             return
+        if first("raw") is not None:
+            sock.sendall(first("raw").encode("latin-1"))
+            return
 
         standard = [("Date", email.utils.formatdate(usegmt=True))]
         if first("no_date") == "1":
@@ -373,6 +378,12 @@ class TestServer:
         close_after = first("close_after")
         if close_after is not None:
             sock.sendall(body[: int(close_after)])
+            return
+        reset_after = first("reset_after")
+        if reset_after is not None:
+            sock.sendall(body[: int(reset_after)])
+            time.sleep(0.05)  # let the bytes go out before the reset overtakes them
+            sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             return
         drip = int(first("drip_ms", "0"))
         if drip:

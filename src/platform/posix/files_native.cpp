@@ -1,8 +1,10 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <system_error>
 
 #include "platform/files.h"
@@ -47,6 +49,12 @@ bool replaceDurably(const std::filesystem::path& from, const std::filesystem::pa
   }
   if (std::rename(from.c_str(), to.c_str()) != 0) return false;
   return syncFolder(to.parent_path());
+}
+
+// Only "no such process" means gone: a process of another user answers EPERM.
+bool processHasEnded(std::uint32_t pid) {
+  if (pid == 0 || pid > std::uint32_t(std::numeric_limits<pid_t>::max())) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 bool setHiddenOrArchive(const std::filesystem::path&, bool) { return true; }

@@ -22,8 +22,22 @@ class HttpRequestObject {
   HttpRequestObject(const HttpRequestObject&) = delete;
   HttpRequestObject& operator=(const HttpRequestObject&) = delete;
 
+  // A handle keeps its cookie handling on once a transfer turned it on; a transfer that wants
+  // it off then needs a new handle.
+  void prepareFor(bool cookieEngine) {
+    if (!cookieEngine && cookieEngineOn) {
+      if (CURL* fresh = curl_easy_init()) {
+        curl_easy_cleanup(handle);
+        handle = fresh;
+        cookieEngineOn = false;
+      }
+    }
+    cookieEngineOn = cookieEngineOn || cookieEngine;
+  }
+
   std::mutex busy;  // the handle runs one transfer at a time
   CURL* handle;
+  bool cookieEngineOn = false;
 };
 
 namespace {
@@ -179,17 +193,37 @@ struct Transfer {
   std::optional<ObjectExchange::Credentials> credentials;
   bool followRedirects = true;
   bool verifyCertificates = true;
+  bool cookieEngine = true;
   long connectMs = 60000, idleMs = 30000, totalMs = 150000;
 };
 
-HttpFailure failureOf(CURLcode code, const Collected& collected) {
+bool contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// What a transfer that ended with `code` tells about the exchange. `message` is libcurl's own
+// account of the fault; `requestSent` tells a reply that could not be read from an address
+// that could not be used.
+HttpFailure failureOf(CURLcode code, const Collected& collected, std::string_view message,
+                      bool requestSent) {
   if (collected.tooLarge) return HttpFailure::kTooLarge;
+  // "HTTP/1.1 100 Continue" as the last status line: no final reply followed it.
+  const std::size_t space = collected.statusLine.find(' ');
+  const bool interimOnly =
+      space != std::string::npos && collected.statusLine.compare(space + 1, 1, "1") == 0;
   switch (code) {
     case CURLE_OK:
       return HttpFailure::kNone;
     case CURLE_UNSUPPORTED_PROTOCOL:
+      if (contains(message, "HTTP/0.9")) return HttpFailure::kNotHttp;
+      if (contains(message, "Unsupported HTTP version") ||
+          contains(message, "Unsupported response code"))
+        return HttpFailure::kBadStatus;
       // A redirect that would leave https for plain http: the redirect itself is the reply.
-      return collected.statusLine.empty() ? HttpFailure::kBadAddress : HttpFailure::kRedirect;
+      if (!collected.statusLine.empty()) return HttpFailure::kRedirect;
+      return requestSent ? HttpFailure::kNotHttp : HttpFailure::kBadAddress;
+    case CURLE_WEIRD_SERVER_REPLY:
+      return collected.statusLine.empty() ? HttpFailure::kNotHttp : HttpFailure::kBadStatus;
     case CURLE_TOO_MANY_REDIRECTS:
       return HttpFailure::kRedirect;
     case CURLE_URL_MALFORMAT:
@@ -206,8 +240,11 @@ HttpFailure failureOf(CURLcode code, const Collected& collected) {
     case CURLE_SSL_ISSUER_ERROR:
     case CURLE_SSL_INVALIDCERTSTATUS:
       return HttpFailure::kCertificate;
+    case CURLE_RECV_ERROR:
+      if (contains(message, "chunk")) return HttpFailure::kBadChunk;
+      return interimOnly ? HttpFailure::kNoFinalReply : HttpFailure::kTransfer;
     default:
-      return HttpFailure::kTransfer;
+      return interimOnly ? HttpFailure::kNoFinalReply : HttpFailure::kTransfer;
   }
 }
 
@@ -294,6 +331,13 @@ Outcome perform(CURL* handle, const Transfer& transfer) {
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, std::max(1L, (transfer.idleMs + 999) / 1000));
 
+  // A cookie a redirect reply sets goes on to the redirect's target, as the system's cookie
+  // handling does; the store lives for this exchange only.
+  curl_easy_setopt(handle, CURLOPT_COOKIELIST, "ALL");
+  if (transfer.cookieEngine) curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
+
+  char message[CURL_ERROR_SIZE] = "";
+  curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, message);
   curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, onHeaderLine);
   curl_easy_setopt(handle, CURLOPT_HEADERDATA, &outcome.collected);
   curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, onBodyBytes);
@@ -303,11 +347,13 @@ Outcome perform(CURL* handle, const Transfer& transfer) {
   curl_slist_free_all(headers);
   curl_slist_free_all(proxyHeaders);
 
-  long status = 0;
+  long status = 0, requestBytes = 0;
   if (!outcome.collected.statusLine.empty())
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+  curl_easy_getinfo(handle, CURLINFO_REQUEST_SIZE, &requestBytes);
+  curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, nullptr);
   outcome.status = int(status);
-  outcome.failure = failureOf(code, outcome.collected);
+  outcome.failure = failureOf(code, outcome.collected, message, requestBytes > 0);
   return outcome;
 }
 
@@ -349,10 +395,13 @@ ObjectReply exchangeThroughObject(const ObjectExchange& request, HttpRequestObje
   transfer.credentials = request.credentials;
   transfer.followRedirects = request.followRedirects;
   transfer.verifyCertificates = request.verifyCertificates;
+  // The caller's own cookies, even none, are the whole Cookie header: the object adds none.
+  transfer.cookieEngine = !hasField(request.headers, "Cookie");
   // The object's own time-outs: connect 60 s, send and receive 30 s each.
   if (request.timeoutMs) applyTimeouts(transfer, *request.timeoutMs, 4);
 
   std::lock_guard<std::mutex> lock(object->busy);
+  object->prepareFor(transfer.cookieEngine);
   Outcome outcome = perform(object->handle, transfer);
   reply.status = outcome.status;
   reply.failure = outcome.failure;
@@ -400,6 +449,8 @@ InternetReply exchangeThroughInternet(const InternetExchange& request) {
   transfer.proxyUrl = proxyUrlFor(request.proxy, request.secure);
   transfer.followRedirects = request.followRedirects;
   transfer.verifyCertificates = request.verifyCertificates;
+  // A caller that brings its own cookies keeps the system's cookie handling out.
+  transfer.cookieEngine = !request.noCookies;
   applyTimeouts(transfer, request.timeoutMs, 4);
 
   Outcome outcome = perform(handle, transfer);

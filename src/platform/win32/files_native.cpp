@@ -20,6 +20,17 @@ bool writeFileDurably(const std::filesystem::path& path, std::string_view bytes)
   return CloseHandle(file) && ok;
 }
 
+// Only an id no process answers to, or one whose process has exited (someone may still hold
+// a handle to it), means gone; a process this user may not query is running.
+bool processHasEnded(std::uint32_t pid) {
+  if (pid == 0) return false;
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
 bool replaceDurably(const std::filesystem::path& from, const std::filesystem::path& to) {
   // Windows refuses to replace a read-only file; Wine (as root) would not, so ask first.
   DWORD target = GetFileAttributesW(to.c_str());

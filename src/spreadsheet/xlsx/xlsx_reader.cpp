@@ -1,6 +1,8 @@
 #include "spreadsheet/xlsx/xlsx_reader.h"
 
 #include <new>
+#include <string_view>
+#include <unordered_map>
 
 #include "spreadsheet/xl_api.h"
 #include "spreadsheet/xls/compound_file.h"
@@ -18,10 +20,14 @@ const Relationship* findByType(const std::vector<Relationship>& relationships,
   return nullptr;
 }
 
-const Relationship* findById(const std::vector<Relationship>& relationships, std::string_view id) {
-  for (const auto& relationship : relationships)
-    if (relationship.id == id) return &relationship;
-  return nullptr;
+// Relationships by their Id, the first of a repeated Id winning; looked up once per sheet
+// entry, of which a workbook may list tens of thousands.
+std::unordered_map<std::string_view, const Relationship*> indexById(
+    const std::vector<Relationship>& relationships) {
+  std::unordered_map<std::string_view, const Relationship*> byId;
+  byId.reserve(relationships.size());
+  for (const auto& relationship : relationships) byId.emplace(relationship.id, &relationship);
+  return byId;
 }
 
 // Why bytes that are no ZIP package cannot be read: an encrypted .xlsx comes wrapped in an OLE
@@ -80,12 +86,15 @@ bool readPackage(std::string_view bytes, xlmodel::Workbook& book, std::string& e
     if (!readSharedStringsPart(zip, *strings, book, budget, error)) return false;
   const std::size_t sharedCount = book.strings.size();
 
+  const auto relationshipsById = indexById(relationships);
   for (std::size_t i = 0; i < workbook.sheets.size(); ++i) {
     xlmodel::Sheet sheet;
     sheet.name = std::move(workbook.sheets[i].name);
     // Chart sheets and sheets whose part is missing stay empty, keeping the sheet order.
     const ZipEntry* part = nullptr;
-    if (auto* relationship = findById(relationships, workbook.sheets[i].relationshipId)) {
+    if (auto found = relationshipsById.find(workbook.sheets[i].relationshipId);
+        found != relationshipsById.end()) {
+      const Relationship* relationship = found->second;
       if (isRelationshipType(relationship->type, "worksheet"))
         part = zip.find(relationship->target);
     } else {
