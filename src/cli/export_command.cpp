@@ -37,6 +37,9 @@ int reportFailure(const importer::ExportOutcome& outcome, const std::filesystem:
       std::fprintf(stderr, "quorvix-cli export: %s already exists (--force replaces it)\n",
                    file.c_str());
       return 1;
+    case ExportError::targetIsBank:
+      std::fprintf(stderr, "quorvix-cli export: %s is the bank itself\n", file.c_str());
+      return 1;
     case ExportError::libraryUnavailable:
       std::fprintf(stderr, "quorvix-cli export: cannot put the spreadsheet library in %s\n",
                    utf8Of(context.runDir).c_str());

@@ -107,6 +107,11 @@ ExportOutcome exportBank(bank::RecordDatabase& database, const std::filesystem::
                          const std::filesystem::path& target, const ExportOptions& options) {
   ExportOutcome outcome;
   std::error_code ec;
+  // Even with overwriting asked for, an export never replaces the bank it reads.
+  if (std::filesystem::equivalent(bank, target, ec)) {
+    outcome.error = ExportError::targetIsBank;
+    return outcome;
+  }
   if (!options.overwrite && std::filesystem::exists(std::filesystem::symlink_status(target, ec))) {
     outcome.error = ExportError::targetExists;
     return outcome;

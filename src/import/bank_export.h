@@ -37,6 +37,7 @@ enum class ExportError {
   cannotReadBank,      // the database's lastError says why
   notABank,            // the file has no 题目 and 答案 text fields
   targetExists,        // and overwriting was not asked for
+  targetIsBank,        // the target is the bank file itself
   libraryUnavailable,  // the spreadsheet library could not be put in place
   cannotMakeWorkbook,  // `detail` says why
   cannotWrite,         // the target folder is missing or not writable, or the disk is full

@@ -155,6 +155,10 @@ def main():
     cli("export", "hostile", keep, "--force")
     csv_sees(keep, stored)
 
+    # Never over the bank it reads, even when told to replace.
+    result = cli("export", "hostile", bank_file, "--format", "csv", "--force", check=False)
+    expect(result.returncode == 1 and b"the bank itself" in result.stderr, "bank as target refused")
+
     # Unwritable targets: a folder that is a file, a folder that does not exist.
     for target in (os.path.join(keep, "x.xlsx"), os.path.join(WORK, "no", "such", "x.xlsx")):
         result = cli("export", "hostile", target, check=False)
