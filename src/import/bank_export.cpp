@@ -148,6 +148,8 @@ ExportOutcome exportBank(bank::RecordDatabase& database, const std::filesystem::
     outcome.error = ExportError::targetExists;
     return outcome;
   }
+  // What an earlier export killed mid-write left beside the target goes first.
+  platform::removeAbandonedTemporaries(target);
   if (!platform::writeFileAtomic(target, bytes)) outcome.error = ExportError::cannotWrite;
   return outcome;
 }

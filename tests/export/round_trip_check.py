@@ -155,6 +155,20 @@ def main():
     cli("export", "hostile", keep, "--force")
     csv_sees(keep, stored)
 
+    # A killed export leaves the whole file or none under the final name.
+    killed = os.path.join(WORK, "killed.csv")
+    for delay in (0.05, 0.2, 0.5):
+        process = subprocess.Popen([CLI, "--dir", RUN, "export", "large", killed, "--force"],
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            process.wait(timeout=delay)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+        if os.path.exists(killed):
+            csv_sees(killed, large)
+            os.remove(killed)
+
     # Never over the bank it reads, even when told to replace.
     result = cli("export", "hostile", bank_file, "--format", "csv", "--force", check=False)
     expect(result.returncode == 1 and b"the bank itself" in result.stderr, "bank as target refused")
