@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "spreadsheet/xlsx/zip_writer.h"
@@ -159,8 +158,10 @@ std::string workbookRelationships(std::size_t sheets) {
 
 // The model's strings renumbered in the order the cells use them, each text once.
 struct SharedStrings {
-  std::vector<std::uint32_t> order;                         // model string index, by shared index
-  std::unordered_map<std::uint32_t, std::uint32_t> shared;  // model string index -> shared index
+  static constexpr std::uint32_t kUnused = 0xFFFFFFFF;
+  explicit SharedStrings(std::size_t modelStrings) : shared(modelStrings, kUnused) {}
+  std::vector<std::uint32_t> order;   // model string index, by shared index
+  std::vector<std::uint32_t> shared;  // model string index -> shared index, or kUnused
   std::size_t uses = 0;
 };
 
@@ -188,12 +189,18 @@ bool sheetPart(const xlmodel::Workbook& model, const xlmodel::Sheet& sheet, Shar
       rowOpen = true;
       out += "<row r=\"" + std::to_string(cell.row + 1) + "\">";
     }
-    auto [at, added] =
-        strings.shared.try_emplace(cell.text, static_cast<std::uint32_t>(strings.order.size()));
-    if (added) strings.order.push_back(cell.text);
+    auto& shared = strings.shared[cell.text];
+    if (shared == SharedStrings::kUnused) {
+      shared = static_cast<std::uint32_t>(strings.order.size());
+      strings.order.push_back(cell.text);
+    }
     ++strings.uses;
-    out += "<c r=\"" + columnName(cell.col) + std::to_string(cell.row + 1) + "\" t=\"s\"><v>" +
-           std::to_string(at->second) + "</v></c>";
+    out += "<c r=\"";
+    out += columnName(cell.col);
+    out += std::to_string(cell.row + 1);
+    out += "\" t=\"s\"><v>";
+    out += std::to_string(shared);
+    out += "</v></c>";
   }
   if (rowOpen) out += "</row>";
   out += "</sheetData></worksheet>";
@@ -269,7 +276,7 @@ bool writeWorkbook(const xlmodel::Workbook& model, std::string& out, std::string
     error = "the workbook has no sheets";
     return false;
   }
-  SharedStrings strings;
+  SharedStrings strings(model.strings.size());
   std::vector<std::string> sheets(model.sheets.size());
   for (std::size_t i = 0; i < model.sheets.size(); ++i)
     if (!sheetPart(model, model.sheets[i], strings, sheets[i], error)) return false;
