@@ -23,6 +23,7 @@ void addBankCommands(std::vector<Command>& table);
 void addCellsCommand(std::vector<Command>& table);
 void addSearchCommand(std::vector<Command>& table);
 void addImportCommand(std::vector<Command>& table);
+void addExportCommand(std::vector<Command>& table);
 void addHttpCommand(std::vector<Command>& table);
 void addOcrCommands(std::vector<Command>& table);
 

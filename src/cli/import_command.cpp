@@ -1,5 +1,6 @@
 // quorvix-cli import WORKBOOK BANK [--sheet N] [--json]: the import form's import from the
-// command line. The worksheet is read into the form's four-column table, repeated rows are
+// command line. WORKBOOK may also be a .csv file or a .txt file of question blocks. The
+// worksheet (or the file) is read into the form's four-column table, repeated rows are
 // removed, and every row is appended to the bank unless it already holds the pair; the bank is
 // created first when it does not exist. Prints each row with its result, then the counts; on a
 // terminal, a progress line shows how far the work is meanwhile.
@@ -20,6 +21,7 @@
 #include "import/memory_table.h"
 #include "import/sheet_loader.h"
 #include "import/table_import.h"
+#include "import/text_table_loader.h"
 #include "platform/cp936.h"
 
 namespace cli {
@@ -174,10 +176,24 @@ int runImport(const Context& context) {
 
   ProgressLine progress(json);
   auto table = importer::MemoryTable::withImportColumns();
-  auto loaded = importer::loadSheetIntoTable(workbook, table, options, context.runDir, &progress);
-  progress.clear();
-  if (loaded.error != importer::SheetLoadError::none)
-    return reportLoadFailure(loaded, args.words[0], context);
+  if (importer::textFileKind(workbook) != importer::TextFileKind::none) {
+    if (args.value("--sheet")) {
+      std::fprintf(stderr, "quorvix-cli import: --sheet is for workbooks, not .csv or .txt\n");
+      return 2;
+    }
+    auto loaded = importer::loadTextFileIntoTable(workbook, table, &progress);
+    progress.clear();
+    if (!loaded.ok) {
+      std::fprintf(stderr, "quorvix-cli import: cannot read %s: %s\n", args.words[0].c_str(),
+                   loaded.problem.c_str());
+      return 1;
+    }
+  } else {
+    auto loaded = importer::loadSheetIntoTable(workbook, table, options, context.runDir, &progress);
+    progress.clear();
+    if (loaded.error != importer::SheetLoadError::none)
+      return reportLoadFailure(loaded, args.words[0], context);
+  }
   if (table.rowCount() == 0) {
     std::fprintf(stderr, "quorvix-cli import: %s\n", app::import_texts::kEmptyTable);
     return 1;
@@ -219,7 +235,7 @@ int runImport(const Context& context) {
 }  // namespace
 
 void addImportCommand(std::vector<Command>& table) {
-  table.push_back({"import", kUsage, "import a workbook's first worksheet into a bank", runImport});
+  table.push_back({"import", kUsage, "import a worksheet, .csv or .txt into a bank", runImport});
 }
 
 }  // namespace cli

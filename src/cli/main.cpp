@@ -25,6 +25,7 @@ std::vector<cli::Command> commandTable() {
   cli::addCellsCommand(table);
   cli::addSearchCommand(table);
   cli::addImportCommand(table);
+  cli::addExportCommand(table);
   cli::addHttpCommand(table);
   cli::addOcrCommands(table);
   return table;

@@ -45,7 +45,10 @@ void setLibraryPath(const std::filesystem::path& path) {
   chosenPath() = path;
 }
 
-void* resolve(LazyFunction& function) {
+namespace {
+
+void* find(LazyFunction& function) {
+  if (void* address = function.address.load(std::memory_order_acquire)) return address;
   auto path = libraryPath();
   void* address = nullptr;
   {
@@ -54,10 +57,19 @@ void* resolve(LazyFunction& function) {
       library = platform::SharedLibrary::load(std::filesystem::absolute(path)).release();
     if (library) address = library->function(function.name);
   }
-  if (!address) missing(function.name);
-  function.address.store(address, std::memory_order_release);
+  if (address) function.address.store(address, std::memory_order_release);
   return address;
 }
+
+}  // namespace
+
+void* resolve(LazyFunction& function) {
+  void* address = find(function);
+  if (!address) missing(function.name);
+  return address;
+}
+
+bool available(LazyFunction& function) { return find(function) != nullptr; }
 
 #define XL_DEFINE_ENTRY(ret, name, params) LazyFunction name##Entry{#name};
 XL_API_FUNCTIONS(XL_DEFINE_ENTRY)

@@ -20,6 +20,10 @@ struct LazyFunction {
 // Loads the library if needed and finds the function; does not return when either is missing.
 void* resolve(LazyFunction& function);
 
+// Resolves the function like the first call would, but says false instead of stopping when the
+// library or the function is missing: for functions a library of an earlier build lacks.
+bool available(LazyFunction& function);
+
 // Called with the library's file name and the function's name when either cannot be found; it
 // must not return. Without one the process aborts.
 using MissingFunctionHandler = void (*)(const char* libraryFile, const char* function);
@@ -46,3 +50,4 @@ XL_API_FUNCTIONS(XL_DECLARE_ENTRY)
 }  // namespace xlbind
 
 #define XLCALL(name) (::xlbind::bound<::xlbind::name##Type>(::xlbind::name##Entry))
+#define XLAVAILABLE(name) (::xlbind::available(::xlbind::name##Entry))

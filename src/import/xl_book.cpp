@@ -128,3 +128,16 @@ void XlBook::release() {
   if (book_) XLCALL(xlBookReleaseW)(book_);
   book_ = nullptr;
 }
+
+XlSheet XlBook::addSheet(std::string_view name) {
+  if (!book_) return {};
+  return XlSheet(XLCALL(xlBookAddSheetW)(book_, cp936::toUtf16(name).c_str()), book_);
+}
+
+bool XlBook::saveRaw(std::string& bytes) const {
+  const char* data = nullptr;
+  unsigned size = 0;
+  if (!book_ || !XLCALL(xlBookSaveRawW)(book_, &data, &size)) return false;
+  bytes.assign(data, size);
+  return true;
+}

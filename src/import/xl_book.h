@@ -40,6 +40,11 @@ class XlBook {
   std::string errorMessage() const;
   void release();
 
+  // Writing (a book made by create(kXlsx)): a sheet added at the end, an invalid sheet on
+  // failure; and the book as .xlsx bytes, false with errorMessage() saying why.
+  XlSheet addSheet(std::string_view name);
+  bool saveRaw(std::string& bytes) const;
+
   BookHandle handle() const { return book_; }
   int kind() const { return kind_; }
   // Why the last load failed, as the library says it (the file is a folder, encrypted, an

@@ -203,3 +203,7 @@ bool XlSheet::scanFromCursor(int& row, int& col) {
   row = col = -1;
   return false;
 }
+
+bool XlSheet::writeStr(int row, int col, std::string_view text) const {
+  return sheet_ && XLCALL(xlSheetWriteStrW)(sheet_, row, col, cp936::toUtf16(text).c_str()) != 0;
+}

@@ -60,6 +60,9 @@ class XlSheet {
   // false when there is none.
   bool nextCell(int& row, int& col) const;
 
+  // Stores a text cell (GBK), for a book being written; false when the library refuses it.
+  bool writeStr(int row, int col, std::string_view text) const;
+
  private:
   void giveFormat(FormatHandle handle, XlFormatRecord* format) const;
   std::string numberFormatText(FormatHandle format) const;

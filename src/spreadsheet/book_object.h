@@ -62,6 +62,7 @@ struct XlBookObject {
   std::vector<std::unique_ptr<XlFontObject>> fontObjects;
   std::u16string error;
   std::u16string returned;  // the last text handed out
+  std::string saved;        // the package the last save handed out
 
   // Replaces the content with the workbook in `bytes`; false with `error` set on failure.
   bool load(std::string_view bytes);
@@ -74,7 +75,17 @@ struct XlBookObject {
   std::size_t firstCellFrom(std::uint32_t sheet, std::uint32_t row, std::uint32_t col) const;
   std::uint32_t xfOf(const xlmodel::Cell& cell) const;
 
+  // Writing (book_writing.cpp). A sheet added at the end; nullptr when the name is empty.
+  XlSheetObject* addSheet(std::u16string name);
+  // Stores a text cell, replacing what (row, col) held; false with `error` set when the text
+  // is longer than a cell may hold.
+  bool writeString(std::uint32_t sheet, std::uint32_t row, std::uint32_t col, std::u16string text);
+  // The book as an .xlsx package; false with `error` set.
+  bool saveXlsx(std::string& out);
+
  private:
+  void ensureDefaultFormat();
+
   void clearContent();
 
   // Callers read a sheet cell after cell and ask several things of each, so the last position

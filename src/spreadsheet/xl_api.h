@@ -16,7 +16,13 @@
  *
  * A load that fails only because the file is of the other kind (an .xlsx given to a book of
  * xlCreateBookCW, or the reverse) gives an error message that starts with XL_NOT_XLS_REASON
- * or XL_NOT_XLSX_REASON; any other message is the real reason the file cannot be read. */
+ * or XL_NOT_XLSX_REASON; any other message is the real reason the file cannot be read.
+ *
+ * Writing: a book of xlCreateXMLBookCW takes sheets (xlBookAddSheetW) and text cells
+ * (xlSheetWriteStrW, at most 32,767 characters a cell, any position in any order; a cell
+ * written twice keeps the last text), and xlBookSaveRawW hands out the .xlsx package: the
+ * bytes stay valid until the next call on the same book. Only text cells are written. The
+ * library writes no files: the caller puts the bytes on disk the way it keeps its own files. */
 #pragma once
 
 #ifdef __cplusplus
@@ -108,7 +114,10 @@ typedef char16_t XlChar;
   X(int, xlFontColorW, (FontHandle font))                                                       \
   X(int, xlFontScriptW, (FontHandle font))                                                      \
   X(int, xlFontUnderlineW, (FontHandle font))                                                   \
-  X(int, xlFontStrikeOutW, (FontHandle font))
+  X(int, xlFontStrikeOutW, (FontHandle font))                                                   \
+  X(SheetHandle, xlBookAddSheetW, (BookHandle book, const XlChar* name))                         \
+  X(int, xlSheetWriteStrW, (SheetHandle sheet, int row, int col, const XlChar* value))          \
+  X(int, xlBookSaveRawW, (BookHandle book, const char** data, unsigned* size))
 
 /* clang-format on */
 #define XL_DECLARE_FUNCTION(ret, name, params) ret XLAPI name params;
