@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "../bank/bank_test_support.h"
@@ -76,7 +78,18 @@ const fs::path kQbank = fs::path(QUORVIX_FIXTURES) / "qbank";
 class SheetLoading : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { fs::create_directories(libraryFolder()); }
-  static fs::path libraryFolder() { return fs::temp_directory_path() / "quorvix-sheet-loading"; }
+  static void TearDownTestSuite() {
+    std::error_code ignored;
+    fs::remove_all(libraryFolder(), ignored);
+  }
+  // One folder per run: a library left by another build (another compiler, other sanitizers)
+  // is not one this test can load.
+  static fs::path libraryFolder() {
+    static const fs::path folder =
+        fs::temp_directory_path() /
+        ("quorvix-sheet-loading-" + std::to_string(std::random_device{}()));
+    return folder;
+  }
 
   importer::MemoryTable load(const fs::path& workbook, importer::SheetLoadOptions options = {}) {
     auto table = importer::MemoryTable::withImportColumns();
