@@ -1,6 +1,7 @@
 // Re-encoding a picture held in memory: decode whatever the system can read and encode it as
 // BMP, JPEG, GIF, TIFF or PNG, each encoder with its defaults. GDI+ on Windows; natively stb,
-// which reads BMP, GIF and PNG and writes BMP, JPEG and PNG, with libjpeg-turbo reading JPEG.
+// which reads BMP, GIF and PNG and writes BMP and PNG, with libjpeg-turbo reading and writing
+// JPEG.
 #pragma once
 #include <string>
 #include <string_view>

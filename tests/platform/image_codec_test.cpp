@@ -64,6 +64,37 @@ TEST(ImageCodec, OnePixelBmpBecomesAValidJpeg) {
   EXPECT_TRUE(near(back->at(0, 0), colour, 8));
 }
 
+// Blocks of one colour each, 16 pixels square, so neither chroma subsampling nor the 8 x 8 DCT
+// blurs their middles; the left half fully transparent.
+bmp::Picture blocks() {
+  const bmp::Pixel colours[] = {
+      {0, 0, 255, 0}, {255, 0, 0, 255}, {0, 160, 0, 0}, {250, 250, 0, 255}};
+  bmp::Picture p = bmp::solid(64, 32, {});
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 64; ++x) p.pixels[std::size_t(y * 64 + x)] = colours[(y / 16) * 2 + x / 32];
+  return p;
+}
+
+TEST(ImageCodec, JpegKeepsColoursInPlaceAndIgnoresOrFlattensAlpha) {
+  const std::string source = bmp::write(blocks(), 32);
+  for (bool white : {false, true}) {
+    auto jpeg = platform::encodeImage(source, ImageFormat::kJpeg, white);
+    ASSERT_EQ(jpeg.error, ImageCodecError::kNone);
+    EXPECT_NE(jpeg.bytes.find("JFIF"), std::string::npos);
+    auto back = decode(jpeg.bytes);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->width, 64);
+    ASSERT_EQ(back->height, 32);
+    const bmp::Picture expected = blocks();
+    for (int y : {8, 24})
+      for (int x : {16, 48}) {
+        bmp::Pixel want = expected.at(x, y);
+        if (white && want.a == 0) want = {255, 255, 255};
+        EXPECT_TRUE(near(back->at(x, y), want, 12)) << x << "," << y << " white " << white;
+      }
+  }
+}
+
 TEST(ImageCodec, LosslessFormatsKeepEveryPixelInPlace) {
   // An odd width pads the BMP rows; a top-down file must not come out upside down.
   const bmp::Picture picture = pattern(5, 3);

@@ -172,7 +172,7 @@ TEST(Bitmap, ReadsBottomUpAndTopDownTwentyFourBitImages) {
   // A 2 x 2 24-bit BMP, rows padded to 8 bytes, bottom row first.
   auto le = [](std::uint32_t v, int n) {
     std::string s;
-    for (int i = 0; i < n; ++i) s.push_back(char(v >> (8 * i)));
+    for (int i = 0; i < n; ++i) s.push_back(char(i < 4 ? v >> (8 * i) : 0));  // zeros past 32 bits
     return s;
   };
   auto image = [&](int height) {

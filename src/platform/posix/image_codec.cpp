@@ -131,6 +131,21 @@ void flattenOntoWhite(unsigned char* rgba, std::size_t pixels) {
   }
 }
 
+// Baseline JFIF with 4:2:0 chroma, as GDI+ and cjpeg write by default. stb's own JPEG writer is
+// not used: it shifts negative coefficients left, which C leaves undefined.
+bool writeJpeg(const unsigned char* rgba, int width, int height, std::string* out) {
+  std::unique_ptr<void, int (*)(tjhandle)> handle(tjInitCompress(), tjDestroy);
+  if (!handle) return false;
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  const int failed = tjCompress2(handle.get(), rgba, width, width * 4, height, TJPF_RGBX, &jpeg,
+                                 &size, TJSAMP_420, kJpegQuality, 0);
+  const std::unique_ptr<unsigned char, void (*)(unsigned char*)> owned(jpeg, tjFree);
+  if (failed != 0 || !jpeg) return false;
+  out->assign(reinterpret_cast<const char*>(jpeg), size);
+  return true;
+}
+
 // RGBA to RGB in place; returns the pixels, now 3 bytes each.
 unsigned char* dropAlpha(unsigned char* rgba, std::size_t pixels) {
   for (std::size_t i = 0; i < pixels; ++i)
@@ -153,21 +168,21 @@ EncodedImage encodeImage(std::string_view source, ImageFormat format, bool white
     flattenOntoWhite(picture.pixels.get(), count);
     picture.alpha = false;
   }
-  // JPEG has no alpha: the colours are kept as they are, as GDI+ does.
-  const int components = picture.alpha && format != ImageFormat::kJpeg ? 4 : 3;
+  const int width = picture.width, height = picture.height;
+  EncodedImage out;
+  if (format == ImageFormat::kJpeg) {
+    // JPEG has no alpha: the colours are kept as they are, as GDI+ does.
+    if (!writeJpeg(picture.pixels.get(), width, height, &out.bytes) || out.bytes.empty())
+      return {ImageCodecError::kEncodeFailed, {}};
+    return out;
+  }
+  const int components = picture.alpha ? 4 : 3;
   unsigned char* data =
       components == 4 ? picture.pixels.get() : dropAlpha(picture.pixels.get(), count);
-  const int width = picture.width, height = picture.height;
-
-  EncodedImage out;
   int ok = 0;
   switch (format) {
     case ImageFormat::kBmp:
       ok = stbi_write_bmp_to_func(appendTo, &out.bytes, width, height, components, data);
-      break;
-    case ImageFormat::kJpeg:
-      ok = stbi_write_jpg_to_func(appendTo, &out.bytes, width, height, components, data,
-                                  kJpegQuality);
       break;
     case ImageFormat::kPng:
       ok = stbi_write_png_to_func(appendTo, &out.bytes, width, height, components, data,
