@@ -10,6 +10,7 @@
 #include "app/controllers/program_text.h"
 #include "bank/error_codes.h"
 #include "import/sheet_loader.h"
+#include "import/text_table_loader.h"
 #include "platform/cp936.h"
 #include "platform/user_folders.h"
 #include "ui/system.h"
@@ -30,8 +31,8 @@ constexpr unsigned kRepeatsNoticeMs = 2000;
 
 void show(const char* utf8) { ui::messageBox(gbk(utf8)); }
 
-// The workbook dialog: the Excel filter, starting in the user's desktop folder, leaving the
-// current directory unchanged.
+// The workbook dialog: the Excel, CSV and text filter, starting in the user's desktop folder,
+// leaving the current directory unchanged.
 ui::OpenFileRequest workbookOpenRequest() {
   ui::OpenFileRequest request;
   request.filter = gbk(texts::kWorkbookFilter);
@@ -268,6 +269,16 @@ void ImportSession::loadWorkbook(const std::filesystem::path& workbook) {
   showProgress(WorkStage::reading, 0, 1);
   work_.start([workbook, titles = table_.columnTitles(), stop = stop_, post = poster()] {
     LoadReport report(titles, stop, post);
+    // CSV and question-block text fill the same table as a worksheet does.
+    if (importer::textFileKind(workbook) != importer::TextFileKind::none) {
+      const auto result = importer::loadTextFileIntoTable(workbook, report.rows, &report);
+      if (result.stopped) return;  // the form is gone
+      report.handOverRest([ok = result.ok](ImportSession& session) {
+        if (!ok) show(texts::kNotATextFile);
+        session.finishLoad({});
+      });
+      return;
+    }
     importer::SheetLoadOptions options;
     options.rebuildColumns = false;
     const auto result = importer::loadSheetIntoTable(workbook, report.rows, options, {}, &report);
