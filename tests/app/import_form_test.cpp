@@ -291,6 +291,33 @@ TEST_F(ImportFormTest, CsvAndTextFilesFillTheTableAndImportLikeAWorkbook) {
   EXPECT_EQ(shownTexts(), (Strings{"无法读取该文件：它不是可导入的CSV或文本文件，或者已经损坏"}));
 }
 
+TEST_F(ImportFormTest, AWorkbookOfSeveralSheetsOffersThemWithTheFirstShown) {
+  auto& form = toImport();
+  auto& sheets = form.组合框_工作表;
+  EXPECT_FALSE(sheets.visible());
+  open(form, kSmallBank);
+  ASSERT_TRUE(sheets.visible());
+  EXPECT_TRUE(form.标签_工作表.visible());
+  ASSERT_EQ(sheets.count(), 2);
+  EXPECT_EQ(cp936::toUtf8(sheets.itemText(1)), "说明");
+  EXPECT_EQ(sheets.selectedIndex(), 0);
+  EXPECT_EQ(form.超级列表框.rowCount(), 201);
+
+  backend.select(sheets, 1);
+  finish(form);
+  EXPECT_EQ(form.超级列表框.rowCount(), 1);
+  EXPECT_EQ(sheets.selectedIndex(), 1);
+  backend.select(sheets, 0);
+  finish(form);
+  EXPECT_EQ(form.超级列表框.rowCount(), 201);
+
+  // A file without worksheets takes the choice away.
+  banktest::writeBytes(runDir / "pairs.csv", "题目,答案\n问,答\n");
+  open(form, runDir / "pairs.csv");
+  EXPECT_FALSE(sheets.visible());
+  EXPECT_FALSE(form.标签_工作表.visible());
+}
+
 TEST_F(ImportFormTest, ImportingIntoTheChosenExistingBank) {
   makeBank("旧题库.edb", 2);
   auto& form = toImport();
