@@ -72,6 +72,7 @@ BankChooserForm& Shell::loadBankChooser() {
     form.组合框1.onSelectionChanged = [this, &form] { services_.banks.bankSelected(form); };
     form.按钮_导入题库.onClick = [this, &form] { moveOn(form, [this] { loadImport(); }); };
     form.按钮_删除题库.onClick = [this, &form] { services_.banks.deleteBank(form); };
+    form.按钮_导出题库.onClick = [this, &form] { services_.banks.exportBank(form); };
     form.按钮_开始考试.onClick = [this, &form] {
       services_.banks.openForAnswering(form, [this, &form] {
         if (form.leaving()) return;  // a second click's bank opened too late to matter

@@ -18,17 +18,19 @@ SheetLoadResult loadSheetIntoTable(const std::filesystem::path& workbook, Import
   if (!report) report = &quiet;
   const auto folder = libraryFolder.empty() ? platform::runDirectory() : libraryFolder;
   if (!EnsureLibraryFileIn(folder, options.hideLibraryFile))
-    return {SheetLoadError::libraryUnavailable, {}};
+    return {SheetLoadError::libraryUnavailable, {}, {}};
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(workbook, ec)) return {SheetLoadError::notAFile, {}};
+  if (!std::filesystem::is_regular_file(workbook, ec)) return {SheetLoadError::notAFile, {}, {}};
   XlBook book;
-  if (!book.load(workbook)) return {SheetLoadError::cannotLoad, book.loadFailure()};
+  if (!book.load(workbook)) return {SheetLoadError::cannotLoad, book.loadFailure(), {}};
 
   const int count = book.sheetCount();
+  SheetLoadResult loaded;
+  for (int index = 0; index < count; ++index) loaded.sheetNames.push_back(book.sheetName(index));
   const bool inRange = options.sheetNumber > 0 && options.sheetNumber <= count;
-  if (!inRange && options.refuseMissingSheet) return {SheetLoadError::noSuchSheet, {}};
+  if (!inRange && options.refuseMissingSheet) return {SheetLoadError::noSuchSheet, {}, {}};
   XlSheet sheet = book.getSheet(inRange ? options.sheetNumber - 1 : 0);
-  if (!sheet.handle()) return {SheetLoadError::noWorksheet, {}};
+  if (!sheet.handle()) return {SheetLoadError::noWorksheet, {}, {}};
 
   const int rowEnd = sheet.lastRow();
   const int columnEnd = sheet.lastCol();
@@ -51,7 +53,7 @@ SheetLoadResult loadSheetIntoTable(const std::filesystem::path& workbook, Import
   const int total = rowEnd - firstDataRow;
   int nextStoredRow = -1;  // the first row at or after the current one with a stored cell
   for (int row = firstDataRow; row < rowEnd; ++row) {
-    if (!report->keepGoing()) return {SheetLoadError::stopped, {}};
+    if (!report->keepGoing()) return {SheetLoadError::stopped, {}, {}};
     if (nextStoredRow < row) {
       int storedRow = row, storedColumn = 0;
       nextStoredRow = sheet.nextCell(storedRow, storedColumn) ? storedRow : INT_MAX;
@@ -68,7 +70,7 @@ SheetLoadResult loadSheetIntoTable(const std::filesystem::path& workbook, Import
     }
     report->progress(WorkStage::reading, row - firstDataRow + 1, total);
   }
-  return {};
+  return loaded;
 }
 
 }  // namespace importer

@@ -4,6 +4,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "import/import_table.h"
 #include "import/work_report.h"
@@ -38,6 +39,8 @@ enum class SheetLoadError {
 struct SheetLoadResult {
   SheetLoadError error = SheetLoadError::none;
   std::string detail;  // GBK; for cannotLoad
+  // The workbook's worksheets in order (GBK), once it loaded, so a caller can offer them.
+  std::vector<std::string> sheetNames;
 };
 
 // Steps after the file was chosen: library provisioning, load, fill. `libraryFolder` is where

@@ -161,6 +161,23 @@ struct OpenFileRequest {
   bool keepCurrentDirectory = false;
 };
 
+// Arguments of the system save-file dialog; empty fields take the system's defaults.
+struct SaveFileRequest {
+  std::string title;
+  std::string fileName;  // initial name
+  std::string filter;    // "Name|*.ext|Name2|*.ext2"
+  int filterIndex = 1;   // 1-based: the type shown first
+  std::filesystem::path initialFolder;
+  std::string defaultExtension;  // added when the typed name has no extension
+  bool overwritePrompt = true;   // an existing file is replaced only after the user agrees
+};
+
+// The save dialog's answer: an empty file when the user cancelled.
+struct SaveFileChoice {
+  std::filesystem::path file;
+  int filterIndex = 0;  // 1-based: the type chosen when the dialog closed
+};
+
 enum class MouseHookAction { LeftDown, LeftUp, Move, Other };
 
 // A low-level mouse event anywhere on the screen; the point is in screen coordinates.
@@ -200,6 +217,7 @@ class Backend {
                               unsigned style, unsigned timeoutMs) = 0;
   // The chosen file, or an empty path when the user cancelled.
   virtual std::filesystem::path chooseOpenFile(const OpenFileRequest& request) = 0;
+  virtual SaveFileChoice chooseSaveFile(const SaveFileRequest& request) = 0;
   // Opens a web address in the default browser ("open" verb, normal window).
   virtual void openUrl(const std::string& url) = 0;
   virtual Size screenSize() const = 0;       // any thread

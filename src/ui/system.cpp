@@ -28,6 +28,11 @@ std::filesystem::path chooseOpenFile(const OpenFileRequest& request) {
   return backend().chooseOpenFile(request);
 }
 
+SaveFileChoice chooseSaveFile(const SaveFileRequest& request) {
+  assertUiThread("ui::chooseSaveFile");
+  return backend().chooseSaveFile(request);
+}
+
 void openUrl(const std::string& url) {
   assertUiThread("ui::openUrl");
   backend().openUrl(url);

@@ -1,5 +1,5 @@
-// System services through the installed backend: message boxes, the open-file dialog, web
-// pages, screen, cursor, clipboard, simulated keys, the global mouse hook and screen snapshots.
+// System services through the installed backend: message boxes, the open- and save-file dialogs,
+// web pages, screen, cursor, clipboard, simulated keys, the global mouse hook and screen snapshots.
 // Texts are program text (GBK). Services marked "any thread" may be called from workers; once
 // the toolkit is uninstalled they answer empty values and do nothing.
 #pragma once
@@ -27,6 +27,7 @@ int timedMessageBox(const std::string& text, const std::string& caption, unsigne
                     unsigned timeoutMs);
 
 std::filesystem::path chooseOpenFile(const OpenFileRequest& request);
+SaveFileChoice chooseSaveFile(const SaveFileRequest& request);
 void openUrl(const std::string& url);
 
 Size screenSize();                           // any thread

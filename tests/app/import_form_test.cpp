@@ -96,7 +96,8 @@ TEST_F(ImportFormTest, OpeningAWorkbookWritesTheLibraryAndFillsTheTable) {
   const auto requests = backend.fileDialogs();
   ASSERT_EQ(requests.size(), 1u);
   const auto& request = requests[0];
-  EXPECT_EQ(cp936::toUtf8(request.filter), "Excel表格(*.xls,*.xlsx)|*.xls;*.xlsx");
+  EXPECT_EQ(cp936::toUtf8(request.filter),
+            "Excel表格(*.xls,*.xlsx)|*.xls;*.xlsx|CSV文件(*.csv)|*.csv|文本文件(*.txt)|*.txt");
   EXPECT_TRUE(request.keepCurrentDirectory);
 
   EXPECT_TRUE(fs::is_regular_file(runDir / xlbind::libraryFileName()));
@@ -265,6 +266,56 @@ TEST_F(ImportFormTest, ImportingIntoANewBankThenAgainSkipsEveryRow) {
   EXPECT_EQ(recordsIn("新题库.edb"), 200);
   EXPECT_EQ(banks->questionBank().targetBankPath(), bankFile("新题库.edb"));
   EXPECT_TRUE(buttonsOn(form));
+}
+
+// CSV and text files go the way a workbook goes: the same table, the same de-duplication.
+TEST_F(ImportFormTest, CsvAndTextFilesFillTheTableAndImportLikeAWorkbook) {
+  auto& form = toImport();
+  banktest::writeBytes(runDir / "pairs.csv",
+                       "序号,题目,答案\n1,甲问,甲答\n2,乙问,乙答\n3,甲问,甲答\n");
+  open(form, runDir / "pairs.csv");
+  ASSERT_EQ(form.超级列表框.rowCount(), 3);
+  EXPECT_EQ(cp936::toUtf8(form.超级列表框.cell(1, 1)), "乙问");
+  EXPECT_EQ(cp936::toUtf8(form.超级列表框.cell(1, 2)), "乙答");
+  EXPECT_FALSE(fs::exists(runDir / xlbind::libraryFileName())) << "no spreadsheet library needed";
+  importInto(form, "文本题库");
+  EXPECT_EQ(recordsIn("文本题库.edb"), 2);
+  EXPECT_EQ(cp936::toUtf8(backend.messages()[0].text), "已删除表格中重复内容1条");
+
+  // A one-field CSV is refused with a word; the table stays empty.
+  backend.clearMessages();
+  banktest::writeBytes(runDir / "one.csv", "only\nfields\n");
+  open(form, runDir / "one.csv");
+  EXPECT_EQ(form.超级列表框.rowCount(), 0);
+  EXPECT_TRUE(buttonsOn(form));
+  EXPECT_EQ(shownTexts(), (Strings{"无法读取该文件：它不是可导入的CSV或文本文件，或者已经损坏"}));
+}
+
+TEST_F(ImportFormTest, AWorkbookOfSeveralSheetsOffersThemWithTheFirstShown) {
+  auto& form = toImport();
+  auto& sheets = form.组合框_工作表;
+  EXPECT_FALSE(sheets.visible());
+  open(form, kSmallBank);
+  ASSERT_TRUE(sheets.visible());
+  EXPECT_TRUE(form.标签_工作表.visible());
+  ASSERT_EQ(sheets.count(), 2);
+  EXPECT_EQ(cp936::toUtf8(sheets.itemText(1)), "说明");
+  EXPECT_EQ(sheets.selectedIndex(), 0);
+  EXPECT_EQ(form.超级列表框.rowCount(), 201);
+
+  backend.select(sheets, 1);
+  finish(form);
+  EXPECT_EQ(form.超级列表框.rowCount(), 1);
+  EXPECT_EQ(sheets.selectedIndex(), 1);
+  backend.select(sheets, 0);
+  finish(form);
+  EXPECT_EQ(form.超级列表框.rowCount(), 201);
+
+  // A file without worksheets takes the choice away.
+  banktest::writeBytes(runDir / "pairs.csv", "题目,答案\n问,答\n");
+  open(form, runDir / "pairs.csv");
+  EXPECT_FALSE(sheets.visible());
+  EXPECT_FALSE(form.标签_工作表.visible());
 }
 
 TEST_F(ImportFormTest, ImportingIntoTheChosenExistingBank) {

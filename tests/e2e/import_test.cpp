@@ -320,6 +320,47 @@ TEST(ImportForm, ImportsIntoANewBankOnceAndFindsEveryRowThereTheSecondTime) {
   EXPECT_EQ(repeated, kept);
 }
 
+// The imported bank written out from the chooser through the system's save dialog, as CSV:
+// the header and every pair the import kept.
+TEST(ImportForm, TheImportedBankIsExportedFromTheChooserThroughTheSaveDialog) {
+  Program program(e2e::runFolder());
+  HWND window = openImportForm(program);
+  ASSERT_NE(window, nullptr);
+  ImportFormParts form(window);
+  ASSERT_TRUE(form.complete());
+  ASSERT_TRUE(loadWorkbook(program, form, copyWorkbook(program)));
+  ASSERT_TRUE(form.chooseNewBank(L"导出测试"));
+  e2e::click(form.import);
+  HWND done = waitForMessageBox(program, L"信息：", 60000);
+  ASSERT_NE(done, nullptr);
+  e2e::answerMessageBox(done, IDOK);
+  ASSERT_TRUE(waitUntil([&] { return gone(done) && form.idle(); }, 10000));
+
+  e2e::click(button(window, L"返回 选择题库"));
+  HWND chooser = waitForMainForm(program, kChooserSize);
+  ASSERT_NE(chooser, nullptr);
+  const auto target = program.folder() / L"导出.csv";
+  e2e::click(button(chooser, L"导出题库"));
+  ASSERT_TRUE(e2e::chooseFileInOpenDialog(program.id(), target.wstring()))
+      << "the save dialog could not be worked";
+  HWND exported = waitForMessageBox(program, L"信息：", 60000);
+  ASSERT_NE(exported, nullptr) << "no word at the end of the export";
+  const int kept = kWorkbookRows - kRepeatedRows;
+  EXPECT_EQ(e2e::messageBoxText(exported).rfind(L"已导出 " + std::to_wstring(kept) + L" 道题到", 0),
+            0u);
+  e2e::keepScreenshot(exported, "export-done-message");
+  e2e::answerMessageBox(exported, IDOK);
+
+  std::ifstream in(target, std::ios::binary);
+  ASSERT_TRUE(in) << "no exported file";
+  std::string line;
+  std::getline(in, line);
+  EXPECT_EQ(line.rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8 with its mark";
+  int pairs = 0;
+  for (; std::getline(in, line);) pairs += !line.empty();
+  EXPECT_GE(pairs, kept);  // a pair whose text holds a line break takes more than one line
+}
+
 TEST(ImportForm, CancelledDialogEmptiesTheTableAndTheImportRefusesWhatItCannotDo) {
   Program program(e2e::runFolder());
   HWND window = openImportForm(program);

@@ -4,9 +4,12 @@
 #include <utility>
 
 #include "app/controllers/bank_chooser.h"
+#include "app/controllers/bank_export_choice.h"
 #include "app/controllers/bank_texts.h"
 #include "app/controllers/program_text.h"
+#include "import/bank_export.h"
 #include "platform/cp936.h"
+#include "platform/user_folders.h"
 #include "ui/system.h"
 #include "ui/toolkit.h"
 
@@ -61,6 +64,36 @@ void BankController::deleteBank(BankChooserForm& form) {
         ui::messageBox(texts::bankChangeFailedText(shown, error, texts::kDeleteFailedAfter));
       form->组合框1.clear();
       listBanks(form->组合框1);
+    });
+  });
+}
+
+void BankController::exportBank(BankChooserForm& form) {
+  ui::ComboBox& chooser = form.组合框1;
+  if (!bankChosen(chooser)) return;
+  const auto bankPath = questionBank_.bankPathOf(choiceOf(chooser));
+  const ui::SaveFileChoice chosen =
+      ui::chooseSaveFile(exportSaveRequest(bankPath, platform::desktopFolder()));
+  if (chosen.file.empty()) return;
+  const auto format = exportFormatOf(chosen);
+  if (!format) {
+    ui::messageBox(gbk(texts::kExportUnknownType));
+    return;
+  }
+  importer::ExportOptions options;
+  options.format = *format;
+  options.overwrite = true;  // the save dialog has asked about an existing file
+  options.libraryFolder = questionBank_.bankFolder().parent_path();
+  form.按钮_导出题库.setEnabled(false);
+  worker_.submit([this, bankPath, target = chosen.file, options, handle = form.handle()] {
+    const auto outcome = sharedBank_.use([&](bank::RecordDatabase& database) {
+      return importer::exportBank(database, bankPath, target, options);
+    });
+    ui::post(*worker_.gate(), handle, [handle, outcome, target] {
+      auto* form = dynamic_cast<BankChooserForm*>(ui::findForm(handle));
+      if (!form) return;
+      form->按钮_导出题库.setEnabled(true);
+      ui::messageBox(exportOutcomeText(outcome, target));
     });
   });
 }

@@ -21,6 +21,7 @@ class BankController final : public BankServices {
   void listBanks(ui::ComboBox& chooser) override;
   void bankSelected(BankChooserForm& form) override;
   void deleteBank(BankChooserForm& form) override;
+  void exportBank(BankChooserForm& form) override;
   void openForAnswering(BankChooserForm& form, std::function<void()> opened) override;
   // The import form's 按钮_清空数据库 on its chooser.
   void clearBank(ui::ComboBox& chooser);

@@ -21,6 +21,23 @@ inline constexpr const char* kNoBankChosen = "请先选择一个题库！";
 inline constexpr const char* kInUseAfter = " 正在被其他程序使用，请稍后再试！";
 inline constexpr const char* kDeleteFailedAfter = " 删除失败";
 
+inline constexpr const char* kExportTitle = "导出题库";
+inline constexpr const char* kExportFilter =
+    "Excel工作薄（*.xlsx）|*.xlsx|CSV文件（*.csv）|*.csv|文本文件（*.txt）|*.txt";
+inline constexpr const char* kExportedBefore = "已导出 ";
+inline constexpr const char* kExportedMiddle = " 道题到\n";
+inline constexpr const char* kExportedInexactBefore = "\n其中 ";
+inline constexpr const char* kExportedInexactAfter =
+    " 道题的题目或答案含有文本格式无法原样保存的内容，需要原样保存请导出为 xlsx 或 csv";
+inline constexpr const char* kExportBankUnreadable = "导出失败：题库无法读取，可能已经损坏";
+inline constexpr const char* kExportTargetExists = "导出失败：文件已存在";
+inline constexpr const char* kExportOverBank = "导出失败：不能导出到题库文件本身";
+inline constexpr const char* kExportLibraryUnavailable = "导出失败：无法放置Excel支持库";
+inline constexpr const char* kExportWorkbookFailed = "导出失败：无法生成Excel工作薄：";
+inline constexpr const char* kExportWriteFailedBefore = "导出失败：无法写入\n";
+inline constexpr const char* kExportWriteFailedAfter = "\n文件夹不存在或没有写入权限，或者磁盘已满";
+inline constexpr const char* kExportUnknownType = "请选择保存类型，或以 .xlsx、.csv、.txt 结尾命名";
+
 // "题库 " + the bank's name (GBK) + " 已清空".
 inline std::string bankClearedText(const std::string& name) {
   return gbk(kClearedBefore) + name + gbk(kClearedAfter);

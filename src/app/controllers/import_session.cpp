@@ -10,6 +10,7 @@
 #include "app/controllers/program_text.h"
 #include "bank/error_codes.h"
 #include "import/sheet_loader.h"
+#include "import/text_table_loader.h"
 #include "platform/cp936.h"
 #include "platform/user_folders.h"
 #include "ui/system.h"
@@ -30,8 +31,8 @@ constexpr unsigned kRepeatsNoticeMs = 2000;
 
 void show(const char* utf8) { ui::messageBox(gbk(utf8)); }
 
-// The workbook dialog: the Excel filter, starting in the user's desktop folder, leaving the
-// current directory unchanged.
+// The workbook dialog: the Excel, CSV and text filter, starting in the user's desktop folder,
+// leaving the current directory unchanged.
 ui::OpenFileRequest workbookOpenRequest() {
   ui::OpenFileRequest request;
   request.filter = gbk(texts::kWorkbookFilter);
@@ -213,6 +214,7 @@ std::shared_ptr<ImportSession> ImportSession::attach(ImportForm& form, BankContr
   auto session = std::make_shared<ImportSession>(form, banks, work);
   form.按钮_打开.onClick = [session] { session->openWorkbook(); };
   form.按钮_导入题库.onClick = [session] { session->importTable(); };
+  form.组合框_工作表.onSelectionChanged = [session] { session->sheetChosen(); };
   form.onDestroying = [session, earlier = form.onDestroying] {
     session->stopWork();
     if (earlier) earlier();
@@ -256,20 +258,52 @@ void ImportSession::openWorkbook() {
   table_.deleteAllRows();
   table_.repaint();
   setBusy(true, false);
+  offerSheets({}, 0);
   const auto workbook = ui::chooseOpenFile(workbookOpenRequest());
   if (workbook.empty()) return setBusy(false, false);
   loadWorkbook(workbook);
 }
 
-void ImportSession::loadWorkbook(const std::filesystem::path& workbook) {
+void ImportSession::sheetChosen() {
+  const int chosen = form_.组合框_工作表.selectedIndex();
+  if (busy_ || chosen < 0 || chosen == sheetShown_ || workbook_.empty()) return;
+  loadWorkbook(workbook_, chosen + 1);
+}
+
+void ImportSession::offerSheets(const std::vector<std::string>& names, int shown) {
+  auto& sheets = form_.组合框_工作表;
+  sheets.clear();
+  for (const auto& name : names) sheets.addItem(name);
+  const bool several = names.size() > 1;
+  if (several) sheets.setSelectedIndex(shown);
+  sheets.setVisible(several);
+  form_.标签_工作表.setVisible(several);
+}
+
+void ImportSession::loadWorkbook(const std::filesystem::path& workbook, int sheetNumber) {
+  workbook_ = workbook;
+  sheetShown_ = sheetNumber > 0 ? sheetNumber - 1 : 0;
+  form_.组合框_工作表.setEnabled(false);
   table_.deleteAllRows();
   table_.repaint();
   setBusy(true, false);
   showProgress(WorkStage::reading, 0, 1);
-  work_.start([workbook, titles = table_.columnTitles(), stop = stop_, post = poster()] {
+  work_.start([workbook, sheetNumber, titles = table_.columnTitles(), stop = stop_,
+               post = poster()] {
     LoadReport report(titles, stop, post);
+    // CSV and question-block text fill the same table as a worksheet does.
+    if (importer::textFileKind(workbook) != importer::TextFileKind::none) {
+      const auto result = importer::loadTextFileIntoTable(workbook, report.rows, &report);
+      if (result.stopped) return;  // the form is gone
+      report.handOverRest([ok = result.ok](ImportSession& session) {
+        if (!ok) show(texts::kNotATextFile);
+        session.finishLoad({});
+      });
+      return;
+    }
     importer::SheetLoadOptions options;
     options.rebuildColumns = false;
+    options.sheetNumber = sheetNumber;
     const auto result = importer::loadSheetIntoTable(workbook, report.rows, options, {}, &report);
     if (result.error == importer::SheetLoadError::stopped) return;  // the form is gone
     report.handOverRest([result](ImportSession& session) { session.finishLoad(result); });
@@ -293,6 +327,11 @@ void ImportSession::finishLoad(const importer::SheetLoadResult& result) {
     case importer::SheetLoadError::stopped:
       break;
   }
+  if (result.sheetNames.size() >= std::size_t(sheetShown_) + 1)
+    offerSheets(result.sheetNames, sheetShown_);
+  else
+    offerSheets({}, 0);
+  form_.组合框_工作表.setEnabled(true);
   setBusy(false, false);
 }
 

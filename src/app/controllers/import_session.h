@@ -34,8 +34,11 @@ class ImportSession : public std::enable_shared_from_this<ImportSession> {
 
   // 按钮_打开: empties the table, asks for a workbook and reads it into the table.
   void openWorkbook();
-  // The second half of openWorkbook, once the workbook is chosen.
-  void loadWorkbook(const std::filesystem::path& workbook);
+  // The second half of openWorkbook, once the workbook is chosen: its 1-based worksheet
+  // `sheetNumber`, the first unless that names one.
+  void loadWorkbook(const std::filesystem::path& workbook, int sheetNumber = 0);
+  // 组合框_工作表: reads the worksheet chosen there in place of the one shown.
+  void sheetChosen();
   // 按钮_导入题库: removes the table's repeated rows and imports the rest into the bank the
   // form names.
   void importTable();
@@ -56,6 +59,8 @@ class ImportSession : public std::enable_shared_from_this<ImportSession> {
   void setBusy(bool busy, bool clearingToo);
   void showProgress(importer::WorkStage stage, int done, int total);
   void finishLoad(const importer::SheetLoadResult& result);
+  // Offers the worksheets of a workbook that has several, with `shown` (0-based) selected.
+  void offerSheets(const std::vector<std::string>& names, int shown);
   std::filesystem::path importTarget();
   void repeatsRemoved(std::shared_ptr<ImportJob> job, const std::vector<bool>& keep);
   void importRows(std::shared_ptr<ImportJob> job);
@@ -72,7 +77,10 @@ class ImportSession : public std::enable_shared_from_this<ImportSession> {
   // Set when the form goes; every piece of work this session started reads it.
   std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
   bool busy_ = false;
-  bool newBank_ = false;  // the bank importTarget() named is to be created when missing
+  bool newBank_ = false;
+  std::filesystem::path workbook_;  // the file the table was read from
+  int sheetShown_ =
+      0;  // 0-based, of workbook_  // the bank importTarget() named is to be created when missing
 };
 
 }  // namespace app

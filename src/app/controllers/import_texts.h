@@ -7,7 +7,8 @@
 
 namespace app::import_texts {
 
-inline constexpr const char* kWorkbookFilter = "Excel表格(*.xls,*.xlsx)|*.xls;*.xlsx";
+inline constexpr const char* kWorkbookFilter =
+    "Excel表格(*.xls,*.xlsx)|*.xls;*.xlsx|CSV文件(*.csv)|*.csv|文本文件(*.txt)|*.txt";
 inline constexpr const char* kEmptyTable = "表格为空，请导入excel表格题库！";
 inline constexpr const char* kNoNewBankName = "请输入要新建的  数据库名称  ！";
 inline constexpr const char* kOpenFailed = "打开数据库失败";
@@ -28,6 +29,8 @@ inline constexpr const char* kDoneFailedAfter = "条数据";
 // "个字符题库无法保存，已存为“?”）".
 inline constexpr const char* kUnstorableBefore = "（有";
 inline constexpr const char* kUnstorableAfter = "个字符题库无法保存，已存为“?”）";
+inline constexpr const char* kNotATextFile =
+    "无法读取该文件：它不是可导入的CSV或文本文件，或者已经损坏";
 inline constexpr const char* kNotAWorkbook = "无法打开该文件：它不是Excel工作簿，或者已经损坏";
 inline constexpr const char* kLibraryUnavailable =
     "无法在程序所在的文件夹写出表格组件，请检查该文件夹是否可以写入";

@@ -22,6 +22,9 @@ class BankServices {
   virtual void listBanks(ui::ComboBox& chooser) = 0;
   virtual void bankSelected(BankChooserForm& form) = 0;
   virtual void deleteBank(BankChooserForm& form) = 0;
+  // Writes the chosen bank to a file the user names, off the user-interface thread, and says
+  // where it went and how many pairs, or why not.
+  virtual void exportBank(BankChooserForm& /*form*/) {}
   // Opens the chosen bank off the user-interface thread; back on it, tells the user when it
   // cannot, or calls `opened` (as an event of the form, not at all once it is gone) when the
   // answer form may start with the bank open.

@@ -28,6 +28,12 @@ constexpr ui::ControlDef kControls[] = {
      .place = {231, 128, 146, 48},
      .text = "删 除 题 库",
      .font = fonts::kKaiButton},
+    // Beside the bank it writes out; the buttons' row below has no room left.
+    {.name = "按钮_导出题库",
+     .kind = ControlKind::Button,
+     .place = {474, 66, 96, 32},
+     .text = "导出题库",
+     .font = fonts::kKaiButton},
     {.name = "按钮_开始考试",
      .kind = ControlKind::Button,
      .place = {392, 128, 128, 48},
@@ -35,8 +41,9 @@ constexpr ui::ControlDef kControls[] = {
      .font = fonts::kKaiButton},
 };
 
+// The export button came later: it follows the buttons the user already tabs through.
 constexpr std::string_view kFocusOrder[] = {"组合框1", "按钮_导入题库", "按钮_删除题库",
-                                            "按钮_开始考试"};
+                                            "按钮_开始考试", "按钮_导出题库"};
 
 }  // namespace
 

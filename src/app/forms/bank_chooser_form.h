@@ -1,4 +1,5 @@
-// Choosing the bank to answer from, with the ways to the import form and to deleting a bank.
+// Choosing the bank to answer from, with the ways to the import form, to exporting and to deleting
+// a bank.
 #pragma once
 #include "ui/toolkit.h"
 
@@ -13,6 +14,7 @@ class BankChooserForm : public ui::Form {
   ui::ComboBox 组合框1{*this, "组合框1"};
   ui::Button 按钮_导入题库{*this, "按钮_导入题库"};
   ui::Button 按钮_删除题库{*this, "按钮_删除题库"};
+  ui::Button 按钮_导出题库{*this, "按钮_导出题库"};
   ui::Button 按钮_开始考试{*this, "按钮_开始考试"};
 };
 

@@ -59,9 +59,21 @@ constexpr ui::ControlDef kControls[] = {
      .place = {832, 32, 120, 40},
      .text = "清空题库",
      .font = fonts::kKaiButton},
+    // Shown only for a workbook of several worksheets; the table sits below them.
+    {.name = "标签_工作表",
+     .kind = ControlKind::Label,
+     .place = {8, 90, 64, 20},
+     .text = "工作表：",
+     .font = fonts::kKai,
+     .visible = false},
+    {.name = "组合框_工作表",
+     .kind = ControlKind::ComboBox,
+     .place = {72, 86, 300, 20},
+     .font = fonts::kKai,
+     .visible = false},
     {.name = "超级列表框",
      .kind = ControlKind::ListView,
-     .place = {5, 88, 984, 496},
+     .place = {5, 112, 984, 472},
      .font = fonts::kKai,
      .columns = kTableColumns,
      .ownerData = true},
@@ -70,9 +82,9 @@ constexpr ui::ControlDef kControls[] = {
 
 // Left to right along the top row, then the table. Of the two target controls only the one
 // the radio buttons show is reached.
-constexpr std::string_view kFocusOrder[] = {"按钮_打开",         "单选框1",         "单选框2",
-                                            "组合框1",           "编辑框1",         "按钮_导入题库",
-                                            "按钮_返回题库选择", "按钮_清空数据库", "超级列表框"};
+constexpr std::string_view kFocusOrder[] = {
+    "按钮_打开",     "单选框1",           "单选框2",         "组合框1",       "编辑框1",
+    "按钮_导入题库", "按钮_返回题库选择", "按钮_清空数据库", "组合框_工作表", "超级列表框"};
 
 }  // namespace
 

@@ -19,6 +19,8 @@ class ImportForm : public ui::Form {
   ui::Button 按钮_导入题库{*this, "按钮_导入题库"};
   ui::Button 按钮_返回题库选择{*this, "按钮_返回题库选择"};
   ui::Button 按钮_清空数据库{*this, "按钮_清空数据库"};
+  ui::Label 标签_工作表{*this, "标签_工作表"};
+  ui::ComboBox 组合框_工作表{*this, "组合框_工作表"};
   ui::ListView 超级列表框{*this, "超级列表框"};
 };
 

@@ -306,6 +306,25 @@ std::vector<OpenFileRequest> HeadlessBackend::fileDialogs() const {
   return fileDialogs_;
 }
 
+SaveFileChoice HeadlessBackend::chooseSaveFile(const SaveFileRequest& request) {
+  std::lock_guard lock(mutex_);
+  saveDialogs_.push_back(request);
+  if (saveAnswers_.empty()) return {};
+  auto chosen = saveAnswers_.front();
+  saveAnswers_.pop_front();
+  return chosen;
+}
+
+void HeadlessBackend::answerSaveDialogs(std::vector<SaveFileChoice> answers) {
+  std::lock_guard lock(mutex_);
+  saveAnswers_.insert(saveAnswers_.end(), answers.begin(), answers.end());
+}
+
+std::vector<SaveFileRequest> HeadlessBackend::saveDialogs() const {
+  std::lock_guard lock(mutex_);
+  return saveDialogs_;
+}
+
 void HeadlessBackend::openUrl(const std::string& url) {
   std::lock_guard lock(mutex_);
   openedUrls_.push_back(url);

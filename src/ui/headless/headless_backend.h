@@ -96,6 +96,9 @@ class HeadlessBackend final : public Backend {
   // Answers for the next open-file dialogs; without one the dialog is cancelled.
   void answerFileDialogs(std::vector<std::filesystem::path> answers);
   std::vector<OpenFileRequest> fileDialogs() const;
+  // Answers for the next save-file dialogs; without one the dialog is cancelled.
+  void answerSaveDialogs(std::vector<SaveFileChoice> answers);
+  std::vector<SaveFileRequest> saveDialogs() const;
   std::vector<std::string> openedUrls() const;
   void setScreenSize(Size size);
   void setCursorPosition(Point point);
@@ -127,6 +130,7 @@ class HeadlessBackend final : public Backend {
   int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
                       unsigned style, unsigned timeoutMs) override;
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;
+  SaveFileChoice chooseSaveFile(const SaveFileRequest& request) override;
   void openUrl(const std::string& url) override;
   Size screenSize() const override;
   Point cursorPosition() const override;
@@ -167,6 +171,8 @@ class HeadlessBackend final : public Backend {
   std::vector<ShownMessage> messages_;
   std::deque<std::filesystem::path> fileAnswers_;
   std::vector<OpenFileRequest> fileDialogs_;
+  std::deque<SaveFileChoice> saveAnswers_;
+  std::vector<SaveFileRequest> saveDialogs_;
   std::vector<std::string> openedUrls_;
   Size screen_{1920, 1080};
   Point cursor_;

@@ -35,6 +35,7 @@ class Win32Backend final : public Backend {
   int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
                       unsigned style, unsigned timeoutMs) override;
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;
+  SaveFileChoice chooseSaveFile(const SaveFileRequest& request) override;
   void openUrl(const std::string& url) override;
   Size screenSize() const override;
   Point cursorPosition() const override;

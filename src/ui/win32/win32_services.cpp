@@ -131,13 +131,22 @@ int Win32Backend::timedMessageBox(Form* ownerForm, const std::string& text,
   return box.expired ? mb::kIdTimedOut : result;
 }
 
-std::filesystem::path Win32Backend::chooseOpenFile(const OpenFileRequest& request) {
-  // "Name|*.ext|..." becomes the dialog's NUL-separated list.
-  std::wstring filter = wide(request.filter);
-  for (wchar_t& c : filter) {
+namespace {
+
+// "Name|*.ext|..." becomes the file dialogs' NUL-separated list.
+std::wstring dialogFilter(const std::string& filter) {
+  std::wstring list = wide(filter);
+  for (wchar_t& c : list) {
     if (c == L'|') c = L'\0';
   }
-  filter.append(2, L'\0');
+  list.append(2, L'\0');
+  return list;
+}
+
+}  // namespace
+
+std::filesystem::path Win32Backend::chooseOpenFile(const OpenFileRequest& request) {
+  std::wstring filter = dialogFilter(request.filter);
   std::wstring title = wide(request.title);
   std::wstring folder = request.initialFolder.wstring();
   std::wstring extension = wide(request.defaultExtension);
@@ -161,6 +170,32 @@ std::filesystem::path Win32Backend::chooseOpenFile(const OpenFileRequest& reques
   if (request.keepCurrentDirectory) dialog.Flags |= OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&dialog)) return {};
   return std::filesystem::path(std::wstring(file.data()));
+}
+
+SaveFileChoice Win32Backend::chooseSaveFile(const SaveFileRequest& request) {
+  std::wstring filter = dialogFilter(request.filter);
+  std::wstring title = wide(request.title);
+  std::wstring folder = request.initialFolder.wstring();
+  std::wstring extension = wide(request.defaultExtension);
+  std::vector<wchar_t> file(32768, L'\0');
+  std::wstring initial = wide(request.fileName);
+  initial.copy(file.data(), std::min(initial.size(), file.size() - 1));
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = GetActiveWindow();
+  dialog.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
+  dialog.nFilterIndex = DWORD(std::max(request.filterIndex, 1));
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = DWORD(file.size());
+  dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  // The program's current directory stays where it is: files beside it are found by it.
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (request.overwritePrompt) dialog.Flags |= OFN_OVERWRITEPROMPT;
+  if (!GetSaveFileNameW(&dialog)) return {};
+  return {std::filesystem::path(std::wstring(file.data())), int(dialog.nFilterIndex)};
 }
 
 void Win32Backend::openUrl(const std::string& url) {
