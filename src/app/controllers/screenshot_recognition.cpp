@@ -5,7 +5,7 @@
 
 #include "app/controllers/ocr_recognition.h"
 #include "app/controllers/ocr_texts.h"
-#include "capture/ocr_settings.h"
+#include "capture/ocr_route.h"
 #include "platform/files.h"
 #include "ui/toolkit.h"
 
@@ -38,8 +38,7 @@ OcrScreenshotRecognition::OcrScreenshotRecognition(std::shared_ptr<capture::OcrC
 
 bool OcrScreenshotRecognition::usesLocalEngine() const {
   if (!localEngine_) return false;
-  const capture::OcrKeys keys = capture::LoadOcrSettings(runDirectory_);
-  return keys.apiKey.empty() || keys.secretKey.empty();
+  return capture::LoadOcrRoute(runDirectory_) == capture::OcrRoute::kLocal;
 }
 
 void OcrScreenshotRecognition::fetchToken(ui::FormHandle answerForm,

@@ -1,7 +1,8 @@
-// Screenshot capture's OCR side as the program runs it. With no keys stored, the program's own
-// engine reads the selections: it is loaded on a worker when screenshot mode starts and kept.
-// With keys, the token is fetched from them on a worker, the settings form opens when none
-// comes, and each selection is recognised through the program's one OCR client.
+// Screenshot capture's OCR side as the program runs it. On the local route (chosen, or no keys
+// stored), the program's own engine reads the selections: it is loaded on a worker when
+// screenshot mode starts and kept. Otherwise the token is fetched from them on a worker, the
+// settings form opens when none comes, and each selection is recognised through the program's one
+// OCR client.
 #pragma once
 #include <filesystem>
 #include <functional>
