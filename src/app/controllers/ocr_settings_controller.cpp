@@ -72,8 +72,10 @@ void OcrSettingsController::wire(OcrSettingsForm& form) {
       {&form.单选框_本地识别, capture::OcrRoute::kLocal},
       {&form.单选框_百度识别, capture::OcrRoute::kCloud},
       {&form.单选框_识别服务, capture::OcrRoute::kService}};
-  for (const auto& [radio, route] : choices)
-    radio->onClick = [this, route] { StoreOcrRouteChoice(runDirectory_, route); };
+  for (const auto& choice : choices)
+    choice.first->onClick = [this, route = choice.second] {
+      StoreOcrRouteChoice(runDirectory_, route);
+    };
 }
 
 }  // namespace app
