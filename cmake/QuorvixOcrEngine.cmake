@@ -18,8 +18,9 @@ if(QUORVIX_OCR_ENGINE_DIR STREQUAL _QUORVIX_OCR_ENGINE_DEFAULT_SEEN)
 endif()
 set(_QUORVIX_OCR_ENGINE_DEFAULT_SEEN "${_quorvix_ocr_engine_default}" CACHE INTERNAL "")
 set(QUORVIX_TESSDATA_DIR /usr/share/tesseract-ocr/5/tessdata CACHE PATH
-    "Folder of the installed recognition models (Debian's tesseract-ocr-chi-sim/-eng)")
-set(QUORVIX_OCR_LANGUAGES chi_sim eng)
+    "Folder of the installed recognition models (Debian's Han script and English models)")
+# What the local engine reads: the Han script model for Chinese text, English for the rest.
+set(QUORVIX_OCR_LANGUAGES HanS eng)
 
 if(EXISTS "${QUORVIX_OCR_ENGINE_DIR}/.complete")
   file(GLOB _quorvix_leptonica_lib "${QUORVIX_OCR_ENGINE_DIR}/lib/libleptonica*.a")

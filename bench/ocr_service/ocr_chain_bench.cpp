@@ -10,7 +10,8 @@
 //
 // --model picks the service's models for Chinese text (chi_sim, chi_sim+eng, HanS ...); --dump
 // writes each selection's truth and what was read, a pair of lines each, to study the engine's
-// confusions.
+// confusions. --reads FILE scores what another reader made of the selections --save wrote
+// (exe_recognition_bench's "NAME<TAB>TEXT" lines) instead of asking the service.
 //
 // A selection spans the question's first line (its number) down to the line of its first
 // option, at most five lines, with a margin of two pixels around the lines' slots.
@@ -250,7 +251,7 @@ int main(int argc, char** argv) {
   const std::string service = argv[1];
   int questionCount = 300, jobs = 2, timingCount = 40;
   std::vector<int> sizes = {14, 16, 18, 20};
-  std::string font = screentext::kDefaultFont, saveDir, dumpFile;
+  std::string font = screentext::kDefaultFont, saveDir, dumpFile, readsFile;
   std::vector<std::string> serviceOptions;
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::string name = argv[i], value = argv[i + 1];
@@ -261,6 +262,7 @@ int main(int argc, char** argv) {
     if (name == "--save") saveDir = value;
     if (name == "--model") serviceOptions = {"--model", value};
     if (name == "--dump") dumpFile = value;
+    if (name == "--reads") readsFile = value;
     if (name == "--sizes") {
       sizes.clear();
       for (std::size_t at = 0; at < value.size();) {
@@ -327,6 +329,16 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  std::map<std::string, std::string> reads;  // selection name -> UTF-8 text
+  if (!readsFile.empty()) {
+    std::ifstream in(readsFile, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+      const std::size_t tab = line.find('\t');
+      if (tab != std::string::npos) reads[line.substr(0, tab)] = line.substr(tab + 1);
+    }
+    std::printf("scoring %zu reads from %s\n", reads.size(), readsFile.c_str());
+  }
+
   std::printf("service %s, %zu questions of %zu, bank of %zu pairs, %d at once\n",
               process.url().c_str(), chosen.size(), pairs.size(), pairs.size(), jobs);
   std::printf("%5s %-14s %5s %9s %7s %8s %7s %7s %9s %9s\n", "size", "scheme", "sels", "char acc",
@@ -357,7 +369,17 @@ int main(int argc, char** argv) {
           const Selection& selection = selections[i];
           Outcome& outcome = outcomes[i];
           const auto start = Clock::now();
-          const capture::Recognition recognition = client.RecognizeScreenshot(selection.bmp);
+          capture::Recognition recognition;
+          if (readsFile.empty()) {
+            recognition = client.RecognizeScreenshot(selection.bmp);
+          } else {
+            const auto read = reads.find(std::to_string(size) + (dark ? "d-" : "w-") +
+                                         std::to_string(selection.pair));
+            recognition.text = read == reads.end() ? "" : cp936::fromUtf8(read->second);
+            recognition.outcome = recognition.text.empty()
+                                      ? capture::RecognitionOutcome::kNoText
+                                      : capture::RecognitionOutcome::kRecognized;
+          }
           outcome.seconds = std::chrono::duration<double>(Clock::now() - start).count();
           outcome.recognised = recognition.outcome == capture::RecognitionOutcome::kRecognized;
           outcome.accuracy = characterAccuracy(selection.truth, cp936::toUtf16(recognition.text));
@@ -410,7 +432,7 @@ int main(int argc, char** argv) {
               percentileOf(allSeconds, 0.5), percentileOf(allSeconds, 0.95));
 
   // One at a time, against the tesseract command on the same unprepared selection.
-  if (!timingSelections.empty()) {
+  if (!timingSelections.empty() && readsFile.empty()) {
     std::vector<double> ours, reference;
     double ourAccuracy = 0, referenceAccuracy = 0;
     for (const Selection& selection : timingSelections) {

@@ -2,6 +2,7 @@
 
 #include "capture/ocr_replies.h"
 #include "capture/ocr_requests.h"
+#include "capture/ocr_route.h"
 #include "capture/ocr_settings.h"
 #include "capture/service_address.h"
 #include "capture/transcode_image.h"
@@ -33,6 +34,8 @@ OcrClient::OcrClient(OcrTransport transport, std::filesystem::path runDirectory,
 
 std::string OcrClient::serviceAddress() const {
   if (!fixedServiceUrl.empty()) return fixedServiceUrl;
+  // With the provider chosen, a stored address waits unused for a later choice of it.
+  if (LoadStoredOcrRoute(runDirectory) == OcrRoute::kCloud) return std::string(kOcrServiceUrl);
   std::string stored = LoadOcrServiceAddress(runDirectory);
   return stored.empty() ? std::string(kOcrServiceUrl) : stored;
 }

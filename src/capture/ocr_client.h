@@ -80,7 +80,8 @@ class OcrClient {
   // A token from the service the requests now go to.
   bool hasAccessToken() const;
 
-  // Where the requests now go: the fixed address, the stored one, or the provider's.
+  // Where the requests now go: the fixed address, the stored one, or the provider's (also when
+  // the provider is the stored choice).
   std::string serviceAddress() const;
 
  private:

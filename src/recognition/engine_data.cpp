@@ -6,6 +6,15 @@
 
 namespace recognition {
 
+std::filesystem::path pathFromUtf8(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 std::string describe(const LoadProblem& problem) {
   switch (problem.error) {
     case LoadError::kNone:
@@ -28,8 +37,8 @@ std::vector<std::string> modelFiles(const std::string& dataFolder, const std::st
     if (end == std::string::npos) end = models.size();
     if (end > start)
       files.push_back(
-          (std::filesystem::path(dataFolder) / (models.substr(start, end - start) + ".traineddata"))
-              .string());
+          utf8FromPath(pathFromUtf8(dataFolder) /
+                       pathFromUtf8(models.substr(start, end - start) + ".traineddata")));
     start = end + 1;
   }
   return files;
@@ -37,13 +46,15 @@ std::vector<std::string> modelFiles(const std::string& dataFolder, const std::st
 
 LoadProblem checkDataFolder(const EngineSettings& settings) {
   std::error_code error;
-  if (settings.dataFolder.empty() || !std::filesystem::is_directory(settings.dataFolder, error))
+  if (settings.dataFolder.empty() ||
+      !std::filesystem::is_directory(pathFromUtf8(settings.dataFolder), error))
     return {LoadError::kMissingFolder, settings.dataFolder};
   for (const std::string* models : {&settings.chineseModels, &settings.englishModels}) {
     const std::vector<std::string> files = modelFiles(settings.dataFolder, *models);
     if (files.empty()) return {LoadError::kMissingModel, settings.dataFolder};
     for (const std::string& file : files)
-      if (!std::filesystem::is_regular_file(file, error)) return {LoadError::kMissingModel, file};
+      if (!std::filesystem::is_regular_file(pathFromUtf8(file), error))
+        return {LoadError::kMissingModel, file};
   }
   return {};
 }

@@ -1,6 +1,7 @@
 // Where the local engine's models are, which ones it reads, and why loading them can fail, in
 // words a front end can show.
 #pragma once
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,8 +12,13 @@ namespace recognition {
 inline constexpr const char* kChineseModels = "HanS";
 inline constexpr const char* kEnglishModels = "eng";
 
+// Folder and file names are UTF-8 on every system, so a folder with a Chinese name is no obstacle
+// on Windows either.
+std::filesystem::path pathFromUtf8(const std::string& utf8);
+std::string utf8FromPath(const std::filesystem::path& path);
+
 struct EngineSettings {
-  std::string dataFolder;
+  std::string dataFolder;                      // UTF-8
   std::string chineseModels = kChineseModels;  // for Chinese-and-English text
   std::string englishModels = kEnglishModels;  // for English alone
   int concurrent = 1;                          // recognitions at once

@@ -26,11 +26,18 @@ DecodedPicture readPlainBmp(std::string_view bmp) {
   const std::int32_t width = std::int32_t(little(bmp, 18, 4));
   const std::int32_t signedHeight = std::int32_t(little(bmp, 22, 4));
   const std::uint32_t bits = little(bmp, 28, 2), compression = little(bmp, 30, 4);
-  if (bits != 24 || compression != 0 || width <= 0 || signedHeight == 0)
+  // The codec writes 24 bits a pixel here, and 32 (blue, green, red, unused) on Windows, whose
+  // encoder keeps the 32-bit layout of a flattened picture; with bit fields, only that order.
+  const bool plain = compression == 0 && (bits == 24 || bits == 32);
+  const bool standardFields = compression == 3 && bits == 32 && bmp.size() >= 66 &&
+                              little(bmp, 54, 4) == 0x00FF0000 &&
+                              little(bmp, 58, 4) == 0x0000FF00 && little(bmp, 62, 4) == 0x000000FF;
+  if (!(plain || standardFields) || width <= 0 || signedHeight == 0)
     return failed(PictureError::kUndecodable);
   const std::int64_t height = std::llabs(signedHeight);
   if (width > kMaxPictureSide || height > kMaxPictureSide) return failed(PictureError::kTooLarge);
-  const std::size_t stride = (std::size_t(width) * 3 + 3) / 4 * 4;
+  const std::size_t bytesPerPixel = bits / 8;
+  const std::size_t stride = (std::size_t(width) * bytesPerPixel + 3) / 4 * 4;
   if (offset > bmp.size() || (bmp.size() - offset) / stride < std::size_t(height))
     return failed(PictureError::kUndecodable);
 
@@ -43,7 +50,7 @@ DecodedPicture readPlainBmp(std::string_view bmp) {
     const auto* source =
         reinterpret_cast<const unsigned char*>(bmp.data() + offset + std::size_t(row) * stride);
     std::uint8_t* target = &picture.pixels[std::size_t(y) * std::size_t(width)];
-    for (int x = 0; x < width; ++x, source += 3)
+    for (int x = 0; x < width; ++x, source += bytesPerPixel)
       // Rec. 601 luma in fixed point: 0.114 B + 0.587 G + 0.299 R.
       target[x] = std::uint8_t(
           (source[0] * 7471u + source[1] * 38470u + source[2] * 19595u + 32768u) >> 16);

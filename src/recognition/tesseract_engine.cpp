@@ -5,7 +5,10 @@
 #include <tesseract/resultiterator.h>
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
+#include "platform/files.h"
 #include "recognition/line_text.h"
 
 namespace recognition {
@@ -15,6 +18,15 @@ namespace {
 // take longer than this.
 constexpr int kRecognitionDeadlineMs = 20000;
 
+// The engine reads its model files through this: the names it composes are UTF-8, and on Windows
+// its own narrow-character file opening would fail for a program folder with a Chinese name.
+bool readModelFile(const char* name, std::vector<char>* data) {
+  const std::optional<std::string> bytes = platform::readFile(pathFromUtf8(name));
+  if (!bytes) return false;
+  data->assign(bytes->begin(), bytes->end());
+  return true;
+}
+
 }  // namespace
 
 struct TesseractEngine::Engine {
@@ -22,7 +34,9 @@ struct TesseractEngine::Engine {
   tesseract::TessBaseAPI api;
 
   bool load(const std::string& dataFolder, const std::string& models) {
-    if (api.Init(dataFolder.c_str(), models.c_str(), tesseract::OEM_LSTM_ONLY) != 0) return false;
+    if (api.Init(dataFolder.c_str(), 0, models.c_str(), tesseract::OEM_LSTM_ONLY, nullptr, 0,
+                 nullptr, nullptr, false, readModelFile) != 0)
+      return false;
     // With several models the engine goes on without one it cannot read; that is a failure.
     std::vector<std::string> loaded;
     api.GetLoadedLanguagesAsVector(&loaded);

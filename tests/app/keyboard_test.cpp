@@ -42,7 +42,7 @@ TEST_F(Keyboard, EachFormOpensOnItsNaturalFirstControlAndTabGoesRoundItsOrder) {
   EXPECT_EQ(tabRound(backend, ui::load<app::BankChooserForm>()),
             (Names{"组合框1", "按钮_导入题库", "按钮_删除题库", "按钮_开始考试", "按钮_导出题库"}));
   EXPECT_EQ(tabRound(backend, ui::load<app::OcrSettingsForm>()),
-            (Names{"编辑框1", "编辑框2", "编辑框3", "按钮1", "按钮3", "按钮2"}));
+            (Names{"编辑框1", "编辑框2", "编辑框3", "按钮1", "按钮3", "按钮2", "单选框_本地识别"}));
 
   // The result list and the captured image lie out of sight and are never reached.
   auto& answer = ui::load<app::AnswerForm>();

@@ -191,7 +191,7 @@ TEST_F(ShellTest, SettingsOpensTheOcrSettingsFormBesideTheAnswerForm) {
   ASSERT_NE(settings, nullptr);
   EXPECT_TRUE(answer.alive());
   EXPECT_EQ(settings->caption(), gbk("百度在线文字识别OCR"));
-  EXPECT_EQ(settings->bounds(), (ui::Rect{50, 50, 380, 239}));
+  EXPECT_EQ(settings->bounds(), (ui::Rect{50, 50, 380, 271}));
   // The program lives on while the settings form does.
   backend.closeBox(answer);
   EXPECT_FALSE(backend.exitCode());

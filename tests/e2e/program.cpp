@@ -10,13 +10,17 @@ std::filesystem::path fromBuildPath(const char* path) {
   return std::filesystem::path(text).make_preferred();
 }
 
-Program::Program(const std::filesystem::path& folder, const std::filesystem::path& from)
+Program::Program(const std::filesystem::path& folder, const std::filesystem::path& from,
+                 const std::vector<std::filesystem::path>& besideIt)
     : folder_(folder) {
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
   std::filesystem::create_directories(folder_);
   std::filesystem::path exe = folder_ / L"Quorvix.exe";
   std::filesystem::copy_file(from.empty() ? fromBuildPath(QUORVIX_EXE) : from, exe);
+  for (const auto& extra : besideIt)
+    std::filesystem::copy(extra, folder_ / extra.filename(),
+                          std::filesystem::copy_options::recursive);
   // The program must find its run directory by itself, beside its file.
   SetEnvironmentVariableW(L"QUORVIX_RUN_DIR", nullptr);
   std::wstring commandLine = L"\"" + exe.wstring() + L"\"";

@@ -3,14 +3,17 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace e2e {
 
 class Program {
  public:
   // Copies the program (the built one unless `from` names another) into `folder` (emptied
-  // first) and starts it there.
-  explicit Program(const std::filesystem::path& folder, const std::filesystem::path& from = {});
+  // first), with each of `besideIt` (folders, e.g. the recognition models) under its own name,
+  // and starts it there.
+  explicit Program(const std::filesystem::path& folder, const std::filesystem::path& from = {},
+                   const std::vector<std::filesystem::path>& besideIt = {});
   // A program still running at the end of a test is ended.
   ~Program();
   Program(const Program&) = delete;

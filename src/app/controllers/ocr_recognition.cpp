@@ -8,9 +8,8 @@
 #include "ui/toolkit.h"
 
 namespace app {
-namespace {
 
-void deliver(ui::FormHandle answerForm, const capture::Recognition& recognition) {
+void deliverRecognition(ui::FormHandle answerForm, const capture::Recognition& recognition) {
   if (recognition.outcome == capture::RecognitionOutcome::kRecognized) {
     postKeywordSearch(answerForm, recognition.text);
     return;
@@ -27,8 +26,6 @@ void deliver(ui::FormHandle answerForm, const capture::Recognition& recognition)
   }
 }
 
-}  // namespace
-
 void recognizeIntoAnswerForm(platform::OneShots& workers, std::shared_ptr<capture::OcrClient> ocr,
                              ui::FormHandle answerForm, std::string bmpBytes) {
   if (!ocr || bmpBytes.empty()) return;
@@ -36,7 +33,7 @@ void recognizeIntoAnswerForm(platform::OneShots& workers, std::shared_ptr<captur
   auto recognize = [ocr, answerForm, picture, gate = workers.gate()] {
     const capture::Recognition recognition = ocr->RecognizeScreenshot(std::move(*picture));
     // Delivering only posts, so the gate is held open for no longer than that.
-    gate->pass([&] { deliver(answerForm, recognition); });
+    gate->pass([&] { deliverRecognition(answerForm, recognition); });
   };
   // Without a thread to spare, this selection goes unrecognised; the next one may fare better.
   workers.start(recognize);

@@ -24,6 +24,9 @@ namespace app {
 // - a failure (no access token held, the service unreachable, the token refused, an error
 //   reply): a short self-closing notice says which, and 编辑框1 keeps what it held.
 // Empty bytes do nothing at all.
+// A recognition's outcome posted to the answer form as described above. Any thread.
+void deliverRecognition(ui::FormHandle answerForm, const capture::Recognition& recognition);
+
 void recognizeIntoAnswerForm(platform::OneShots& workers, std::shared_ptr<capture::OcrClient> ocr,
                              ui::FormHandle answerForm, std::string bmpBytes);
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/controllers/ocr_texts.h"
+#include "capture/ocr_route.h"
 #include "capture/ocr_settings.h"
 #include "ui/system.h"
 #include "ui/toolkit.h"
@@ -25,6 +26,15 @@ void LoadOcrSettings(OcrSettingsForm& form, const std::filesystem::path& runDire
   form.编辑框1.setContent(keys.apiKey);
   form.编辑框2.setContent(keys.secretKey);
   form.编辑框3.setContent(capture::LoadOcrServiceAddress(runDirectory));
+  const capture::OcrRoute route = capture::LoadOcrRoute(runDirectory);
+  form.单选框_本地识别.setChecked(route == capture::OcrRoute::kLocal);
+  form.单选框_百度识别.setChecked(route == capture::OcrRoute::kCloud);
+  form.单选框_识别服务.setChecked(route == capture::OcrRoute::kService);
+}
+
+void StoreOcrRouteChoice(const std::filesystem::path& runDirectory, capture::OcrRoute route) {
+  if (!capture::StoreOcrRoute(runDirectory, route))
+    ocr_texts::showNotice({gbk("识别方式未能保存到配置文件！"), ocr_texts::kTroubleNoticeMs});
 }
 
 void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr,
@@ -58,6 +68,14 @@ void OcrSettingsController::wire(OcrSettingsForm& form) {
   form.按钮2.onClick = [this, &form] { LoadOcrSettings(form, runDirectory_); };
   form.按钮3.onClick = [this, &form] { TestOcrKeys(form, ocr_, workers_); };
   form.按钮1.onClick = [] { ui::openUrl(kOcrProductPageUrl); };
+  const std::pair<ui::RadioButton*, capture::OcrRoute> choices[] = {
+      {&form.单选框_本地识别, capture::OcrRoute::kLocal},
+      {&form.单选框_百度识别, capture::OcrRoute::kCloud},
+      {&form.单选框_识别服务, capture::OcrRoute::kService}};
+  for (const auto& choice : choices)
+    choice.first->onClick = [this, route = choice.second] {
+      StoreOcrRouteChoice(runDirectory_, route);
+    };
 }
 
 }  // namespace app

@@ -6,6 +6,7 @@
 
 #include "app/forms/ocr_settings_form.h"
 #include "capture/ocr_client.h"
+#include "capture/ocr_route.h"
 #include "platform/worker.h"
 
 namespace app {
@@ -13,7 +14,8 @@ namespace app {
 extern const char* const kOcrProductPageUrl;
 
 // The stored keys into 编辑框1 and 编辑框2 and the stored service address into 编辑框3; a value
-// that is missing or fails its check shows empty. Throws away what the user typed.
+// that is missing or fails its check shows empty. The route in effect is the checked choice.
+// Throws away what the user typed.
 void LoadOcrSettings(OcrSettingsForm& form, const std::filesystem::path& runDirectory);
 
 // Tests the keys as typed on a worker, so the form keeps answering for as long as the service
@@ -23,6 +25,9 @@ void LoadOcrSettings(OcrSettingsForm& form, const std::filesystem::path& runDire
 // stored with them.
 void TestOcrKeys(OcrSettingsForm& form, std::shared_ptr<capture::OcrClient> ocr,
                  platform::OneShots& workers);
+
+// A choice clicked is stored at once; a file that cannot be written is said in a notice.
+void StoreOcrRouteChoice(const std::filesystem::path& runDirectory, capture::OcrRoute route);
 
 class OcrSettingsController {
  public:

@@ -5,6 +5,7 @@
 
 #include "app/controllers/ocr_recognition.h"
 #include "app/controllers/ocr_texts.h"
+#include "capture/ocr_route.h"
 #include "platform/files.h"
 #include "ui/toolkit.h"
 
@@ -18,17 +19,34 @@ void tokenFetched(capture::TokenFetchOutcome outcome, const std::function<void(b
   done(outcome == capture::TokenFetchOutcome::kFetched);
 }
 
+void engineLoaded(const recognition::LoadProblem& problem, const std::function<void(bool)>& done) {
+  if (problem.error != recognition::LoadError::kNone)
+    ocr_texts::showNotice({engineProblemNotice(problem), ocr_texts::kTroubleNoticeMs});
+  done(problem.error == recognition::LoadError::kNone);
+}
+
 }  // namespace
 
 OcrScreenshotRecognition::OcrScreenshotRecognition(std::shared_ptr<capture::OcrClient> ocr,
                                                    std::filesystem::path runDirectory,
-                                                   std::function<void()> openSettingsForm)
+                                                   std::function<void()> openSettingsForm,
+                                                   std::shared_ptr<LocalEngine> localEngine)
     : ocr_(std::move(ocr)),
       runDirectory_(std::move(runDirectory)),
-      openSettingsForm_(std::move(openSettingsForm)) {}
+      openSettingsForm_(std::move(openSettingsForm)),
+      localEngine_(std::move(localEngine)) {}
+
+bool OcrScreenshotRecognition::usesLocalEngine() const {
+  if (!localEngine_) return false;
+  return capture::LoadOcrRoute(runDirectory_) == capture::OcrRoute::kLocal;
+}
 
 void OcrScreenshotRecognition::fetchToken(ui::FormHandle answerForm,
                                           std::function<void(bool held)> done) {
+  if (usesLocalEngine()) {
+    loadLocalEngine(answerForm, std::move(done));
+    return;
+  }
   if (ocr_->hasAccessToken()) {
     done(true);
     return;
@@ -41,8 +59,44 @@ void OcrScreenshotRecognition::fetchToken(ui::FormHandle answerForm,
   if (!workers_.start(fetch)) tokenFetched(ocr_->FetchAccessToken(), done);
 }
 
+void OcrScreenshotRecognition::loadLocalEngine(ui::FormHandle answerForm,
+                                               std::function<void(bool held)> done) {
+  if (localEngine_->loaded()) {
+    done(true);
+    return;
+  }
+  auto load = [engine = localEngine_, answerForm, done, gate = workers_.gate()] {
+    recognition::LoadProblem problem;
+    engine->acquire(problem);
+    ui::post(*gate, answerForm, [problem, done] { engineLoaded(problem, done); });
+  };
+  // Loading takes seconds; without a thread to spare the first selection loads it instead.
+  if (!workers_.start(load)) done(true);
+}
+
+void OcrScreenshotRecognition::recognizeLocally(ui::FormHandle answerForm, std::string bmp) {
+  auto picture = std::make_shared<std::string>(std::move(bmp));
+  auto read = [engine = localEngine_, answerForm, picture, gate = workers_.gate()] {
+    recognition::LoadProblem problem;
+    const auto recognizer = engine->acquire(problem);
+    if (!recognizer) {
+      ui::post(*gate, answerForm, [problem] {
+        ocr_texts::showNotice({engineProblemNotice(problem), ocr_texts::kTroubleNoticeMs});
+      });
+      return;
+    }
+    const capture::Recognition recognition = app::recognizeLocally(*recognizer, *picture);
+    gate->pass([&] { deliverRecognition(answerForm, recognition); });
+  };
+  workers_.start(read);
+}
+
 void OcrScreenshotRecognition::recognize(ui::FormHandle answerForm, std::string bmp) {
   keepSelectionForTests(runDirectory_, bmp);
+  if (usesLocalEngine()) {
+    recognizeLocally(answerForm, std::move(bmp));
+    return;
+  }
   recognizeIntoAnswerForm(workers_, ocr_, answerForm, std::move(bmp));
 }
 

@@ -1,6 +1,8 @@
-// Screenshot capture's OCR side as the program runs it: the token fetched from the stored keys
-// on a worker, the settings form when none comes, and each selection recognised into the
-// answer form through the program's one OCR client.
+// Screenshot capture's OCR side as the program runs it. On the local route (chosen, or no keys
+// stored), the program's own engine reads the selections: it is loaded on a worker when
+// screenshot mode starts and kept. Otherwise the token is fetched from them on a worker, the
+// settings form opens when none comes, and each selection is recognised through the program's one
+// OCR client.
 #pragma once
 #include <filesystem>
 #include <functional>
@@ -8,6 +10,7 @@
 #include <string>
 
 #include "app/controllers/capture_controller.h"
+#include "app/controllers/local_engine.h"
 #include "capture/ocr_client.h"
 #include "platform/worker.h"
 
@@ -17,11 +20,14 @@ class OcrScreenshotRecognition final : public ScreenshotRecognition {
  public:
   OcrScreenshotRecognition(std::shared_ptr<capture::OcrClient> ocr,
                            std::filesystem::path runDirectory,
-                           std::function<void()> openSettingsForm);
+                           std::function<void()> openSettingsForm,
+                           std::shared_ptr<LocalEngine> localEngine = nullptr);
 
   // A token already held is enough; otherwise one is fetched on a worker so that the answer
   // form keeps answering for as long as the service takes. A refusal or an unreachable
   // service is said in a short notice before the settings form opens.
+  // With the local engine, its load takes that place: a notice names the folder or model at
+  // fault when it fails, and the settings form opens for keys.
   void fetchToken(ui::FormHandle answerForm, std::function<void(bool held)> done) override;
   void openSettings() override { openSettingsForm_(); }
   void recognize(ui::FormHandle answerForm, std::string bmp) override;
@@ -30,6 +36,11 @@ class OcrScreenshotRecognition final : public ScreenshotRecognition {
   std::shared_ptr<capture::OcrClient> ocr_;
   std::filesystem::path runDirectory_;
   std::function<void()> openSettingsForm_;
+  std::shared_ptr<LocalEngine> localEngine_;  // null when the program has none
+
+  bool usesLocalEngine() const;
+  void loadLocalEngine(ui::FormHandle answerForm, std::function<void(bool held)> done);
+  void recognizeLocally(ui::FormHandle answerForm, std::string bmp);
   platform::OneShots workers_;  // last: its gate closes before the rest goes
 };
 

@@ -56,17 +56,42 @@ constexpr ui::ControlDef kControls[] = {
      .place = {252, 160, 104, 32},
      .text = "恢 复 默 认",
      .font = fonts::kKai},
+    {.name = "标签5",
+     .kind = ControlKind::Label,
+     .place = {19, 206, 88, 24},
+     .text = "识别方式",
+     .font = fonts::kKai},
+    {.name = "单选框_本地识别",
+     .kind = ControlKind::RadioButton,
+     .place = {117, 206, 80, 24},
+     .text = "本地识别",
+     .font = fonts::kKai,
+     .group = 1},
+    {.name = "单选框_百度识别",
+     .kind = ControlKind::RadioButton,
+     .place = {197, 206, 80, 24},
+     .text = "百度识别",
+     .font = fonts::kKai,
+     .group = 1},
+    {.name = "单选框_识别服务",
+     .kind = ControlKind::RadioButton,
+     .place = {277, 206, 80, 24},
+     .text = "识别服务",
+     .font = fonts::kKai,
+     .group = 1},
 };
 
-// The two keys and the service address, then the buttons as they stand from left to right.
-constexpr std::string_view kFocusOrder[] = {"编辑框1", "编辑框2", "编辑框3",
-                                            "按钮1",   "按钮3",   "按钮2"};
+// The two keys and the service address, the buttons as they stand from left to right, then the
+// choice of recognition.
+constexpr std::string_view kFocusOrder[] = {
+    "编辑框1", "编辑框2",         "编辑框3",         "按钮1",          "按钮3",
+    "按钮2",   "单选框_本地识别", "单选框_百度识别", "单选框_识别服务"};
 
 }  // namespace
 
 const ui::FormDef kOcrSettingsFormDef{.name = "OcrSettingsForm",
                                       .caption = "百度在线文字识别OCR",
-                                      .place = {50, 50, 380, 239},
+                                      .place = {50, 50, 380, 271},
                                       .controls = kControls,
                                       .focusOrder = kFocusOrder,
                                       .escapeCloses = true};

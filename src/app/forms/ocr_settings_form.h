@@ -1,5 +1,6 @@
 // The two keys of the OCR service and its address, with a key test, a reload and the
-// provider's page.
+// provider's page; below them, the choice of recognition: the program's own, the provider's, or
+// the service at the address.
 #pragma once
 #include "ui/toolkit.h"
 
@@ -20,6 +21,10 @@ class OcrSettingsForm : public ui::Form {
   ui::Button 按钮1{*this, "按钮1"};
   ui::Button 按钮3{*this, "按钮3"};
   ui::Button 按钮2{*this, "按钮2"};
+  ui::Label 标签5{*this, "标签5"};
+  ui::RadioButton 单选框_本地识别{*this, "单选框_本地识别"};
+  ui::RadioButton 单选框_百度识别{*this, "单选框_百度识别"};
+  ui::RadioButton 单选框_识别服务{*this, "单选框_识别服务"};
 };
 
 }  // namespace app

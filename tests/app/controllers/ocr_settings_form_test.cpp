@@ -5,6 +5,7 @@
 
 #include "../../platform/fresh_folder.h"
 #include "app/controllers/ocr_settings_controller.h"
+#include "capture/ocr_route.h"
 #include "capture/ocr_settings.h"
 #include "ocr_fake_service.h"
 #include "platform/cp936.h"
@@ -171,6 +172,26 @@ TEST_F(OcrSettingsFormTest, TheServiceAddressIsStoredByAPassedKeyTestAndRefusedW
   backend.click(form->按钮2);
   EXPECT_EQ(form->编辑框3.content(), "http://127.0.0.1:8866");
   EXPECT_EQ(form->编辑框1.content(), "api");
+}
+
+TEST_F(OcrSettingsFormTest, TheRouteInEffectIsCheckedAndAClickedChoiceIsStoredAtOnce) {
+  open();
+  EXPECT_TRUE(form->单选框_本地识别.checked()) << "no keys: the program's own engine";
+  EXPECT_FALSE(form->单选框_百度识别.checked());
+  form->destroy();
+
+  ASSERT_TRUE(capture::StoreOcrKeys(runDir, {"api", "secret"}, "https://ocr.example:8443"));
+  open();
+  EXPECT_TRUE(form->单选框_识别服务.checked()) << "keys and an address, as before the choice";
+  EXPECT_EQ(capture::LoadStoredOcrRoute(runDir), std::nullopt) << "opening stores nothing";
+
+  backend.click(form->单选框_百度识别);
+  EXPECT_EQ(capture::LoadStoredOcrRoute(runDir), capture::OcrRoute::kCloud);
+  EXPECT_FALSE(form->单选框_识别服务.checked());
+  backend.click(form->单选框_本地识别);
+  EXPECT_EQ(capture::LoadOcrRoute(runDir), capture::OcrRoute::kLocal);
+  EXPECT_EQ(stored().apiKey, "api") << "the keys stay";
+  EXPECT_EQ(capture::LoadOcrServiceAddress(runDir), "https://ocr.example:8443");
 }
 
 }  // namespace

@@ -1,0 +1,89 @@
+// Quorvix.exe under Wine reading a screenshot with its own engine: no settings file, nothing
+// but loopback to reach (run by loopback_only.sh), the models in ocr\ beside the program in a
+// folder with a Chinese name; F4, a drag over a question another program shows, and that
+// question's answer on the answer form.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "answer_forms.h"
+#include "capture_driver.h"
+#include "x_keyboard.h"
+
+namespace {
+
+using e2e::button;
+using e2e::CaptureTarget;
+using e2e::dragMouse;
+using e2e::moveMouse;
+using e2e::overlay;
+using e2e::Program;
+using e2e::waitUntil;
+
+const std::wstring kQuestion = L"长江流经哪些省份？";  // as the capture target draws it
+
+std::string utf8(const std::wstring& text) {
+  std::string out(text.size() * 3, '\0');
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(),
+                              int(out.size()), nullptr, nullptr);
+  out.resize(std::size_t(n > 0 ? n : 0));
+  return out;
+}
+
+TEST(LocalOcr, AQuestionOnTheScreenIsReadByTheProgramsOwnEngineAndAnswered) {
+  CaptureTarget target(L"--question");
+  ASSERT_NE(target.window(), nullptr);
+  const auto models = e2e::fromBuildPath(QUORVIX_EXE).parent_path() / L"ocr";
+  Program program(e2e::runFolder() / L"答题助手", {}, {models});
+  ASSERT_FALSE(std::filesystem::exists(program.folder() / L"配置.ini"));
+  HWND chooser = e2e::chooserWithBanks(program, {e2e::kFullBank});
+  ASSERT_NE(chooser, nullptr);
+  ASSERT_TRUE(
+      waitUntil([&] { return e2e::selectComboItem(e2e::chooserCombo(chooser), e2e::kFullBank); }));
+  e2e::click(button(chooser, L"开 始 考 试"));
+  HWND answer = e2e::waitForMainForm(program, e2e::kAnswerFormSize);
+  ASSERT_NE(answer, nullptr);
+  e2e::AnswerFormParts form(answer);
+  ASSERT_NE(form.keyword, nullptr);
+
+  e2e::click(button(answer, L"截屏取词"));
+  e2e::click(button(answer, L"开 始"));
+  ASSERT_TRUE(waitUntil([&] { return button(answer, L"截图(F4)") != nullptr; }, 10000));
+
+  const RECT area = target.paintedArea();
+  const RECT cut{area.left + 50, area.top + 45, area.left + 510, area.top + 135};
+  ASSERT_TRUE(moveMouse(area.left + 10, area.top + 10));  // keys go where the pointer is
+  ASSERT_TRUE(e2e::pressKeys("F4"));
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        HWND shown = overlay(program);
+        return shown && GetForegroundWindow() == shown;
+      },
+      10000));
+  ASSERT_TRUE(dragMouse(cut.left, cut.top, cut.right, cut.bottom));
+  const DWORD dragEnded = GetTickCount();
+
+  std::wstring notice;
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        if (HWND box = e2e::messageBox(program.id(), L"友情提醒"))
+          notice = e2e::messageBoxText(box);
+        return !e2e::textOf(form.keyword).empty();
+      },
+      60000))
+      << "nothing recognised; notice: " << utf8(notice);
+  std::printf("recognised: %s\n", utf8(e2e::textOf(form.keyword)).c_str());
+  EXPECT_TRUE(waitUntil([&] { return e2e::textOf(form.question) == kQuestion; }, 15000))
+      << "question shown: " << utf8(e2e::textOf(form.question));
+  // A figure for the record, not a limit: the engine was loaded when the mode started.
+  std::printf("drag end to answer: %lu ms\n",
+              static_cast<unsigned long>(GetTickCount() - dragEnded));
+  EXPECT_EQ(e2e::textOf(form.answer).substr(0, 5), L"青海、西藏");
+  EXPECT_TRUE(e2e::topLevelWindows(program.id(), L"百度在线文字识别OCR").empty())
+      << "the settings form opened although the engine is there";
+  EXPECT_EQ(e2e::messageBox(program.id(), L"友情提醒"), nullptr) << "a notice showed";
+  e2e::keepScreenshot(answer, "local-ocr-answered");
+}
+
+}  // namespace
