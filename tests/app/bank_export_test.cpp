@@ -50,8 +50,9 @@ TEST_F(BankExport, TheDialogOffersTheThreeTypesNamedAfterTheBank) {
   makeBank("甲.edb", 1);
   toChooser();
   exportAs({});  // cancelled: nothing written, nothing said
-  ASSERT_EQ(backend.saveDialogs().size(), 1u);
-  const auto& request = backend.saveDialogs()[0];
+  const auto dialogs = backend.saveDialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  const auto& request = dialogs[0];
   EXPECT_EQ(cp936::toUtf8(request.fileName), "甲.xlsx");
   EXPECT_EQ(request.filterIndex, 1);
   EXPECT_EQ(request.defaultExtension, "xlsx");

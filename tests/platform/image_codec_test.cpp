@@ -75,6 +75,13 @@ bmp::Picture blocks() {
   return p;
 }
 
+// GDI+ reads a 32-bit BMP as colour alone, so on Windows its alpha never reaches the flattening.
+#ifdef _WIN32
+constexpr bool kBmpAlphaRead = false;
+#else
+constexpr bool kBmpAlphaRead = true;
+#endif
+
 TEST(ImageCodec, JpegKeepsColoursInPlaceAndIgnoresOrFlattensAlpha) {
   const std::string source = bmp::write(blocks(), 32);
   for (bool white : {false, true}) {
@@ -89,7 +96,7 @@ TEST(ImageCodec, JpegKeepsColoursInPlaceAndIgnoresOrFlattensAlpha) {
     for (int y : {8, 24})
       for (int x : {16, 48}) {
         bmp::Pixel want = expected.at(x, y);
-        if (white && want.a == 0) want = {255, 255, 255};
+        if (white && want.a == 0 && kBmpAlphaRead) want = {255, 255, 255};
         EXPECT_TRUE(near(back->at(x, y), want, 12)) << x << "," << y << " white " << white;
       }
   }
