@@ -22,10 +22,11 @@ class HttpRequestObject {
   HttpRequestObject(const HttpRequestObject&) = delete;
   HttpRequestObject& operator=(const HttpRequestObject&) = delete;
 
-  // A handle keeps its cookie handling on once a transfer turned it on; a transfer that wants
-  // it off then needs a new handle.
+  // A handle keeps its cookie handling on once a transfer turned it on, and resetting it loses
+  // (leaks) the cookie list it was given: a handle whose cookie handling ran is replaced, not
+  // reset, so every exchange starts with a store of its own.
   void prepareFor(bool cookieEngine) {
-    if (!cookieEngine && cookieEngineOn) {
+    if (cookieEngineOn) {
       if (CURL* fresh = curl_easy_init()) {
         curl_easy_cleanup(handle);
         handle = fresh;
