@@ -145,57 +145,65 @@ std::wstring dialogFilter(const std::string& filter) {
 
 }  // namespace
 
-std::filesystem::path Win32Backend::chooseOpenFile(const OpenFileRequest& request) {
-  std::wstring filter = dialogFilter(request.filter);
-  std::wstring title = wide(request.title);
-  std::wstring folder = request.initialFolder.wstring();
-  std::wstring extension = wide(request.defaultExtension);
-  std::vector<wchar_t> file(32768, L'\0');
-  std::wstring initial = wide(request.fileName);
-  initial.copy(file.data(), std::min(initial.size(), file.size() - 1));
+namespace {
 
+// The open and save dialogs' common part: the wide texts and the file buffer the structure
+// points into, so the two differ only in their flags and the call.
+struct FileDialogSetup {
+  FileDialogSetup(const std::string& filterText, const std::string& titleText,
+                  const std::filesystem::path& initialFolder, const std::string& defaultExtension,
+                  const std::string& fileName)
+      : filter(dialogFilter(filterText)),
+        title(wide(titleText)),
+        folder(initialFolder.wstring()),
+        extension(wide(defaultExtension)),
+        file(32768, L'\0') {
+    std::wstring initial = wide(fileName);
+    initial.copy(file.data(), std::min(initial.size(), file.size() - 1));
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = GetActiveWindow();
+    dialog.lpstrFilter = filterText.empty() ? nullptr : filter.c_str();
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = DWORD(file.size());
+    dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  }
+  FileDialogSetup(const FileDialogSetup&) = delete;  // the structure points into the members
+  FileDialogSetup& operator=(const FileDialogSetup&) = delete;
+
+  std::filesystem::path chosen() const { return std::filesystem::path(std::wstring(file.data())); }
+
+  std::wstring filter, title, folder, extension;
+  std::vector<wchar_t> file;
   OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = GetActiveWindow();
-  dialog.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = DWORD(file.size());
-  dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
-  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+};
+
+}  // namespace
+
+std::filesystem::path Win32Backend::chooseOpenFile(const OpenFileRequest& request) {
+  FileDialogSetup setup(request.filter, request.title, request.initialFolder,
+                        request.defaultExtension, request.fileName);
+  OPENFILENAMEW& dialog = setup.dialog;
   if (request.createPrompt) dialog.Flags |= OFN_CREATEPROMPT;
   if (request.fileMustExist) dialog.Flags |= OFN_FILEMUSTEXIST;
   if (request.pathMustExist) dialog.Flags |= OFN_PATHMUSTEXIST;
   if (request.keepCurrentDirectory) dialog.Flags |= OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&dialog)) return {};
-  return std::filesystem::path(std::wstring(file.data()));
+  return setup.chosen();
 }
 
 SaveFileChoice Win32Backend::chooseSaveFile(const SaveFileRequest& request) {
-  std::wstring filter = dialogFilter(request.filter);
-  std::wstring title = wide(request.title);
-  std::wstring folder = request.initialFolder.wstring();
-  std::wstring extension = wide(request.defaultExtension);
-  std::vector<wchar_t> file(32768, L'\0');
-  std::wstring initial = wide(request.fileName);
-  initial.copy(file.data(), std::min(initial.size(), file.size() - 1));
-
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = GetActiveWindow();
-  dialog.lpstrFilter = request.filter.empty() ? nullptr : filter.c_str();
+  FileDialogSetup setup(request.filter, request.title, request.initialFolder,
+                        request.defaultExtension, request.fileName);
+  OPENFILENAMEW& dialog = setup.dialog;
   dialog.nFilterIndex = DWORD(std::max(request.filterIndex, 1));
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = DWORD(file.size());
-  dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
-  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
   // The program's current directory stays where it is: files beside it are found by it.
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  dialog.Flags |= OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
   if (request.overwritePrompt) dialog.Flags |= OFN_OVERWRITEPROMPT;
   if (!GetSaveFileNameW(&dialog)) return {};
-  return {std::filesystem::path(std::wstring(file.data())), int(dialog.nFilterIndex)};
+  return {setup.chosen(), int(dialog.nFilterIndex)};
 }
 
 void Win32Backend::openUrl(const std::string& url) {
