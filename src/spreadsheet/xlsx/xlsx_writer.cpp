@@ -5,28 +5,11 @@
 #include <thread>
 #include <vector>
 
+#include "spreadsheet/xlsx/xml_tokenizer.h"
 #include "spreadsheet/xlsx/zip_writer.h"
 
 namespace xlsx {
 namespace {
-
-void appendUtf8(char32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 void appendHexEscape(char16_t unit, std::string& out) {
   char buffer[8];
@@ -115,10 +98,11 @@ void appendAttribute(std::u16string_view text, std::string& out) {
     } else if (unit < 0x20) {
       out += ' ';  // sheet names hold no control characters; Excel forbids them
     } else if (isHighSurrogate(unit) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-      appendUtf8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
+      appendCodePointUtf8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00),
+                          out);
       ++i;
     } else {
-      appendUtf8(isHighSurrogate(unit) || isLowSurrogate(unit) ? 0xFFFD : unit, out);
+      appendCodePointUtf8(isHighSurrogate(unit) || isLowSurrogate(unit) ? 0xFFFD : unit, out);
     }
   }
 }
@@ -261,12 +245,13 @@ void appendEscapedText(std::u16string_view text, std::string& out) {
     } else if (unit < 0x20 || unit == 0xFFFE || unit == 0xFFFF) {
       appendHexEscape(unit, out);
     } else if (isHighSurrogate(unit) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-      appendUtf8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00), out);
+      appendCodePointUtf8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00),
+                          out);
       ++i;
     } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
-      appendUtf8(0xFFFD, out);  // a lone half of a pair has no UTF-8 form
+      appendCodePointUtf8(0xFFFD, out);  // a lone half of a pair has no UTF-8 form
     } else {
-      appendUtf8(unit, out);
+      appendCodePointUtf8(unit, out);
     }
   }
 }

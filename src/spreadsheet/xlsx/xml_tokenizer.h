@@ -76,6 +76,8 @@ const XmlAttribute* findAttribute(const std::vector<XmlAttribute>& attributes,
 void appendXmlText(std::string_view raw, std::u16string& out);
 // Same, without entity decoding (CDATA sections).
 void appendUtf8(std::string_view utf8, std::u16string& out);
+// Appends one code point as UTF-8.
+void appendCodePointUtf8(char32_t cp, std::string& out);
 // Decodes entities into plain UTF-8 (attribute values such as part names and format codes).
 std::string decodeXmlEntities(std::string_view raw);
 
