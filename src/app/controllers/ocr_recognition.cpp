@@ -27,10 +27,12 @@ void deliverRecognition(ui::FormHandle answerForm, const capture::Recognition& r
 }
 
 void recognizeIntoAnswerForm(platform::OneShots& workers, std::shared_ptr<capture::OcrClient> ocr,
-                             ui::FormHandle answerForm, std::string bmpBytes) {
+                             ui::FormHandle answerForm, std::string bmpBytes,
+                             std::shared_future<void> tokenFetch) {
   if (!ocr || bmpBytes.empty()) return;
   auto picture = std::make_shared<std::string>(std::move(bmpBytes));
-  auto recognize = [ocr, answerForm, picture, gate = workers.gate()] {
+  auto recognize = [ocr, answerForm, picture, tokenFetch, gate = workers.gate()] {
+    if (tokenFetch.valid()) tokenFetch.wait();
     const capture::Recognition recognition = ocr->RecognizeScreenshot(std::move(*picture));
     // Delivering only posts, so the gate is held open for no longer than that.
     gate->pass([&] { deliverRecognition(answerForm, recognition); });

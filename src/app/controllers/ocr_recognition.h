@@ -1,5 +1,6 @@
 // A screenshot selection turned into the answer form's keyword, and searched.
 #pragma once
+#include <future>
 #include <memory>
 #include <string>
 
@@ -24,10 +25,13 @@ namespace app {
 // - a failure (no access token held, the service unreachable, the token refused, an error
 //   reply): a short self-closing notice says which, and 编辑框1 keeps what it held.
 // Empty bytes do nothing at all.
+// When `tokenFetch` is given, the recognition first waits for that fetch to end: a selection made
+// while the token is still on its way is sent with it instead of failing for want of one.
+void recognizeIntoAnswerForm(platform::OneShots& workers, std::shared_ptr<capture::OcrClient> ocr,
+                             ui::FormHandle answerForm, std::string bmpBytes,
+                             std::shared_future<void> tokenFetch = {});
+
 // A recognition's outcome posted to the answer form as described above. Any thread.
 void deliverRecognition(ui::FormHandle answerForm, const capture::Recognition& recognition);
-
-void recognizeIntoAnswerForm(platform::OneShots& workers, std::shared_ptr<capture::OcrClient> ocr,
-                             ui::FormHandle answerForm, std::string bmpBytes);
 
 }  // namespace app

@@ -1,6 +1,7 @@
 #include "app/controllers/screenshot_recognition.h"
 
 #include <cstdlib>
+#include <future>
 #include <utility>
 
 #include "app/controllers/ocr_recognition.h"
@@ -51,12 +52,19 @@ void OcrScreenshotRecognition::fetchToken(ui::FormHandle answerForm,
     done(true);
     return;
   }
-  auto fetch = [ocr = ocr_, answerForm, done, gate = workers_.gate()] {
+  // The promise is kept or broken with the job, so a selection waiting on it never waits longer.
+  auto ended = std::make_shared<std::promise<void>>();
+  auto fetch = [ocr = ocr_, answerForm, done, ended, gate = workers_.gate()] {
     const capture::TokenFetchOutcome outcome = ocr->FetchAccessToken();
+    ended->set_value();
     ui::post(*gate, answerForm, [outcome, done] { tokenFetched(outcome, done); });
   };
+  tokenFetch_ = ended->get_future().share();
   // No thread to spare: the fetch runs here, and the form waits for it.
-  if (!workers_.start(fetch)) tokenFetched(ocr_->FetchAccessToken(), done);
+  if (!workers_.start(fetch)) {
+    tokenFetch_ = {};
+    tokenFetched(ocr_->FetchAccessToken(), done);
+  }
 }
 
 void OcrScreenshotRecognition::loadLocalEngine(ui::FormHandle answerForm,
@@ -97,7 +105,7 @@ void OcrScreenshotRecognition::recognize(ui::FormHandle answerForm, std::string 
     recognizeLocally(answerForm, std::move(bmp));
     return;
   }
-  recognizeIntoAnswerForm(workers_, ocr_, answerForm, std::move(bmp));
+  recognizeIntoAnswerForm(workers_, ocr_, answerForm, std::move(bmp), tokenFetch_);
 }
 
 void keepSelectionForTests(const std::filesystem::path& runDirectory, const std::string& bmp) {

@@ -6,6 +6,7 @@
 #pragma once
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -37,6 +38,7 @@ class OcrScreenshotRecognition final : public ScreenshotRecognition {
   std::filesystem::path runDirectory_;
   std::function<void()> openSettingsForm_;
   std::shared_ptr<LocalEngine> localEngine_;  // null when the program has none
+  std::shared_future<void> tokenFetch_;       // the latest fetch on a worker; ready once it ends
 
   bool usesLocalEngine() const;
   void loadLocalEngine(ui::FormHandle answerForm, std::function<void(bool held)> done);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "../../platform/bmp_image.h"
 #include "../../platform/fresh_folder.h"
 #include "answer_form_fixture.h"
@@ -26,8 +28,9 @@ class OcrRecognitionTest : public AnswerFormTest {
     service.add(ocrtest::kToken);
     ASSERT_EQ(ocr->TestOcrKeys("api", "secret").outcome, capture::KeyTestOutcome::kKeysAccepted);
   }
-  void recognize(std::string picture = smallBmp()) {
-    app::recognizeIntoAnswerForm(workers, ocr, form->handle(), std::move(picture));
+  void recognize(std::string picture = smallBmp(), std::shared_future<void> tokenFetch = {}) {
+    app::recognizeIntoAnswerForm(workers, ocr, form->handle(), std::move(picture),
+                                 std::move(tokenFetch));
   }
   // Until the recognition's worker has let go of the client and its outcome has arrived.
   void settleRecognition() {
@@ -64,6 +67,19 @@ TEST_F(OcrRecognitionTest, APictureWithoutTextEmptiesTheKeywordAndSearchesNothin
   settleRecognition();
   EXPECT_EQ(form->编辑框1.content(), "");
   EXPECT_EQ(status(), "【当前结果/总结果数】：1/1") << "no search ran";
+  EXPECT_TRUE(backend.messages().empty());
+}
+
+// Screenshot mode fetches its token on a worker; a selection made before it came is sent with it.
+TEST_F(OcrRecognitionTest, ASelectionMadeWhileTheTokenIsOnItsWayWaitsForIt) {
+  openForm(kCapitals);
+  std::promise<void> fetchEnded;
+  recognize(smallBmp(), fetchEnded.get_future().share());
+  holdToken();  // as the fetch would
+  service.add(ocrtest::linesReply({"长江"}));
+  fetchEnded.set_value();
+  settleRecognition();
+  EXPECT_EQ(form->编辑框1.content(), gbk("长江"));
   EXPECT_TRUE(backend.messages().empty());
 }
 
