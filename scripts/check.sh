@@ -46,7 +46,12 @@ run_tests() {  # run_tests NAME COMMAND... : runs a ctest invocation and adds it
   echo "== $name"
   "$@" 2>&1 | tee "$logs/$name.log" | grep -E '(Failed|\*\*\*|tests passed)' || true
   tally "$logs/$name.log" "${PIPESTATUS[0]}"
+  # What a failing test said, so that a run kept only as this summary still tells why.
+  grep -E -A6 '(: Failure$|^\[  FAILED  \]|Assertion|ERROR: |runtime error)' "$logs/$name.log" |
+    head -80 || true
 }
+
+export CTEST_OUTPUT_ON_FAILURE=1
 
 jobs=$(nproc)
 

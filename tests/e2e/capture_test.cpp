@@ -127,13 +127,13 @@ bool showsCaption(HWND form, const std::wstring& caption) {
   return waitUntil([&] { return button(form, caption) != nullptr; }, 10000);
 }
 
-// The overlay once it is shown, above the answer form, and takes the keys.
+// The overlay once it is shown, above the answer form, and takes the keys and the mouse.
 HWND waitForOverlay(const Program& program, HWND answerForm) {
   HWND shown = nullptr;
   bool ready = waitUntil(
       [&] {
         shown = overlay(program);
-        return shown && GetForegroundWindow() == shown;
+        return shown && GetForegroundWindow() == shown && e2e::keysReach(shown);
       },
       10000);
   if (!ready) return nullptr;
