@@ -71,4 +71,17 @@ inline HWND overlay(const Program& program) {
   return nullptr;
 }
 
+// The overlay once it is the foreground window and the X server routes keys and the mouse to it;
+// null when that does not happen within 10 s.
+inline HWND waitForOverlayInput(const Program& program) {
+  HWND shown = nullptr;
+  bool ready = waitUntil(
+      [&] {
+        shown = overlay(program);
+        return shown && GetForegroundWindow() == shown && keysReach(shown);
+      },
+      10000);
+  return ready ? shown : nullptr;
+}
+
 }  // namespace e2e

@@ -127,16 +127,10 @@ bool showsCaption(HWND form, const std::wstring& caption) {
   return waitUntil([&] { return button(form, caption) != nullptr; }, 10000);
 }
 
-// The overlay once it is shown, above the answer form, and takes the keys and the mouse.
+// The overlay once it takes the keys and the mouse, shown above the answer form.
 HWND waitForOverlay(const Program& program, HWND answerForm) {
-  HWND shown = nullptr;
-  bool ready = waitUntil(
-      [&] {
-        shown = overlay(program);
-        return shown && GetForegroundWindow() == shown && e2e::keysReach(shown);
-      },
-      10000);
-  if (!ready) return nullptr;
+  HWND shown = e2e::waitForOverlayInput(program);
+  if (!shown) return nullptr;
   RECT form{};
   GetWindowRect(answerForm, &form);
   HWND hit = WindowFromPoint({(form.left + form.right) / 2, (form.top + form.bottom) / 2});

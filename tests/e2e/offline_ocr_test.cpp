@@ -99,12 +99,7 @@ TEST(OfflineOcr, AQuestionOnTheScreenIsRecognisedByTheLocalServiceAndAnswered) {
   const RECT cut{area.left + 50, area.top + 45, area.left + 510, area.top + 135};
   ASSERT_TRUE(moveMouse(area.left + 10, area.top + 10));  // keys go where the pointer is
   ASSERT_TRUE(e2e::pressKeys("F4"));
-  ASSERT_TRUE(waitUntil(
-      [&] {
-        HWND shown = overlay(program);
-        return shown && GetForegroundWindow() == shown;
-      },
-      10000));
+  ASSERT_NE(e2e::waitForOverlayInput(program), nullptr);
   ASSERT_TRUE(dragMouse(cut.left, cut.top, cut.right, cut.bottom));
 
   ASSERT_TRUE(waitUntil([&] { return !e2e::textOf(form.keyword).empty(); }, 60000))
