@@ -294,10 +294,16 @@ TEST_F(ImportFormTest, CsvAndTextFilesFillTheTableAndImportLikeAWorkbook) {
 TEST_F(ImportFormTest, AWorkbookOfSeveralSheetsOffersThemWithTheFirstShown) {
   auto& form = toImport();
   auto& sheets = form.组合框_工作表;
+  const ui::Rect designed = form.超级列表框.bounds();
+  EXPECT_EQ(designed, (ui::Rect{5, 88, 984, 496})) << "the table stays where the form has it";
   EXPECT_FALSE(sheets.visible());
   open(form, kSmallBank);
   ASSERT_TRUE(sheets.visible());
   EXPECT_TRUE(form.标签_工作表.visible());
+  const ui::Rect moved = form.超级列表框.bounds();
+  EXPECT_GE(moved.top, sheets.bounds().top + sheets.bounds().height)
+      << "the table would cover the row";
+  EXPECT_EQ(moved.top + moved.height, designed.top + designed.height);
   ASSERT_EQ(sheets.count(), 2);
   EXPECT_EQ(cp936::toUtf8(sheets.itemText(1)), "说明");
   EXPECT_EQ(sheets.selectedIndex(), 0);
@@ -316,6 +322,7 @@ TEST_F(ImportFormTest, AWorkbookOfSeveralSheetsOffersThemWithTheFirstShown) {
   open(form, runDir / "pairs.csv");
   EXPECT_FALSE(sheets.visible());
   EXPECT_FALSE(form.标签_工作表.visible());
+  EXPECT_EQ(form.超级列表框.bounds(), designed);
 }
 
 TEST_F(ImportFormTest, ImportingIntoTheChosenExistingBank) {

@@ -276,8 +276,7 @@ void ImportSession::offerSheets(const std::vector<std::string>& names, int shown
   for (const auto& name : names) sheets.addItem(name);
   const bool several = names.size() > 1;
   if (several) sheets.setSelectedIndex(shown);
-  sheets.setVisible(several);
-  form_.标签_工作表.setVisible(several);
+  form_.showSheetRow(several);
 }
 
 void ImportSession::loadWorkbook(const std::filesystem::path& workbook, int sheetNumber) {

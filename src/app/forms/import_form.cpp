@@ -7,6 +7,9 @@ namespace {
 
 using ui::ControlKind;
 
+constexpr ui::Rect kTablePlace{5, 88, 984, 496};
+constexpr int kSheetRowHeight = 24;
+
 constexpr ui::ColumnDef kTableColumns[] = {
     {"序号", 50},
     {"题目", 380},
@@ -59,7 +62,7 @@ constexpr ui::ControlDef kControls[] = {
      .place = {832, 32, 120, 40},
      .text = "清空题库",
      .font = fonts::kKaiButton},
-    // Shown only for a workbook of several worksheets; the table sits below them.
+    // Shown only for a workbook of several worksheets; the table then moves down below them.
     {.name = "标签_工作表",
      .kind = ControlKind::Label,
      .place = {8, 90, 64, 20},
@@ -73,7 +76,7 @@ constexpr ui::ControlDef kControls[] = {
      .visible = false},
     {.name = "超级列表框",
      .kind = ControlKind::ListView,
-     .place = {5, 112, 984, 472},
+     .place = kTablePlace,
      .font = fonts::kKai,
      .columns = kTableColumns,
      .ownerData = true},
@@ -87,6 +90,12 @@ constexpr std::string_view kFocusOrder[] = {
     "按钮_导入题库", "按钮_返回题库选择", "按钮_清空数据库", "组合框_工作表", "超级列表框"};
 
 }  // namespace
+
+ui::Rect importTablePlace(bool sheetRowShown) {
+  if (!sheetRowShown) return kTablePlace;
+  return {kTablePlace.left, kTablePlace.top + kSheetRowHeight, kTablePlace.width,
+          kTablePlace.height - kSheetRowHeight};
+}
 
 const ui::FormDef kImportFormDef{.name = "ImportForm",
                                  .caption = "Quorvix--Nembra专版",

@@ -6,6 +6,10 @@ namespace app {
 
 extern const ui::FormDef kImportFormDef;
 
+// The import table's place: where the form was designed to hold it, or moved down under the
+// worksheet row while a workbook of several worksheets offers its choice.
+ui::Rect importTablePlace(bool sheetRowShown);
+
 class ImportForm : public ui::Form {
  public:
   ImportForm() : ui::Form(kImportFormDef) {}
@@ -22,6 +26,13 @@ class ImportForm : public ui::Form {
   ui::Label 标签_工作表{*this, "标签_工作表"};
   ui::ComboBox 组合框_工作表{*this, "组合框_工作表"};
   ui::ListView 超级列表框{*this, "超级列表框"};
+
+  // Shows or hides the worksheet row and gives the table the room that leaves.
+  void showSheetRow(bool shown) {
+    组合框_工作表.setVisible(shown);
+    标签_工作表.setVisible(shown);
+    超级列表框.setBounds(importTablePlace(shown));
+  }
 };
 
 }  // namespace app
