@@ -47,6 +47,16 @@ bool hasRequiredVersion(const std::filesystem::path& path) {
   return platform::readFileVersion(path).text == kRequiredVersion;
 }
 
+// The file in place is this program's own library, byte for byte: a library left by an older
+// build carries the same version text but not its fixes.
+bool isThisProgramsLibrary(const std::filesystem::path& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec || size != LibraryImage().size()) return false;
+  const auto bytes = platform::readFile(path);
+  return bytes && *bytes == LibraryImage();
+}
+
 bool writeImage(const std::filesystem::path& path) {
   // Windows refuses to replace a hidden file in some ways of writing; clear it first.
   std::error_code ec;
@@ -58,9 +68,10 @@ bool writeImage(const std::filesystem::path& path) {
 
 bool EnsureLibraryFileIn(const std::filesystem::path& folder, bool hideLibraryFile) {
   const auto path = folder / xlbind::libraryFileName();
-  // A failed replace may mean another process got there first (on Windows a loaded library
-  // cannot be replaced): what counts is a complete library of the right version in place.
-  if (!hasRequiredVersion(path) && !writeImage(path) && !hasRequiredVersion(path)) return false;
+  // A failed replace may mean another process got there first, or that the library in place is
+  // loaded and cannot be replaced (on Windows): then a complete library of the right version
+  // in place will do.
+  if (!isThisProgramsLibrary(path) && !writeImage(path) && !hasRequiredVersion(path)) return false;
   platform::setHiddenOrArchive(path, hideLibraryFile);
   xlbind::setLibraryPath(path);
   return true;

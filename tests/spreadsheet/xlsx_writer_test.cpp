@@ -1,8 +1,10 @@
 #include "spreadsheet/xlsx/xlsx_writer.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <string>
+#include <string_view>
 
 #include "spreadsheet/book_object.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
@@ -16,23 +18,52 @@ std::u16string readBack(const xlmodel::Workbook& model, std::uint32_t cell) {
   return c.type == xlmodel::CellType::String ? model.strings.at(c.text) : u"<not a string>";
 }
 
+// The CRC-32 that the package's central directory gives for the part `name`.
+std::uint32_t storedCrc(const std::string& package, std::string_view name) {
+  auto le = [&](std::size_t at, int size) {
+    std::uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i) v = (v << 8) | std::uint8_t(package[at + i]);
+    return v;
+  };
+  for (std::size_t at = package.find("PK\x01\x02"); at != std::string::npos;
+       at = package.find("PK\x01\x02", at + 4)) {
+    if (package.compare(at + 46, le(at + 28, 2), name) == 0 && le(at + 28, 2) == name.size())
+      return le(at + 16, 4);
+  }
+  return 0;
+}
+
 TEST(ZipWriter, PartsComeBackThroughTheReader) {
   xlsx::ZipWriter zip;
   const std::string big(100000, 'a'), tiny = "x";
+  // Large enough to be deflated in pieces on several threads: joined, they must be one stream
+  // with one CRC.
+  const std::string large = [] {
+    std::string text;
+    for (std::uint32_t i = 0; text.size() < (9u << 20); ++i)
+      text += "<si><t>" + std::to_string(i * 2654435761u) + "</t></si>";
+    return text;
+  }();
   ASSERT_TRUE(zip.add("big.xml", big));
+  ASSERT_TRUE(zip.add("large.xml", large));
   ASSERT_TRUE(zip.add("tiny.xml", tiny));  // stored: deflate would make it larger
   ASSERT_TRUE(zip.add("empty.xml", ""));
   std::string package, error;
   ASSERT_TRUE(zip.finish(package));
-  EXPECT_LT(package.size(), 2000u);
+  EXPECT_LT(package.size(), large.size() / 2);
 
   xlsx::ZipArchive archive;
   ASSERT_TRUE(archive.open(package, error)) << error;
-  ASSERT_EQ(archive.entries().size(), 3u);
-  for (auto [name, content] : {std::pair{"big.xml", &big}, std::pair{"tiny.xml", &tiny}}) {
+  ASSERT_EQ(archive.entries().size(), 4u);
+  for (auto [name, content] :
+       {std::pair{"big.xml", &big}, std::pair{"large.xml", &large}, std::pair{"tiny.xml", &tiny}}) {
     std::string out;
-    ASSERT_TRUE(archive.readAll(*archive.find(name), 1 << 20, out, error)) << error;
+    ASSERT_TRUE(archive.readAll(*archive.find(name), 16 << 20, out, error)) << error;
     EXPECT_EQ(out, *content);
+    // The reader does not check CRCs, but other readers do.
+    EXPECT_EQ(storedCrc(package, name),
+              crc32(0, reinterpret_cast<const Bytef*>(out.data()), static_cast<uInt>(out.size())))
+        << name;
   }
 }
 
