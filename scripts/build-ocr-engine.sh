@@ -34,7 +34,8 @@ log() { echo "build-ocr-engine: $*" >&2; }
 
 # Debian source version whose upstream part is $2, e.g. "5.3.0-2" for tesseract 5.3.0.
 source_version() {
-  apt-cache showsrc "$1" 2>/dev/null | awk -v up="$2" \
+  # Without a source index apt-cache fails; that reads as "no version" and the index is enabled.
+  { apt-cache showsrc "$1" 2>/dev/null || true; } | awk -v up="$2" \
     '/^Version:/ { v = $2; sub(/^[0-9]+:/, "", v); if (index(v, up "-") == 1) print $2 }' |
     sort -V | tail -n 1
 }
