@@ -47,6 +47,18 @@ mkdir -p "$stage/ocr" "$stage/LICENSES"
 # The program finds its models in ocr\ beside itself, and writes the spreadsheet library it
 # carries beside itself at start, so the exe and the models are all it needs.
 i686-w64-mingw32-strip -o "$stage/Quorvix.exe" "$build/bin/Quorvix.exe"
+# Build paths would make the bytes depend on where the build ran.
+for path in "$root" "$build"; do
+  if grep -qaF "$path/" "$stage/Quorvix.exe"; then
+    echo "package: Quorvix.exe holds the build path $path" >&2
+    exit 1
+  fi
+done
+engine=$(sed -n 's/^QUORVIX_OCR_ENGINE_DIR:PATH=//p' "$build/CMakeCache.txt")
+if [ -n "$engine" ] && grep -qaF "$(dirname "$engine")/." "$stage/Quorvix.exe"; then
+  echo "package: warning: the OCR engine in $engine was built before its build paths were" \
+       "mapped out; delete that folder and run scripts/build-ocr-engine.sh to rebuild it" >&2
+fi
 cp "$build"/bin/ocr/*.traineddata "$stage/ocr/"
 python3 "$root/packaging/text_for_windows.py" "$root/packaging/使用说明.txt" "$stage/使用说明.txt"
 python3 "$root/packaging/licenses.py" "$stage/LICENSES"
