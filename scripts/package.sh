@@ -46,6 +46,7 @@ mkdir -p "$stage/ocr" "$stage/LICENSES"
 
 # The program finds its models in ocr\ beside itself, and writes the spreadsheet library it
 # carries beside itself at start, so the exe and the models are all it needs.
+# strip stamps the PE header with SOURCE_DATE_EPOCH: the commit's time.
 i686-w64-mingw32-strip -o "$stage/Quorvix.exe" "$build/bin/Quorvix.exe"
 # Build paths would make the bytes depend on where the build ran.
 for path in "$root" "$build"; do
