@@ -2,7 +2,8 @@
 // unpacks it and names the folder), started there under a fresh Wine prefix with only loopback
 // reachable and no settings file. Through the disclaimer, a workbook imported into a new bank,
 // a typed keyword answered from it, and a question another program draws recognised by the
-// program's own engine with the models from the zip, and answered.
+// program's own engine with the models from the zip, and answered. And a copy in a folder it
+// cannot write in, which it says at once.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -176,6 +177,24 @@ void useLikeAUser(const fs::path& folder, const std::string& shotPrefix) {
                 name == L"libxl.dll" || name == L"配置.ini")
         << "unexpected beside the program: " << utf8(name);
   }
+}
+
+// Unpacked where it cannot write (run_smoke.sh mounts the copy read-only): the program names
+// its folder in a message at once, before the disclaimer, and ends when it is closed.
+TEST(Package, SaysAtOnceWhenItsFolderCannotBeWritten) {
+  const fs::path folder = unpackedCopy(L"QUORVIX_PACKAGE_READONLY");
+  if (folder.empty()) GTEST_SKIP() << "no read-only copy named";
+  Program program(Program::InPlace{}, folder);
+  ASSERT_TRUE(program.started());
+  HWND box = waitForBox(program, L"Quorvix", 20000);
+  ASSERT_NE(box, nullptr) << "no message";
+  EXPECT_EQ(e2e::messageBoxText(box).rfind(L"程序所在的文件夹不能写入", 0), 0u)
+      << utf8(e2e::messageBoxText(box));
+  EXPECT_TRUE(e2e::topLevelWindows(program.id(), e2e::kTitle).empty()) << "a form showed";
+  e2e::keepScreenshot(box, "package-read-only");
+  e2e::answerMessageBox(box, IDOK);
+  EXPECT_EQ(program.waitForExit(10000), 1);
+  EXPECT_FALSE(fs::exists(folder / L"题库"));
 }
 
 TEST(Package, RunsFromAPlainFolder) {
