@@ -120,6 +120,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
+# The temporary build folder is named at random: its path must not reach the program.
+add_compile_options(-ffile-prefix-map=$work/=)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -L$work/link-names")
 EOF
 # Tesseract links "Ws2_32", as a Windows host's case-blind linker finds it; MinGW names it in

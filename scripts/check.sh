@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: native suites, the Windows suites and end-to-end
-# tests under Wine inside Xvfb, a replay of each fuzz target's seeds, then the native suites
+# tests under Wine inside Xvfb, the release zip (built twice to the same bytes, then run as a
+# user runs it), a replay of each fuzz target's seeds, then the native suites
 # again under AddressSanitizer with UndefinedBehaviorSanitizer and under ThreadSanitizer. Ends
 # with a line "N passed, M failed".
 set -uo pipefail
@@ -61,7 +62,15 @@ fi
 
 if step configure-win32 cmake --preset win32 && step build-win32 cmake --build --preset win32 -j "$jobs"; then
   # One persistent wineserver and one X display serve every Windows test.
-  run_tests test-win32 "$here/with-display.sh" ctest --preset win32 --no-tests=error
+  run_tests test-win32 "$here/with-display.sh" ctest --preset win32 --no-tests=error -LE package
+  # The release zip from this build, the same bytes again from a clean build of a copy of the
+  # sources elsewhere, then unpacked and used as a user would.
+  rm -rf build/win32/dist
+  if step package "$here/package.sh" --build-dir build/win32 --reuse --output build/win32/dist &&
+     step package-reproducible "$here/package-reproducible.sh" \
+       build/win32/dist/Quorvix-*-win32.zip build/package-again; then
+    run_tests test-package "$here/with-display.sh" ctest --preset win32 -L package --no-tests=error
+  fi
 fi
 
 if step configure-fuzz cmake --preset fuzz && step build-fuzz cmake --build --preset fuzz -j "$jobs"; then

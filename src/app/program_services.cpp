@@ -5,6 +5,7 @@
 #include "app/controllers/import_texts.h"
 #include "app/shell.h"
 #include "app/skin_step.h"
+#include "app/writable_folder.h"
 #include "capture/ocr_inet_transport.h"
 #include "capture/ocr_requests.h"
 #include "import/xl_binding.h"
@@ -61,9 +62,16 @@ void stopForMissingFunction(const char* libraryFile, const char* function) {
 int runProgram(ui::Backend& backend) {
   ui::install(backend);
   xlbind::setMissingFunctionHandler(stopForMissingFunction);
+  const auto runDirectory = platform::runDirectory();
+  if (!canWriteIn(runDirectory)) {
+    ui::messageBox(unwritableFolderText(runDirectory), "Quorvix",
+                   ui::mb::kOk | ui::mb::kIconError);
+    ui::uninstall();
+    return 1;
+  }
   int exitCode = 0;
   {
-    ProgramServices services(platform::runDirectory());
+    ProgramServices services(runDirectory);
     Shell shell(services.shellServices());
     exitCode = shell.run();
     ui::uninstall();

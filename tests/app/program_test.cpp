@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/program_services.h"
+#include "app/writable_folder.h"
 #include "bank/question_bank.h"
 #include "bank/record_database.h"
 #include "platform/cp936.h"
@@ -137,6 +138,44 @@ TEST(Program, AnEmptyBankKeepsTheChooserWithItsMessage) {
   EXPECT_EQ(app::runProgram(backend), 0);
   ASSERT_EQ(backend.messages().size(), 1u);
   EXPECT_EQ(backend.messages()[0].text, cp936::fromUtf8("题库为空，请导入题目后再使用！！！"));
+}
+
+}  // namespace
+
+namespace {
+
+// Unpacked where it may not write, the program says so before anything else and ends.
+TEST(Program, AFolderThatCannotBeWrittenIsNamedAtStartAndTheProgramEnds) {
+  RunFolder run;
+  const fs::path blocked = run.path() / u8"只读";
+  std::ofstream(blocked) << "a file where the folder should be";
+  ASSERT_FALSE(app::canWriteIn(blocked));
+#ifdef _WIN32
+  _wputenv_s(L"QUORVIX_RUN_DIR", blocked.c_str());  // wide: the name is not ASCII
+#else
+  setenv("QUORVIX_RUN_DIR", blocked.c_str(), 1);
+#endif
+  ui::headless::HeadlessBackend backend;
+  bool disclaimerShown = false;
+  backend.at(1, [&] { disclaimerShown = ui::find<app::DisclaimerForm>() != nullptr; });
+  EXPECT_EQ(app::runProgram(backend), 1);
+  EXPECT_FALSE(disclaimerShown);
+  const auto messages = backend.messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].text.rfind(cp936::fromUtf8("程序所在的文件夹不能写入"), 0), 0u);
+  EXPECT_NE(messages[0].text.find(cp936::fromUtf8("只读")), std::string::npos);
+}
+
+TEST(Program, TheWriteCheckMakesAMissingFolderAndLeavesNothingBehind) {
+  RunFolder run;
+  const fs::path fresh = run.path() / u8"新 文件夹" / "sub";
+  EXPECT_TRUE(app::canWriteIn(fresh));
+  EXPECT_TRUE(fs::is_directory(fresh));
+  EXPECT_TRUE(fs::is_empty(fresh));
+  // A probe name taken by an earlier run does not make the folder read as unwritable.
+  fs::create_directory(run.path() / (".quorvix-write-check-" +
+                                     std::to_string(platform::processId()) + "-0"));
+  EXPECT_TRUE(app::canWriteIn(run.path()));
 }
 
 }  // namespace

@@ -21,6 +21,14 @@ Program::Program(const std::filesystem::path& folder, const std::filesystem::pat
   for (const auto& extra : besideIt)
     std::filesystem::copy(extra, folder_ / extra.filename(),
                           std::filesystem::copy_options::recursive);
+  start(exe);
+}
+
+Program::Program(InPlace, const std::filesystem::path& folder) : folder_(folder) {
+  start(folder_ / L"Quorvix.exe");
+}
+
+void Program::start(const std::filesystem::path& exe) {
   // The program must find its run directory by itself, beside its file.
   SetEnvironmentVariableW(L"QUORVIX_RUN_DIR", nullptr);
   std::wstring commandLine = L"\"" + exe.wstring() + L"\"";

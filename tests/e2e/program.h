@@ -14,6 +14,9 @@ class Program {
   // and starts it there.
   explicit Program(const std::filesystem::path& folder, const std::filesystem::path& from = {},
                    const std::vector<std::filesystem::path>& besideIt = {});
+  // Starts the Quorvix.exe that `folder` already holds, as a user starts an unpacked copy.
+  struct InPlace {};
+  Program(InPlace, const std::filesystem::path& folder);
   // A program still running at the end of a test is ended.
   ~Program();
   Program(const Program&) = delete;
@@ -26,6 +29,8 @@ class Program {
   long waitForExit(DWORD timeoutMs);
 
  private:
+  void start(const std::filesystem::path& exe);
+
   std::filesystem::path folder_;
   PROCESS_INFORMATION process_{};
 };
