@@ -21,6 +21,14 @@ void CaptureModes::StartStopCapture() {
   }
   desk_.prepareRecognition();
   dragCaptureOn_ = false;
+  if (desk_.chosenMode() == CaptureMode::kRegionWatch) {
+    if (desk_.startRegionWatch()) {
+      show(StartCaption::kWatching);
+    } else {
+      desk_.enableModeChoice(true);
+    }
+    return;
+  }
   for (const ScreenshotHotkey& hotkey : kScreenshotHotkeys) {
     if (desk_.addHotkey(hotkey)) {
       show(hotkey.caption);
@@ -39,12 +47,14 @@ void CaptureModes::stop() {
   desk_.removeAllHotkeys();
   // Whatever mode was on: removing a hook that is not there does nothing.
   desk_.removeMouseHook();
+  desk_.stopRegionWatch();
 }
 
 void CaptureModes::release() {
   dragCaptureOn_ = false;
   desk_.removeMouseHook();
   desk_.removeAllHotkeys();
+  desk_.stopRegionWatch();
 }
 
 }  // namespace capture

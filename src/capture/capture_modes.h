@@ -6,10 +6,10 @@
 namespace capture {
 
 // The mode the answer form's radio buttons choose.
-enum class CaptureMode { kDragSelect, kScreenshot };
+enum class CaptureMode { kDragSelect, kScreenshot, kRegionWatch };
 
 // What the start button says. Capture is on exactly when it says anything but kStart.
-enum class StartCaption { kStart, kDragSelecting, kScreenshotF4, kScreenshotAltA };
+enum class StartCaption { kStart, kDragSelecting, kScreenshotF4, kScreenshotAltA, kWatching };
 
 // Hotkey modifiers and keys as the system numbers them.
 inline constexpr unsigned kNoModifiers = 0;
@@ -51,6 +51,10 @@ class CaptureDesk {
   virtual void removeAllHotkeys() = 0;
   // Neither hotkey could be registered.
   virtual void reportHotkeyFailure() = 0;
+  // Region watch: lets the user mark the area (or keep the one marked before) and starts
+  // watching it. False when the user left without an area: the mode stays off.
+  virtual bool startRegionWatch() = 0;
+  virtual void stopRegionWatch() = 0;  // nothing happens when none is running
 
  protected:
   ~CaptureDesk() = default;

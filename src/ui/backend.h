@@ -5,6 +5,7 @@
 // at its edge with cp936. Byte strings (pictures) are file bytes. Every call arrives on the UI
 // thread, except Backend::post and the services marked "any thread".
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -230,6 +231,10 @@ class Backend {
   virtual bool removeMouseHook(MouseHookId hook) = 0;  // false when no such hook is installed
   // The whole screen as BMP file bytes, at the screen's size.
   virtual std::string screenSnapshotBmp() = 0;
+  // The pixels of a screen area as it shows now, 0x00RRGGBB, rows top to bottom, parts off
+  // the screen black. Cheap enough to call a few times a second. Empty for an area without
+  // pixels. Any thread.
+  virtual std::vector<std::uint32_t> screenPixels(Rect area) = 0;
 };
 
 }  // namespace ui

@@ -75,4 +75,9 @@ std::string screenSnapshotBmp() {
   return backend().screenSnapshotBmp();
 }
 
+std::vector<std::uint32_t> screenPixels(Rect area) {
+  Backend* b = detail::installedBackend();
+  return b ? b->screenPixels(area) : std::vector<std::uint32_t>{};
+}
+
 }  // namespace ui

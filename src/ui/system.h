@@ -3,10 +3,12 @@
 // Texts are program text (GBK). Services marked "any thread" may be called from workers; once
 // the toolkit is uninstalled they answer empty values and do nothing.
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/backend.h"
 #include "ui/types.h"
@@ -39,5 +41,7 @@ MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook);
 bool removeMouseHook(MouseHookId hook);
 
 std::string screenSnapshotBmp();
+// The pixels of a screen area now (Backend::screenPixels). Any thread.
+std::vector<std::uint32_t> screenPixels(Rect area);
 
 }  // namespace ui

@@ -2,7 +2,9 @@
 // over and a painted pattern to cut out. Started with --hold-f4 it holds F4 as its own hotkey,
 // as a program that takes F4 first does. WM_APP repaints the pattern in other colours. Started
 // with --question it shows, where the pattern would be, a question of the test bank as a quiz
-// page shows it: black on white in a CJK font, for recognition to read.
+// page shows it: black on white in a CJK font, for recognition to read. With --questions it
+// shows the first of a few such questions, and WM_APP + 1 moves on to the next, as a timed quiz
+// does.
 #include <windows.h>
 
 #include <cwchar>
@@ -13,7 +15,9 @@ constexpr wchar_t kClass[] = L"QuorvixCaptureTarget";
 constexpr int kPatternLeft = 20, kPatternTop = 100, kPatternWidth = 560, kPatternHeight = 180;
 bool inverted = false;
 bool showQuestion = false;
-constexpr wchar_t kQuestion[] = L"长江流经哪些省份？";
+constexpr const wchar_t* kQuestions[] = {L"长江流经哪些省份？", L"水的化学式是什么？",
+                                         L"法国的首都是哪里？", L"中国的首都是哪里？"};
+int questionShown = 0;
 
 COLORREF patternColor(int x, int y) {
   int r = (x * 5) & 0xFF, g = (y * 3) & 0xFF, b = ((x / 16 + y / 16) % 2) ? 0xC0 : 0x30;
@@ -46,7 +50,7 @@ void paintQuestion(HDC dc) {
   HGDIOBJ old = SelectObject(dc, font);
   SetTextColor(dc, RGB(0, 0, 0));
   SetBkMode(dc, TRANSPARENT);
-  DrawTextW(dc, kQuestion, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawTextW(dc, kQuestions[questionShown], -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, old);
   DeleteObject(font);
 }
@@ -67,6 +71,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
       inverted = !inverted;
       InvalidateRect(window, nullptr, FALSE);
       return 0;
+    case WM_APP + 1:
+      questionShown = (questionShown + 1) % int(sizeof(kQuestions) / sizeof(kQuestions[0]));
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -78,7 +86,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
-  showQuestion = std::wcsstr(arguments, L"--question") != nullptr;
+  showQuestion = std::wcsstr(arguments, L"--question") != nullptr;  // --questions too
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = windowProc;
   windowClass.hInstance = instance;

@@ -1,6 +1,7 @@
 #include "app/controllers/capture_controller.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -57,8 +58,9 @@ class CaptureController::AnswerCapture final : public capture::CaptureDesk,
 
   // capture::CaptureDesk
   capture::CaptureMode chosenMode() const override {
-    return form_.单选框_划屏取词.checked() ? capture::CaptureMode::kDragSelect
-                                           : capture::CaptureMode::kScreenshot;
+    if (form_.单选框_划屏取词.checked()) return capture::CaptureMode::kDragSelect;
+    if (form_.单选框_区域监视.checked()) return capture::CaptureMode::kRegionWatch;
+    return capture::CaptureMode::kScreenshot;
   }
   void showCaption(capture::StartCaption caption) override {
     form_.按钮_开始.setCaption(gbk(capture_texts::startCaption(caption)));
@@ -66,6 +68,7 @@ class CaptureController::AnswerCapture final : public capture::CaptureDesk,
   void enableModeChoice(bool enabled) override {
     form_.单选框_划屏取词.setEnabled(enabled);
     form_.单选框_截屏取词.setEnabled(enabled);
+    form_.单选框_区域监视.setEnabled(enabled);
   }
   void closeBank() override {
     if (auto session = SearchSession::of(handle_)) session->closeBank();
@@ -86,6 +89,8 @@ class CaptureController::AnswerCapture final : public capture::CaptureDesk,
   }
   void removeAllHotkeys() override { hotkeys_.RemoveAllHotkeys(); }
   void reportHotkeyFailure() override { ui::messageBox(gbk(capture_texts::kHotkeyFailed)); }
+  bool startRegionWatch() override;
+  void stopRegionWatch() override { watch_.reset(); }
 
   // capture::HotkeyTarget
   bool registerHotkey(int id, unsigned modifiers, int virtualKey) override {
@@ -107,6 +112,7 @@ class CaptureController::AnswerCapture final : public capture::CaptureDesk,
   capture::DragDetector drag_;
   ui::MouseHookId hook_ = 0;
   bool overlayOpen_ = false;
+  std::unique_ptr<RegionWatchRun> watch_;
 };
 
 void CaptureController::AnswerCapture::attach() {
@@ -169,6 +175,23 @@ void CaptureController::AnswerCapture::OpenScreenshotOverlay() {
     if (auto self = weak.lock()) self->selectionFinished(std::move(bmp));
   });
   overlayOpen_ = false;
+}
+
+bool CaptureController::AnswerCapture::startRegionWatch() {
+  if (overlayOpen_) return false;
+  auto keepAlive = shared_from_this();
+  overlayOpen_ = true;
+  std::optional<ui::Rect> marked;
+  MarkScreenArea(owner_.watchedArea_, [&marked](ui::Rect area) { marked = area; });
+  overlayOpen_ = false;
+  // Esc, a click without a drag, or the form gone meanwhile: nothing to watch.
+  if (!marked || marked->width <= 0 || marked->height <= 0 || !answerForm(handle_)) return false;
+  owner_.watchedArea_ = *marked;
+  watch_ = std::make_unique<RegionWatchRun>(handle_, *marked, owner_.recognition_.areaReader(),
+                                            owner_.watchTuning_);
+  if (watch_->started()) return true;
+  watch_.reset();
+  return false;
 }
 
 void CaptureController::AnswerCapture::selectionFinished(std::string bmp) {

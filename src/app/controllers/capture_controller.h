@@ -1,12 +1,14 @@
-// The answer form's capture modes: 按钮_开始 with the two mode radio buttons, drag-select
+// The answer form's capture modes: 按钮_开始 with the three mode radio buttons, drag-select
 // through the system-wide mouse hook (a drag copies the selected text into 编辑框1 and, with
-// 选择框_自动搜索, searches it), and screenshot mode through the hotkeys F4 or Alt+A, which
-// open the screenshot overlay whose selection goes to the OCR side.
+// 选择框_自动搜索, searches it), screenshot mode through the hotkeys F4 or Alt+A, which
+// open the screenshot overlay whose selection goes to the OCR side, and region watch, which
+// marks an area in that overlay once and then looks up each new question shown there.
 #pragma once
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "app/controllers/region_watch_run.h"
 #include "app/forms/answer_form.h"
 #include "capture/copy_worker.h"
 
@@ -25,6 +27,9 @@ class ScreenshotRecognition {
   // A finished selection (BMP bytes, never empty, the recognition's own copy): recognise it on
   // a worker and put the text into the answer form's keyword box and search it.
   virtual void recognize(ui::FormHandle answerForm, std::string bmp) = 0;
+  // Region watch is starting, after fetchToken: the reading its thread does, by the same route
+  // as a selection's.
+  virtual AreaReader areaReader() = 0;
 };
 
 // The waits of a drag-select copy: before the copy keys (the button-up settles in the window
@@ -52,6 +57,10 @@ class CaptureController {
   const std::string& capturedImage() const { return capturedImage_; }
   // No copy waiting or running (tests wait for it).
   bool copiesIdle() const { return copies_.idle(); }
+  // Region watch's timings (tests shorten them).
+  void setWatchTuning(capture::WatchTuning tuning) { watchTuning_ = tuning; }
+  // The area region watch marked last, kept for the run of the program (none: zero size).
+  ui::Rect watchedArea() const { return watchedArea_; }
 
  private:
   class AnswerCapture;
@@ -59,6 +68,8 @@ class CaptureController {
   ScreenshotRecognition& recognition_;
   CopyTiming timing_;
   std::string capturedImage_;
+  capture::WatchTuning watchTuning_;
+  ui::Rect watchedArea_{};
   std::shared_ptr<AnswerCapture> current_;
   capture::CopyWorker copies_;  // last: stopped before the rest goes
 };

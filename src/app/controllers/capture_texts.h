@@ -16,6 +16,8 @@ inline const char* startCaption(capture::StartCaption caption) {
       return "截图(F4)";
     case capture::StartCaption::kScreenshotAltA:
       return "截图(Alt+A)";
+    case capture::StartCaption::kWatching:
+      return "区域监视中";
     case capture::StartCaption::kStart:
       break;
   }

@@ -14,8 +14,8 @@ using capture::kMagnifierSource;
 
 class ScreenshotOverlay {
  public:
-  ScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished)
-      : form_(form), finished_(std::move(finished)) {}
+  ScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished, AreaMarked marked = nullptr)
+      : form_(form), finished_(std::move(finished)), marked_(std::move(marked)) {}
 
   void PrepareOverlay();
   void BeginSelection(int x, int y);
@@ -34,6 +34,7 @@ class ScreenshotOverlay {
 
   ScreenshotForm& form_;
   SelectionFinished finished_;
+  AreaMarked marked_;  // set when the overlay marks an area instead
   capture::SelectionState selection_;
 };
 
@@ -85,6 +86,12 @@ void ScreenshotOverlay::showMagnifier(int x, int y) {
 void ScreenshotOverlay::FinishSelection(int x, int y) {
   ui::Size board = boardSize();
   capture::BoardRect cut = selection_.finish(x, y, board.width, board.height);
+  if (marked_) {
+    // The board covers the screen from its origin: board and screen coordinates agree.
+    marked_({cut.left, cut.top, cut.width, cut.height});
+    form_.destroy();
+    return;
+  }
   form_.画板1.clear();
   ui::Rect cutOut = form_.画板2.bounds();
   form_.画板2.setBounds({cutOut.left, cutOut.top, cut.width, cut.height});
@@ -102,10 +109,7 @@ void ScreenshotOverlay::DodgeScratchBoard() {
   form_.画板3.move(capture::dodgedScratchLeft(scratch.left, form_.bounds().width), scratch.top);
 }
 
-}  // namespace
-
-void attachScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished) {
-  auto overlay = std::make_shared<ScreenshotOverlay>(form, std::move(finished));
+void wireOverlay(ScreenshotForm& form, const std::shared_ptr<ScreenshotOverlay>& overlay) {
   form.onCreated = [overlay] { overlay->PrepareOverlay(); };
   // Esc destroys the form like every other way out, so the selection is always reset.
   form.onDestroying = [overlay] { overlay->resetSelection(); };
@@ -120,6 +124,30 @@ void attachScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished) {
   };
   form.标签_提示.onMouseMove = [overlay](const ui::MouseEvent&) { overlay->hideHint(); };
   form.画板3.onMouseMove = [overlay](const ui::MouseEvent&) { overlay->DodgeScratchBoard(); };
+}
+
+}  // namespace
+
+void attachScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished) {
+  wireOverlay(form, std::make_shared<ScreenshotOverlay>(form, std::move(finished)));
+}
+
+void attachAreaMarking(ScreenshotForm& form, ui::Rect remembered, AreaMarked marked) {
+  auto shared = std::make_shared<AreaMarked>(std::move(marked));
+  wireOverlay(form, std::make_shared<ScreenshotOverlay>(form, nullptr, [shared](ui::Rect area) {
+                if (*shared) (*shared)(area);
+              }));
+  form.onKeyDown = [&form, remembered, shared](int virtualKey) {
+    if (virtualKey != ui::key::kReturn || remembered.width <= 0 || remembered.height <= 0) return;
+    if (*shared) (*shared)(remembered);
+    form.destroy();
+  };
+}
+
+void MarkScreenArea(ui::Rect remembered, AreaMarked marked) {
+  ui::loadModal<ScreenshotForm>([&](ScreenshotForm& form) {
+    attachAreaMarking(form, remembered, std::move(marked));
+  });
 }
 
 void OpenScreenshotOverlay(SelectionFinished finished) {

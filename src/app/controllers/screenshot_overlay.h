@@ -20,4 +20,15 @@ void attachScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished);
 // Shows the overlay modally; returns once it has closed.
 void OpenScreenshotOverlay(SelectionFinished finished);
 
+// Receives an area marked in the overlay, in screen coordinates (zero size for a selection
+// without area), just before the overlay closes.
+using AreaMarked = std::function<void(ui::Rect area)>;
+
+// The same overlay for marking a screen area instead of cutting a picture out: a drag marks a
+// new area; Enter keeps `remembered` when it has one. Not called on Esc.
+void attachAreaMarking(ScreenshotForm& form, ui::Rect remembered, AreaMarked marked);
+
+// Shows that overlay modally; returns once it has closed.
+void MarkScreenArea(ui::Rect remembered, AreaMarked marked);
+
 }  // namespace app

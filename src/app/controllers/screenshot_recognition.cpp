@@ -1,7 +1,9 @@
 #include "app/controllers/screenshot_recognition.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <future>
+#include <mutex>
 #include <utility>
 
 #include "app/controllers/ocr_recognition.h"
@@ -106,6 +108,37 @@ void OcrScreenshotRecognition::recognize(ui::FormHandle answerForm, std::string 
     return;
   }
   recognizeIntoAnswerForm(workers_, ocr_, answerForm, std::move(bmp), tokenFetch_);
+}
+
+AreaReader OcrScreenshotRecognition::areaReader() {
+  if (usesLocalEngine()) {
+    return [engine = localEngine_, runDirectory = runDirectory_](const std::string& bmp) {
+      recognition::LoadProblem problem;
+      capture::Recognition read;
+      read.outcome = capture::RecognitionOutcome::kServiceError;
+      if (const auto recognizer = engine->acquire(problem))
+        read = app::recognizeLocally(*recognizer, bmp);
+      countRecognitionForTests(runDirectory, read);
+      return read;
+    };
+  }
+  return [ocr = ocr_, tokenFetch = tokenFetch_, runDirectory = runDirectory_](
+             const std::string& bmp) {
+    if (tokenFetch.valid()) tokenFetch.wait();
+    const capture::Recognition read = ocr->RecognizeScreenshot(bmp);
+    countRecognitionForTests(runDirectory, read);
+    return read;
+  };
+}
+
+void countRecognitionForTests(const std::filesystem::path& runDirectory,
+                              const capture::Recognition& recognition) {
+  const char* count = std::getenv("QUORVIX_COUNT_RECOGNITIONS");
+  if (!count || !*count) return;
+  static std::mutex lock;
+  std::lock_guard hold(lock);
+  std::ofstream file(runDirectory / "recognitions.txt", std::ios::app | std::ios::binary);
+  file << int(recognition.outcome) << ' ' << recognition.text << '\n';
 }
 
 void keepSelectionForTests(const std::filesystem::path& runDirectory, const std::string& bmp) {

@@ -32,6 +32,9 @@ class OcrScreenshotRecognition final : public ScreenshotRecognition {
   void fetchToken(ui::FormHandle answerForm, std::function<void(bool held)> done) override;
   void openSettings() override { openSettingsForm_(); }
   void recognize(ui::FormHandle answerForm, std::string bmp) override;
+  // Region watch reads by the route chosen now: the local engine, or the service once the
+  // token fetch under way has ended.
+  AreaReader areaReader() override;
 
  private:
   std::shared_ptr<capture::OcrClient> ocr_;
@@ -49,5 +52,10 @@ class OcrScreenshotRecognition final : public ScreenshotRecognition {
 // Test setting: with QUORVIX_KEEP_SELECTION set, each finished screenshot selection is also
 // written to "selection.bmp" in the run directory, as the recognition receives it.
 void keepSelectionForTests(const std::filesystem::path& runDirectory, const std::string& bmp);
+
+// Test setting: with QUORVIX_COUNT_RECOGNITIONS set, each recognition region watch makes adds a
+// line to "recognitions.txt" in the run directory. Any thread.
+void countRecognitionForTests(const std::filesystem::path& runDirectory,
+                              const capture::Recognition& recognition);
 
 }  // namespace app

@@ -54,6 +54,12 @@ constexpr ui::ControlDef kControls[] = {
      .place = {120, 108, 96, 20},
      .text = "截屏取词",
      .font = fonts::kKai},
+    // The free corner right of the count line, above the keyword box.
+    {.name = "单选框_区域监视",
+     .kind = ControlKind::RadioButton,
+     .place = {262, 26, 78, 20},
+     .text = "区域监视",
+     .font = fonts::kKai},
     {.name = "选择框_自动置顶",
      .kind = ControlKind::CheckBox,
      .place = {232, 88, 96, 20},
@@ -132,7 +138,8 @@ constexpr ui::ControlDef kControls[] = {
 // The keyword first, then the capture row by row, the question, the buttons below it and the
 // answer. The result list and the captured image lie out of sight and take no focus.
 constexpr std::string_view kFocusOrder[] = {
-    "编辑框1",         "按钮_开始",       "单选框_划屏取词", "单选框_截屏取词", "选择框_自动置顶",
+    "编辑框1",         "按钮_开始",       "单选框_划屏取词", "单选框_截屏取词", "单选框_区域监视",
+    "选择框_自动置顶",
     "选择框_自动搜索", "选择框_窗口透明", "多功能条1",       "编辑框2",         "按钮_上一题",
     "按钮_下一题",     "按钮_删除",       "按钮_返回",       "按钮_赞助",       "编辑框3"};
 

@@ -18,6 +18,7 @@ class AnswerForm : public ui::Form {
   ui::Button 按钮_开始{*this, "按钮_开始"};
   ui::RadioButton 单选框_划屏取词{*this, "单选框_划屏取词"};
   ui::RadioButton 单选框_截屏取词{*this, "单选框_截屏取词"};
+  ui::RadioButton 单选框_区域监视{*this, "单选框_区域监视"};
   ui::CheckBox 选择框_自动置顶{*this, "选择框_自动置顶"};
   ui::CheckBox 选择框_自动搜索{*this, "选择框_自动搜索"};
   ui::CheckBox 选择框_窗口透明{*this, "选择框_窗口透明"};

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "ui/headless/bitmap.h"
 #include "ui/keyboard.h"
 #include "ui/toolkit.h"
 #include "ui/toolkit_internal.h"
@@ -427,6 +428,30 @@ std::string HeadlessBackend::screenSnapshotBmp() {
   std::lock_guard lock(mutex_);
   if (!screenSnapshot_.empty()) return screenSnapshot_;
   return Bitmap(screen_.width, screen_.height, 0xFFFFFF).toBmp();
+}
+
+std::vector<std::uint32_t> HeadlessBackend::screenPixels(Rect area) {
+  std::string bmp;
+  Size screen;
+  {
+    std::lock_guard lock(mutex_);
+    ++screenPixelReads_;
+    bmp = screenSnapshot_;
+    screen = screen_;
+  }
+  if (area.width <= 0 || area.height <= 0) return {};
+  std::optional<Bitmap> shown = Bitmap::fromBmp(bmp);
+  if (!shown) shown = Bitmap(screen.width, screen.height, 0xFFFFFF);
+  std::vector<std::uint32_t> pixels;
+  pixels.reserve(std::size_t(area.width) * std::size_t(area.height));
+  for (int y = area.top; y < area.top + area.height; ++y)
+    for (int x = area.left; x < area.left + area.width; ++x) pixels.push_back(shown->pixel(x, y));
+  return pixels;
+}
+
+int HeadlessBackend::screenPixelReads() const {
+  std::lock_guard lock(mutex_);
+  return screenPixelReads_;
 }
 
 // ---- Forms ----

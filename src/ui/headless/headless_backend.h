@@ -139,6 +139,10 @@ class HeadlessBackend final : public Backend {
   MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) override;
   bool removeMouseHook(MouseHookId hook) override;
   std::string screenSnapshotBmp() override;
+  // Cut from the screen snapshot set for the test (white without one).
+  std::vector<std::uint32_t> screenPixels(Rect area) override;
+  // Screen areas read so far (tests see whether sampling has stopped). Any thread.
+  int screenPixelReads() const;
 
  private:
   friend class HeadlessFormPeer;
@@ -182,6 +186,7 @@ class HeadlessBackend final : public Backend {
   std::vector<RegisteredHotkey> hotkeys_;
   std::vector<std::pair<unsigned, int>> refusedHotkeys_;
   std::string screenSnapshot_;
+  int screenPixelReads_ = 0;
 };
 
 }  // namespace ui::headless

@@ -44,6 +44,7 @@ class Win32Backend final : public Backend {
   MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) override;
   bool removeMouseHook(MouseHookId hook) override;
   std::string screenSnapshotBmp() override;
+  std::vector<std::uint32_t> screenPixels(Rect area) override;
 
  private:
   static LRESULT CALLBACK postedWorkProc(HWND window, UINT message, WPARAM w, LPARAM l);

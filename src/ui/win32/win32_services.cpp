@@ -279,4 +279,38 @@ std::string Win32Backend::screenSnapshotBmp() {
   return bytes;
 }
 
+// One copy of the area into a top-down 32-bit section: no palette, no conversion to a file.
+// Plain SRCCOPY: gathering layered windows too (CAPTUREBLT) costs more on every sample, and
+// the answer form itself is one of them.
+std::vector<std::uint32_t> Win32Backend::screenPixels(Rect area) {
+  if (area.width <= 0 || area.height <= 0) return {};
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = area.width;
+  info.bmiHeader.biHeight = -area.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> pixels;
+  HDC screenDc = GetDC(nullptr);
+  if (!screenDc) return pixels;
+  HDC memory = CreateCompatibleDC(screenDc);
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(screenDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (memory && section && bits) {
+    HGDIOBJ old = SelectObject(memory, section);
+    if (BitBlt(memory, 0, 0, area.width, area.height, screenDc, area.left, area.top, SRCCOPY)) {
+      GdiFlush();
+      const auto* source = static_cast<const std::uint32_t*>(bits);
+      pixels.assign(source, source + std::size_t(area.width) * std::size_t(area.height));
+      for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    }
+    SelectObject(memory, old);
+  }
+  if (section) DeleteObject(section);
+  if (memory) DeleteDC(memory);
+  ReleaseDC(nullptr, screenDc);
+  return pixels;
+}
+
 }  // namespace ui::win32

@@ -45,6 +45,7 @@ struct FakeRecognition final : app::ScreenshotRecognition {
     forms.push_back(form);
     images.push_back(std::move(bmp));
   }
+  app::AreaReader areaReader() override { return nullptr; }
   bool tokenHeld = true;
   int tokenFetches = 0;
   int settingsOpened = 0;
