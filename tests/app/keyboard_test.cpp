@@ -130,6 +130,16 @@ TEST_F(BankControllerTest, EnterSearchesFromTheKeywordBoxAndPressesAFocusedButto
   backend.keyDown(form, ui::key::kSpace);
   settle();
   EXPECT_EQ(cp936::toUtf8(form.状态条1.sectionText(1)), "【当前结果/总结果数】：2/3");
+
+  // Enter in the read-only question and answer boxes keeps the place in the results.
+  for (auto* box : {&form.编辑框2, &form.编辑框3}) {
+    backend.click(*box);
+    ASSERT_TRUE(box->hasFocus());
+    backend.keyDown(form, ui::key::kReturn);
+    settle();
+    EXPECT_EQ(cp936::toUtf8(form.状态条1.sectionText(1)), "【当前结果/总结果数】：2/3");
+    EXPECT_EQ(form.超级列表框_题库.selectedRow(), 1);
+  }
 }
 
 }  // namespace
