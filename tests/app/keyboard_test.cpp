@@ -142,5 +142,28 @@ TEST_F(BankControllerTest, EnterSearchesFromTheKeywordBoxAndPressesAFocusedButto
   }
 }
 
+TEST_F(BankControllerTest, EnterInTheChooserOpensTheSelectedBankAndBackComesToIt) {
+  makeBank("a.edb", 1);
+  makeBank("b.edb", 2);
+  auto& chooser = toChooser();
+  const int b = chooser.组合框1.itemText(0) == "b.edb" ? 0 : 1;
+  backend.select(chooser.组合框1, b);
+  ASSERT_TRUE(chooser.组合框1.hasFocus());
+  backend.keyDown(chooser, ui::key::kReturn);
+  settle();
+  auto& form = only<app::AnswerForm>();
+  EXPECT_EQ(form.透明标签1.caption(), gbk("共有2题"));
+
+  backend.click(form.按钮_返回);
+  settle();
+  auto& back = only<app::BankChooserForm>();
+  EXPECT_EQ(back.组合框1.selectedIndex(), b);
+  EXPECT_EQ(back.组合框1.text(), "b.edb");
+  // Enter again opens the same bank, not the first one listed.
+  backend.keyDown(back, ui::key::kReturn);
+  settle();
+  EXPECT_EQ(only<app::AnswerForm>().透明标签1.caption(), gbk("共有2题"));
+}
+
 }  // namespace
 }  // namespace apptest

@@ -23,4 +23,16 @@ void addBanks(ui::ComboBox& combo, const std::vector<std::filesystem::path>& ban
   }
 }
 
+bool selectBank(ui::ComboBox& combo, const std::filesystem::path& file) {
+  if (file.empty()) return false;
+  std::u8string utf8 = file.u8string();
+  const std::string wanted(utf8.begin(), utf8.end());
+  for (int index = 0; index < combo.count(); ++index) {
+    if (combo.itemData(index) != wanted) continue;
+    combo.setSelectedIndex(index);
+    return true;
+  }
+  return false;
+}
+
 }  // namespace app

@@ -33,6 +33,10 @@ void BankController::listBanks(ui::ComboBox& chooser) {
   addBanks(chooser, questionBank_.listBanks());
 }
 
+void BankController::selectLastAnswerBank(ui::ComboBox& chooser) {
+  selectBank(chooser, questionBank_.answerBankPath().filename());
+}
+
 void BankController::bankSelected(BankChooserForm& form) {
   questionBank_.selectAnswerBank(choiceOf(form.组合框1));
 }
