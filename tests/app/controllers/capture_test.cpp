@@ -220,9 +220,17 @@ TEST_F(CaptureTest, ScreenshotModeTakesF4ThenAltAAndSaysWhenNeitherCanBeHad) {
   EXPECT_EQ(cp936::toUtf8(backend.messages()[0].text), "快捷键注册失败");
   EXPECT_EQ(cp936::toUtf8(backend.messages()[0].caption), "信息：");
   EXPECT_EQ(startCaption(), "开 始");
-  EXPECT_FALSE(choiceEnabled());
+  EXPECT_TRUE(choiceEnabled());
   backend.click(form->按钮_开始);  // tries the keys again rather than stopping
   EXPECT_EQ(backend.messages().size(), 2u);
+  EXPECT_TRUE(choiceEnabled());
+
+  // Back to dragging, with the form still open.
+  backend.click(form->单选框_划屏取词);
+  ASSERT_TRUE(form->单选框_划屏取词.checked());
+  backend.click(form->按钮_开始);
+  EXPECT_EQ(startCaption(), "划屏取词中");
+  EXPECT_EQ(backend.mouseHookCount(), 1);
   EXPECT_FALSE(choiceEnabled());
 }
 
