@@ -318,6 +318,18 @@ TEST_F(CaptureTest, TheOverlayFreezesTheScreenAndItsMagnifierShowsThePixelsUnder
   EXPECT_EQ(overlay.画板3.bounds().left, kScreenW - 21);
   backend.mouseMove(overlay.画板3, {1, 1});
   EXPECT_EQ(overlay.画板3.bounds().left, 0);
+
+  // Where the big board hears the cursor over the scratch board, as on Windows, it still dodges,
+  // and only when the cursor is on it.
+  backend.mouseMove(overlay.画板1, {21, kScreenH - 10});
+  EXPECT_EQ(overlay.画板3.bounds().left, 0);
+  backend.mouseMove(overlay.画板1, {20, kScreenH - 1});
+  EXPECT_EQ(overlay.画板3.bounds().left, kScreenW - 21);
+  backend.mouseMove(overlay.画板1, {kScreenW - 1, kScreenH - 21});
+  EXPECT_EQ(overlay.画板3.bounds().left, 0);
+  backend.mouseDown(overlay.画板1, {300, 200});
+  backend.mouseMove(overlay.画板1, {5, kScreenH - 5});  // dragging down to that corner
+  EXPECT_EQ(overlay.画板3.bounds().left, kScreenW - 21);
 }
 
 TEST_F(CaptureTest, TheGoingFormLeavesNoHookAndNoHotkey) {
