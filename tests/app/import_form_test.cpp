@@ -15,6 +15,7 @@
 #include "bank/record_format.h"
 #include "bank_controller_fixture.h"
 #include "import/library_file.h"
+#include "platform/files.h"
 
 namespace fs = std::filesystem;
 
@@ -131,6 +132,28 @@ TEST_F(ImportFormTest, ACancelledOrUnreadableWorkbookLeavesAnEmptyTableWithItsTi
   EXPECT_EQ(form.超级列表框.rowCount(), 0);
   EXPECT_TRUE(buttonsOn(form));
   EXPECT_EQ(shownTexts(), (Strings{"无法打开该文件：它不是Excel工作簿，或者已经损坏"}));
+}
+
+TEST_F(ImportFormTest, ARefusedWorkbookSaysItsRealReason) {
+  auto& form = toImport();
+  const fs::path mustFail = fs::path(QUORVIX_FIXTURES) / "workbooks" / "mustfail";
+  auto bytes = platform::readFile(kSmallBank);
+  ASSERT_TRUE(bytes);
+  ASSERT_TRUE(platform::writeFileAtomic(runDir / "cut.xlsx", bytes->substr(0, bytes->size() / 2)));
+  const std::pair<fs::path, const char*> cases[] = {
+      {mustFail / "calamine" / "pass_protected.xlsx",
+       "无法打开该文件：工作簿设有密码（已加密），请在Excel中取消密码后再导入"},
+      {mustFail / "edr" / "as3xls_BIFF5.xls",
+       "无法打开该文件：这是Excel 5.0/95或更早版本的工作簿，请在Excel中另存为.xlsx或.xls格式后再导入"},
+      {runDir / "cut.xlsx", "无法打开该文件：工作簿已经损坏或不完整"},
+  };
+  for (const auto& [workbook, reason] : cases) {
+    backend.clearMessages();
+    open(form, workbook);
+    EXPECT_EQ(form.超级列表框.rowCount(), 0) << workbook;
+    EXPECT_TRUE(buttonsOn(form));
+    EXPECT_EQ(shownTexts(), (Strings{reason})) << workbook;
+  }
 }
 
 TEST_F(ImportFormTest, LeavingTheFormDuringALoadStopsTheLoad) {

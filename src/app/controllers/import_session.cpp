@@ -316,8 +316,10 @@ void ImportSession::finishLoad(const importer::SheetLoadResult& result) {
     case importer::SheetLoadError::libraryUnavailable:
       show(texts::kLibraryUnavailable);
       break;
-    case importer::SheetLoadError::notAFile:
     case importer::SheetLoadError::cannotLoad:
+      show(texts::refusalText(importer::workbookRefusalOf(result.detail)));
+      break;
+    case importer::SheetLoadError::notAFile:
     case importer::SheetLoadError::noWorksheet:
       show(texts::kNotAWorkbook);
       break;
