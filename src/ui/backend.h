@@ -5,6 +5,7 @@
 // at its edge with cp936. Byte strings (pictures) are file bytes. Every call arrives on the UI
 // thread, except Backend::post and the services marked "any thread".
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -224,6 +225,8 @@ class Backend {
   virtual Point cursorPosition() const = 0;  // any thread
   // The clipboard's text (CF_TEXT), or nullopt when it cannot be opened or holds none.
   virtual std::optional<std::string> clipboardText() = 0;  // any thread
+  // A number that changes whenever the clipboard's contents change; any thread.
+  virtual std::uint32_t clipboardSequence() = 0;
   virtual void pressKey(int virtualKey, bool down) = 0;    // any thread; simulated input
   // A system-wide mouse hook called on the UI thread. 0 when it cannot be installed.
   virtual MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) = 0;

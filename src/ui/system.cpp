@@ -56,6 +56,11 @@ std::optional<std::string> clipboardText() {
   return b ? b->clipboardText() : std::nullopt;
 }
 
+std::uint32_t clipboardSequence() {
+  Backend* b = detail::installedBackend();
+  return b ? b->clipboardSequence() : 0;
+}
+
 void pressKey(int virtualKey, bool down) {
   if (Backend* b = detail::installedBackend()) b->pressKey(virtualKey, down);
 }

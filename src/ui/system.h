@@ -3,6 +3,7 @@
 // Texts are program text (GBK). Services marked "any thread" may be called from workers; once
 // the toolkit is uninstalled they answer empty values and do nothing.
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -33,6 +34,8 @@ void openUrl(const std::string& url);
 Size screenSize();                           // any thread
 Point cursorPosition();                      // any thread
 std::optional<std::string> clipboardText();  // any thread
+// Changes whenever the clipboard's contents change (0 without a toolkit); any thread.
+std::uint32_t clipboardSequence();
 void pressKey(int virtualKey, bool down);    // any thread
 
 MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook);

@@ -363,6 +363,12 @@ std::optional<std::string> HeadlessBackend::clipboardText() {
 void HeadlessBackend::setClipboardText(std::optional<std::string> text) {
   std::lock_guard lock(mutex_);
   clipboard_ = std::move(text);
+  ++clipboardSequence_;
+}
+
+std::uint32_t HeadlessBackend::clipboardSequence() {
+  std::lock_guard lock(mutex_);
+  return clipboardSequence_;
 }
 
 void HeadlessBackend::pressKey(int virtualKey, bool down) {

@@ -102,7 +102,7 @@ class HeadlessBackend final : public Backend {
   std::vector<std::string> openedUrls() const;
   void setScreenSize(Size size);
   void setCursorPosition(Point point);
-  void setClipboardText(std::optional<std::string> text);
+  void setClipboardText(std::optional<std::string> text);  // a new clipboard sequence number
   std::vector<KeyPress> keyPresses() const;
   // Called on each simulated key (on the thread that pressed it), e.g. to play the window
   // that answers Ctrl+C by filling the clipboard.
@@ -135,6 +135,7 @@ class HeadlessBackend final : public Backend {
   Size screenSize() const override;
   Point cursorPosition() const override;
   std::optional<std::string> clipboardText() override;
+  std::uint32_t clipboardSequence() override;
   void pressKey(int virtualKey, bool down) override;
   MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) override;
   bool removeMouseHook(MouseHookId hook) override;
@@ -177,6 +178,7 @@ class HeadlessBackend final : public Backend {
   Size screen_{1920, 1080};
   Point cursor_;
   std::optional<std::string> clipboard_;
+  std::uint32_t clipboardSequence_ = 1;
   std::vector<KeyPress> keyPresses_;
   std::function<void(const KeyPress&)> keyReaction_;
   std::vector<RegisteredHotkey> hotkeys_;

@@ -40,6 +40,7 @@ class Win32Backend final : public Backend {
   Size screenSize() const override;
   Point cursorPosition() const override;
   std::optional<std::string> clipboardText() override;
+  std::uint32_t clipboardSequence() override;
   void pressKey(int virtualKey, bool down) override;
   MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) override;
   bool removeMouseHook(MouseHookId hook) override;

@@ -220,6 +220,8 @@ Point Win32Backend::cursorPosition() const {
   return {point.x, point.y};
 }
 
+std::uint32_t Win32Backend::clipboardSequence() { return GetClipboardSequenceNumber(); }
+
 std::optional<std::string> Win32Backend::clipboardText() {
   // Read as UTF-16 and converted by our own codec, so the text does not depend on the
   // system's ANSI code page.

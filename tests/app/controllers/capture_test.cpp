@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 #include "answer_form_fixture.h"
 #include "app/controllers/capture_controller.h"
@@ -117,7 +120,7 @@ class CaptureTest : public AnswerFormTest {
   }
 
   FakeRecognition recognition;
-  app::CaptureController controller{recognition, {1, 1}};
+  app::CaptureController controller{recognition, {1, 500}};
   std::mutex selectionLock;
   std::optional<std::string> selection;
   std::atomic<bool> controlDown{false};
@@ -158,6 +161,26 @@ TEST_F(CaptureTest, ADragCopiesTheSelectionIntoTheKeywordBoxAndSearchesIt) {
   settleCopies();
   EXPECT_EQ(keyword(), "");
   EXPECT_EQ(status(), "【当前结果/总结果数】：1/3") << "nothing to search";
+}
+
+TEST_F(CaptureTest, ACopyIsReadWhenItArrivesNotAfterAFixedWait) {
+  openCaptureForm();
+  backend.click(form->按钮_开始);
+  backend.setClipboardText(gbk("上次复制的"));
+  // The other program fills the clipboard a while after Ctrl+C, on a thread of its own.
+  std::vector<std::thread> slowCopies;
+  backend.onKeyPressed([&](const ui::headless::KeyPress& key) {
+    if (key.virtualKey != 'C' || !key.down) return;
+    slowCopies.emplace_back([this] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(120));
+      backend.setClipboardText(gbk("首都"));
+    });
+  });
+  drag({10, 10}, {200, 30});
+  settleCopies();
+  for (auto& copy : slowCopies) copy.join();
+  EXPECT_EQ(keyword(), "首都");
+  EXPECT_EQ(status(), "【当前结果/总结果数】：1/3");
 }
 
 TEST_F(CaptureTest, QuickDragsCopyOneAtATimeAndTheBoxEndsWithTheNewest) {
