@@ -100,6 +100,8 @@ ImportForm& Shell::loadImport() {
     services_.import.wireImportForm(form);
     form.onCreated = [this, &form] { startImport(form); };
     form.按钮_返回题库选择.onClick = [this, &form] {
+      // Leaving by 返回 asks what the close box asks (an import under way may be stopped).
+      if (auto asked = form.onCloseAsked; asked && !asked()) return;
       moveOn(
           form, [this] { loadBankChooser(); }, /*wait=*/false);
     };

@@ -132,7 +132,10 @@ void Form::finishDestroy() {
 }
 
 void Form::deliverClose() {
-  dispatch([this] { destroy(); });
+  dispatch([this] {
+    if (auto asked = onCloseAsked; asked && !asked()) return;
+    destroy();
+  });
 }
 
 void Form::deliverKeyDown(int virtualKey) {

@@ -70,6 +70,8 @@ class Form {
 
   std::function<void()> onCreated;
   std::function<void()> onDestroying;
+  // The close box asks this first; false keeps the form open.
+  std::function<bool()> onCloseAsked;
   // A key pressed while the form or one of its controls has the focus, except the keys the
   // keyboard navigation takes (control.h). Esc then closes a form whose definition says so.
   std::function<void(int virtualKey)> onKeyDown;
@@ -78,7 +80,7 @@ class Form {
   // For backends, on the UI thread.
   FormPeer* peer() const { return peer_.get(); }
   const std::vector<Control*>& controls() const { return controls_; }
-  void deliverClose();  // the close box: destroys the form
+  void deliverClose();  // the close box: destroys the form unless onCloseAsked refuses
   void deliverKeyDown(int virtualKey);
   void deliverHotkey(int id);
 

@@ -31,6 +31,13 @@ constexpr unsigned kRepeatsNoticeMs = 2000;
 
 void show(const char* utf8) { ui::messageBox(gbk(utf8)); }
 
+// An import the user stopped by leaving the form says how far it got. Said from the worker,
+// so that it shows over whatever form the user went on to.
+void tellStopped(int imported) {
+  ui::messageBox(gbk(texts::kStoppedBefore) + std::to_string(imported) +
+                 gbk(texts::kStoppedAfter));
+}
+
 // The workbook dialog: the Excel, CSV and text filter, starting in the user's desktop folder,
 // leaving the current directory unchanged.
 ui::OpenFileRequest workbookOpenRequest() {
@@ -219,6 +226,7 @@ std::shared_ptr<ImportSession> ImportSession::attach(ImportForm& form, BankContr
     session->stopWork();
     if (earlier) earlier();
   };
+  form.onCloseAsked = [session] { return session->confirmLeaving(); };
   return session;
 }
 
@@ -228,6 +236,14 @@ ImportSession::ImportSession(ImportForm& form, BankController& banks, Background
 ImportSession::~ImportSession() { stopWork(); }
 
 void ImportSession::stopWork() { stop_->store(true); }
+
+bool ImportSession::confirmLeaving() {
+  if (!importing_) return true;
+  if (ui::messageBox(gbk(texts::kConfirmStop), ui::mb::kOkCancel) != ui::mb::kIdOk) return false;
+  // The question runs a message loop of its own, in which the import may have ended.
+  if (importing_) stopWork();
+  return true;
+}
 
 ImportSession::Post ImportSession::poster() {
   return [weak = weak_from_this(), handle = form_.handle()](auto work) {
@@ -376,6 +392,7 @@ void ImportSession::importTable() {
   const auto path = importTarget();
   if (path.empty()) return setBusy(false, true);
   banks_.questionBank().setTargetBankPath(path);
+  importing_ = true;
 
   auto job = std::make_shared<ImportJob>(path, table_.snapshot(), stop_, poster());
   work_.start(
@@ -396,6 +413,7 @@ void ImportSession::importTable() {
         }
         WorkerReport comparing(job->stop, job->post);
         auto keep = importer::firstOccurrences(job->rows, &comparing);
+        if (job->stop->load()) return tellStopped(0);
         // The worker's rows need no numbers: the form's table, which shows them, gets its own.
         job->rows.keepRows(keep);
         job->post([job, keep = std::move(keep)](ImportSession& session) {
@@ -424,6 +442,14 @@ void ImportSession::importRows(std::shared_ptr<ImportJob> job) {
       report.database = nullptr;
       return done;
     });
+    // Left meanwhile: no form hears the end, so it is said here.
+    if (job->stop->load() && outcome.error == importer::ImportError::none) {
+      const auto& counts = outcome.counts;
+      const bool cutShort = counts.skipped + counts.imported + counts.failed < job->rows.rowCount();
+      if (cutShort) return tellStopped(counts.imported);
+      ui::messageBox(doneText(counts, report.failure));
+      return;
+    }
     report.handOverRest([outcome, failure = report.failure](ImportSession& session) {
       session.finishImport(outcome, failure);
     });
@@ -439,6 +465,7 @@ void ImportSession::applyResults(const std::vector<std::pair<int, importer::RowR
 }
 
 void ImportSession::finishImport(const importer::ImportOutcome& outcome, int failure) {
+  importing_ = false;
   if (outcome.error != importer::ImportError::none) {
     showProgress(WorkStage::importing, 0, 1);
     show(texts::kOpenFailed);
