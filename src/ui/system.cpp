@@ -18,6 +18,10 @@ int messageBox(const std::string& text, const std::string& caption, unsigned sty
   return backend().messageBox(detail::messageOwner(), text, caption, style);
 }
 
+int messageBoxWide(const std::u16string& text, unsigned style) {
+  return backend().messageBoxWide(detail::messageOwner(), text, defaultMessageCaption(), style);
+}
+
 int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
                     unsigned timeoutMs) {
   return backend().timedMessageBox(detail::messageOwner(), text, caption, style, timeoutMs);

@@ -22,6 +22,8 @@ const std::string& defaultMessageCaption();
 // Asked for from a worker (or outside every event), it belongs to the program's active form.
 int messageBox(const std::string& text, unsigned style = mb::kOk);
 int messageBox(const std::string& text, const std::string& caption, unsigned style);
+// A wide text, for texts that name files: their names may hold what GBK cannot.
+int messageBoxWide(const std::u16string& text, unsigned style = mb::kOk);
 
 // Closes itself after timeoutMs and then returns mb::kIdTimedOut. Any thread; owned as above.
 int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,

@@ -466,11 +466,13 @@ TEST_F(ImportFormTest, ANewBankNameMeansOneBankWithOrWithoutItsExtension) {
 TEST_F(ImportFormTest, NamesWindowsCannotStoreAreRefusedAndNothingIsMade) {
   auto& form = toImport();
   open(form, kSmallBank);
-  for (const char* name : {"   ", "a*b", "CON", "trailing."}) importInto(form, name);
+  for (const char* name : {"   ", "a*b", "CON", "trailing.", "物理\t题库", "a\x02" "b"})
+    importInto(form, name);
   EXPECT_EQ(shownTexts(),
             (Strings{"题库名称不能为空！", "题库名称不能包含以下字符：\\ / : * ? \" < > |",
                      "题库名称不能使用系统保留的名称（如 CON、PRN、AUX、NUL、COM1、LPT1）！",
-                     "题库名称不能以点或空格结尾！"}));
+                     "题库名称不能以点或空格结尾！", "题库名称不能包含制表符（Tab）！",
+                     "题库名称不能包含控制字符（U+0002）！"}));
   EXPECT_EQ(std::distance(fs::directory_iterator(bankFile("")), fs::directory_iterator()), 0);
 }
 

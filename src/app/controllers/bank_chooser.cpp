@@ -18,7 +18,7 @@ bank::BankChoice choiceOf(const ui::ComboBox& combo) {
 void addBanks(ui::ComboBox& combo, const std::vector<std::filesystem::path>& banks) {
   for (const auto& name : banks) {
     std::u8string utf8 = name.u8string();
-    combo.addItem(cp936::fromUtf16(name.u16string()), std::string(utf8.begin(), utf8.end()));
+    combo.addItem(name.u16string(), std::string(utf8.begin(), utf8.end()));
     combo.setSelectedIndex(0);
   }
 }

@@ -369,7 +369,7 @@ std::filesystem::path ImportSession::importTarget() {
   if (auto problem =
           bank::checkBankName(bank::isBankFileName(name) ? name.stem() : name, bank.bankFolder());
       problem != bank::BankNameProblem::none) {
-    ui::messageBox(bank_texts::bankNameProblemText(problem));
+    ui::messageBox(bank_texts::bankNameProblemText(problem, typed));
     return {};
   }
   // An existing bank of that name, whatever its letter case, is used as it is. It is created

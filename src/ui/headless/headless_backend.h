@@ -24,7 +24,8 @@
 namespace ui::headless {
 
 struct ShownMessage {
-  std::string text;
+  std::string text;  // GBK; "?" for what GBK cannot hold
+  std::u16string wideText;
   std::string caption;
   unsigned style = 0;
   unsigned timeoutMs = 0;  // 0: a plain message box
@@ -127,6 +128,8 @@ class HeadlessBackend final : public Backend {
   void post(std::function<void()> work) override;
   int messageBox(Form* owner, const std::string& text, const std::string& caption,
                  unsigned style) override;
+  int messageBoxWide(Form* owner, const std::u16string& text, const std::string& caption,
+                     unsigned style) override;
   int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
                       unsigned style, unsigned timeoutMs) override;
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;

@@ -32,6 +32,8 @@ class Win32Backend final : public Backend {
 
   int messageBox(Form* owner, const std::string& text, const std::string& caption,
                  unsigned style) override;
+  int messageBoxWide(Form* owner, const std::u16string& text, const std::string& caption,
+                     unsigned style) override;
   int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
                       unsigned style, unsigned timeoutMs) override;
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;

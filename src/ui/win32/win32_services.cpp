@@ -118,6 +118,14 @@ int Win32Backend::messageBox(Form* owner, const std::string& text, const std::st
                      style | (window ? 0u : unsigned(MB_TASKMODAL)));
 }
 
+int Win32Backend::messageBoxWide(Form* owner, const std::u16string& text,
+                                 const std::string& caption, unsigned style) {
+  HWND window = ownerWindow(owner);
+  const std::wstring shown(text.begin(), text.end());
+  return MessageBoxW(window, shown.c_str(), wide(caption).c_str(),
+                     style | (window ? 0u : unsigned(MB_TASKMODAL)));
+}
+
 int Win32Backend::timedMessageBox(Form* ownerForm, const std::string& text,
                                   const std::string& caption, unsigned style, unsigned timeoutMs) {
   HWND owner = ownerWindow(ownerForm);
