@@ -55,6 +55,8 @@ CodeShows whatCodeShows(std::string_view code) {
       if (close == std::string_view::npos) break;
       i = close;
     } else if (c == '\\' || c == '_' || c == '*') {
+      // The character after it, two bytes when double-byte (yyyy\年m\月d\日).
+      if (i + 1 < code.size() && static_cast<unsigned char>(code[i + 1]) >= 0x80) ++i;
       ++i;
     } else if (c == '[') {
       std::size_t close = code.find(']', i + 1);
@@ -70,14 +72,12 @@ CodeShows whatCodeShows(std::string_view code) {
     } else if (static_cast<unsigned char>(c) >= 0x80) {
       ++i;  // a double-byte character, whose trail byte may look like a letter
     } else {
-      switch (c) {
-        case 'y': case 'Y': case 'e': case 'E': year = true; break;
-        case 'd': case 'D': day = true; break;
-        case 'm': case 'M': month = true; break;
-        case 'h': case 'H': hour = true; break;
-        case 's': case 'S': second = true; break;
-        default: break;
-      }
+      const char letter = char(c | 0x20);  // lower case; no other character becomes one
+      year = year || letter == 'y' || letter == 'e';
+      day = day || letter == 'd';
+      month = month || letter == 'm';
+      hour = hour || letter == 'h';
+      second = second || letter == 's';
     }
   }
   // "m" is the minute beside an hour or a second, else the month. "E" is an exponent in a
@@ -122,6 +122,11 @@ std::string renderNumberCell(std::string_view basicText, double value, const XlD
     if (format == kFixedDecimals[decimals - 1])
       return platform::numberText(roundDecimals(value, decimals));
   }
+  // The other built-in time formats (h:mm AM/PM, h:mm:ss, mm:ss, [h]:mm:ss, ...) show the time
+  // of day alone, not the day 30 December 1899 that a bare time is as a date.
+  static constexpr const char* kTimeOnlyIds[] = {"18", "19", "21", "45", "46", "47"};
+  for (const char* id : kTimeOnlyIds)
+    if (format == id) return dateTimeShown(date, false, true);
   // Other built-in formats come as their id alone; a custom one (a workbook written by another
   // program numbers its own date formats) is read by what its code shows.
   if (format.find_first_not_of("0123456789") != std::string::npos) {
