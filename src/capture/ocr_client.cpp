@@ -70,8 +70,8 @@ KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view s
     if (token.kind == TokenReply::Kind::kUnknownClient) return {KeyTestOutcome::kWrongApiKey};
     if (token.kind == TokenReply::Kind::kBadSecret) return {KeyTestOutcome::kWrongSecretKey};
   }
-  const KeyTestOutcome failure = !reply.delivered ? KeyTestOutcome::kServiceUnreachable
-                                                  : KeyTestOutcome::kNoTokenInReply;
+  const KeyTestOutcome failure =
+      !reply.delivered ? KeyTestOutcome::kServiceUnreachable : KeyTestOutcome::kNoTokenInReply;
   // A test that got no token never replaces settings that work: a mistyped address would
   // otherwise take the place of the one that gave the token.
   if (token.kind != TokenReply::Kind::kToken && workingBefore) {

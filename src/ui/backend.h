@@ -238,7 +238,7 @@ class Backend {
   virtual std::optional<std::string> clipboardText() = 0;  // any thread
   // A number that changes whenever the clipboard's contents change; any thread.
   virtual std::uint32_t clipboardSequence() = 0;
-  virtual void pressKey(int virtualKey, bool down) = 0;    // any thread; simulated input
+  virtual void pressKey(int virtualKey, bool down) = 0;  // any thread; simulated input
   // A system-wide mouse hook called on the UI thread. 0 when it cannot be installed.
   virtual MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) = 0;
   virtual bool removeMouseHook(MouseHookId hook) = 0;  // false when no such hook is installed

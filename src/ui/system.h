@@ -38,7 +38,7 @@ Point cursorPosition();                      // any thread
 std::optional<std::string> clipboardText();  // any thread
 // Changes whenever the clipboard's contents change (0 without a toolkit); any thread.
 std::uint32_t clipboardSequence();
-void pressKey(int virtualKey, bool down);    // any thread
+void pressKey(int virtualKey, bool down);  // any thread
 
 MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook);
 bool removeMouseHook(MouseHookId hook);

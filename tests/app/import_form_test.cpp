@@ -144,7 +144,8 @@ TEST_F(ImportFormTest, ARefusedWorkbookSaysItsRealReason) {
       {mustFail / "calamine" / "pass_protected.xlsx",
        "无法打开该文件：工作簿设有密码（已加密），请在Excel中取消密码后再导入"},
       {mustFail / "edr" / "as3xls_BIFF5.xls",
-       "无法打开该文件：这是Excel 5.0/95或更早版本的工作簿，请在Excel中另存为.xlsx或.xls格式后再导入"},
+       "无法打开该文件：这是Excel "
+       "5.0/95或更早版本的工作簿，请在Excel中另存为.xlsx或.xls格式后再导入"},
       {runDir / "cut.xlsx", "无法打开该文件：工作簿已经损坏或不完整"},
   };
   for (const auto& [workbook, reason] : cases) {
@@ -283,9 +284,9 @@ TEST_F(ImportFormTest, LeavingMidImportAsksCancelGoesOnAndAStoppedImportComplete
   backend.clearMessages();
   backend.click(form.按钮_导入题库);
   // The result column shows the workbook's own fourth column until the first rows went in.
-  ASSERT_TRUE(backend.runUntil([&] {
-    return cp936::toUtf8(form.超级列表框.cell(0, 3)) == "导入成功" || buttonsOn(form);
-  }, 60000));
+  ASSERT_TRUE(backend.runUntil(
+      [&] { return cp936::toUtf8(form.超级列表框.cell(0, 3)) == "导入成功" || buttonsOn(form); },
+      60000));
   if (buttonsOn(form)) GTEST_SKIP() << "the import ended before it could be left";
   backend.click(form.按钮_返回题库选择);
   backend.runPending();
@@ -466,7 +467,7 @@ TEST_F(ImportFormTest, ANewBankNameMeansOneBankWithOrWithoutItsExtension) {
 TEST_F(ImportFormTest, NamesWindowsCannotStoreAreRefusedAndNothingIsMade) {
   auto& form = toImport();
   open(form, kSmallBank);
-  for (const char* name : {"   ", "a*b", "CON", "trailing.", "物理\t题库", "a\x02" "b"})
+  for (const char* name : {"   ", "a*b", "CON", "trailing.", "物理\t题库", "a\x02z"})
     importInto(form, name);
   EXPECT_EQ(shownTexts(),
             (Strings{"题库名称不能为空！", "题库名称不能包含以下字符：\\ / : * ? \" < > |",

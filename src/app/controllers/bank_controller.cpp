@@ -134,8 +134,8 @@ void BankController::clearBank(ui::ComboBox& chooser) {
     });
     ui::post(*worker_.gate(), handle, [shown, error] {
       ui::messageBoxWide(error == bank::kOk
-                         ? texts::bankClearedText(shown)
-                         : texts::bankChangeFailedText(shown, error, texts::kClearFailedAfter));
+                             ? texts::bankClearedText(shown)
+                             : texts::bankChangeFailedText(shown, error, texts::kClearFailedAfter));
     });
   });
 }

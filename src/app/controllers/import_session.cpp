@@ -34,8 +34,7 @@ void show(const char* utf8) { ui::messageBox(gbk(utf8)); }
 // An import the user stopped by leaving the form says how far it got. Said from the worker,
 // so that it shows over whatever form the user went on to.
 void tellStopped(int imported) {
-  ui::messageBox(gbk(texts::kStoppedBefore) + std::to_string(imported) +
-                 gbk(texts::kStoppedAfter));
+  ui::messageBox(gbk(texts::kStoppedBefore) + std::to_string(imported) + gbk(texts::kStoppedAfter));
 }
 
 // The workbook dialog: the Excel, CSV and text filter, starting in the user's desktop folder,

@@ -17,7 +17,8 @@ inline constexpr const char* kDuplicatesRemovedBefore = "已删除表格中重�
 inline constexpr const char* kDuplicatesRemovedAfter = "条";
 inline constexpr const char* kNoticeCaption = "友情提醒";
 inline constexpr const char* kConfirmStop = "导入尚未完成，确定要停止吗？";
-// "导入已停止，已导入" N "条数据。\r\n再次导入同一工作簿即可完成导入（已导入的题目会作为重复内容跳过）。"
+// "导入已停止，已导入" N
+// "条数据。\r\n再次导入同一工作簿即可完成导入（已导入的题目会作为重复内容跳过）。"
 inline constexpr const char* kStoppedBefore = "导入已停止，已导入";
 inline constexpr const char* kStoppedAfter =
     "条数据。\r\n再次导入同一工作簿即可完成导入（已导入的题目会作为重复内容跳过）。";

@@ -277,8 +277,7 @@ int HeadlessBackend::timedMessageBox(Form* owner, const std::string& text,
   FormHandle ownerHandle = owner ? owner->handle() : 0;
   std::lock_guard lock(mutex_);
   int result = answer(messageAnswers_, mb::kIdTimedOut);
-  messages_.push_back(
-      {text, cp936::toUtf16(text), caption, style, timeoutMs, result, ownerHandle});
+  messages_.push_back({text, cp936::toUtf16(text), caption, style, timeoutMs, result, ownerHandle});
   return result;
 }
 

@@ -261,8 +261,7 @@ std::string Win32ControlPeer::text() const {
 
 std::u16string Win32ControlPeer::wideText() const {
   if (definition_.kind == ControlKind::ComboBox) return itemTextWide(selectedIndex());
-  if (!hasCaption(definition_.kind))
-    return cp936::toUtf16(text());
+  if (!hasCaption(definition_.kind)) return cp936::toUtf16(text());
   std::wstring wide = windowText(window_);
   return std::u16string(wide.begin(), wide.end());
 }
