@@ -138,9 +138,12 @@ void Form::deliverClose() {
   });
 }
 
-void Form::deliverKeyDown(int virtualKey) {
-  dispatch([this, virtualKey] {
+void Form::deliverKeyDown(int virtualKey, Control* target) {
+  dispatch([this, virtualKey, target] {
+    Control* outer = keyTarget_;
+    keyTarget_ = target ? target : focusedControl();
     if (auto handler = onKeyDown) handler(virtualKey);
+    keyTarget_ = outer;
     if (virtualKey == key::kEscape && definition_.escapeCloses) destroy();
   });
 }

@@ -58,7 +58,7 @@ std::shared_ptr<SearchSession> SearchSession::attach(AnswerForm& form, AnswerBan
   // The form hears the keys of its controls. Enter searches only from the keyword box: in the
   // question or answer box it would throw the user back to the first result.
   form.onKeyDown = [session, &form, earlier = form.onKeyDown](int key) {
-    if (key == kEnterKey && form.编辑框1.hasFocus()) session->search();
+    if (key == kEnterKey && form.keyTarget() == &form.编辑框1) session->search();
     if (earlier) earlier(key);
   };
   return session;
