@@ -79,12 +79,17 @@ BankChooserForm& Shell::loadBankChooser() {
         moveOn(form, [this] { loadAnswer(); });
       });
     };
+    // 开始考试 is the default button: Enter anywhere but on another button opens the bank.
+    form.onKeyDown = [&form](int key) {
+      if (key == ui::key::kReturn && form.按钮_开始考试.enabled()) form.按钮_开始考试.onClick();
+    };
   });
 }
 
 void Shell::startBankChooser(BankChooserForm& form) {
   services_.banks.ensureBankFolder();
   services_.banks.listBanks(form.组合框1);
+  services_.banks.selectLastAnswerBank(form.组合框1);
   form.setCaption(windowTitle());
 }
 
@@ -95,6 +100,8 @@ ImportForm& Shell::loadImport() {
     services_.import.wireImportForm(form);
     form.onCreated = [this, &form] { startImport(form); };
     form.按钮_返回题库选择.onClick = [this, &form] {
+      // Leaving by 返回 asks what the close box asks (an import under way may be stopped).
+      if (auto asked = form.onCloseAsked; asked && !asked()) return;
       moveOn(
           form, [this] { loadBankChooser(); }, /*wait=*/false);
     };

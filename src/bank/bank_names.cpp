@@ -52,9 +52,11 @@ BankNameProblem checkBankName(const std::filesystem::path& name,
                               const std::filesystem::path& folder) {
   const std::u16string text = name.u16string();
   if (text.find_first_not_of(u' ') == std::u16string::npos) return BankNameProblem::empty;
-  for (char16_t c : text)
-    if (c < 0x20 || std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos)
+  for (char16_t c : text) {
+    if (c < 0x20) return BankNameProblem::controlCharacter;
+    if (std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos)
       return BankNameProblem::forbiddenCharacter;
+  }
   const std::u16string file = bankFileName(name).u16string();
   if (isReservedDeviceName(text)) return BankNameProblem::reservedName;
   if (text.back() == u'.' || text.back() == u' ') return BankNameProblem::trailingDotOrSpace;

@@ -18,7 +18,8 @@ std::filesystem::path bankFileName(const std::filesystem::path& name);
 enum class BankNameProblem {
   none,
   empty,               // nothing but spaces
-  forbiddenCharacter,  // < > : " / \ | ? * or a control character
+  forbiddenCharacter,  // < > : " / \ | ? *
+  controlCharacter,    // a tab, a line break or another character below U+0020
   reservedName,        // CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension
   trailingDotOrSpace,
   tooLong,  // the file name or the whole path is longer than Windows allows

@@ -25,9 +25,15 @@ std::filesystem::path fullPath(const std::filesystem::path& path) {
   return (ec ? path : full).lexically_normal();
 }
 
+// Names are compared as Windows does, without regard to the case of A to Z. The path is UTF-8,
+// so those bytes alone are folded: read as GBK pairs, a letter after a Chinese character would
+// be taken for half of a pair and kept.
 std::string pathKey(const std::filesystem::path& path) {
   auto u8 = path.generic_u8string();
-  return gbk::toLowerAscii(std::string(reinterpret_cast<const char*>(u8.data()), u8.size()));
+  std::string key(reinterpret_cast<const char*>(u8.data()), u8.size());
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+  return key;
 }
 
 bool samePath(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -35,8 +35,10 @@ void CaptureModes::StartStopCapture() {
       return;
     }
   }
-  // The caption stays, the mode choice stays locked: pressing again tries the keys again.
+  // The caption stays, so pressing again tries the keys again; the mode choice is free again,
+  // so the user can go back to dragging without leaving the form.
   desk_.reportHotkeyFailure();
+  desk_.enableModeChoice(true);
 }
 
 void CaptureModes::stop() {

@@ -62,6 +62,7 @@ KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view s
       address = check.address.empty() ? std::string(kOcrServiceUrl) : check.address;
   }
   const std::uint64_t heldBefore = tokenGeneration();
+  const bool workingBefore = hasAccessToken();
   const OcrHttpReply reply = exchange(tokenRequest(address, apiKey, secretKey));
   TokenReply token;
   if (reply.delivered) {
@@ -69,7 +70,16 @@ KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view s
     if (token.kind == TokenReply::Kind::kUnknownClient) return {KeyTestOutcome::kWrongApiKey};
     if (token.kind == TokenReply::Kind::kBadSecret) return {KeyTestOutcome::kWrongSecretKey};
   }
-  // What the user typed is kept even when the service could not judge it.
+  const KeyTestOutcome failure =
+      !reply.delivered ? KeyTestOutcome::kServiceUnreachable : KeyTestOutcome::kNoTokenInReply;
+  // A test that got no token never replaces settings that work: a mistyped address would
+  // otherwise take the place of the one that gave the token.
+  if (token.kind != TokenReply::Kind::kToken && workingBefore) {
+    KeyTestResult kept{failure};
+    kept.previousKept = true;
+    return kept;
+  }
+  // What the user typed is kept when nothing worked before, even unjudged.
   KeyTestResult result{
       KeyTestOutcome::kKeysAccepted,
       StoreOcrKeys(runDirectory, {std::string(apiKey), std::string(secretKey)}, typedAddress)};
@@ -80,10 +90,7 @@ KeyTestResult OcrClient::TestOcrKeys(std::string_view apiKey, std::string_view s
     // ended while this test waited is newer than this outcome and stays.
     forgetTokenUnlessReplaced(heldBefore);
   }
-  if (!reply.delivered)
-    result.outcome = KeyTestOutcome::kServiceUnreachable;
-  else if (token.kind != TokenReply::Kind::kToken)
-    result.outcome = KeyTestOutcome::kNoTokenInReply;
+  if (token.kind != TokenReply::Kind::kToken) result.outcome = failure;
   return result;
 }
 

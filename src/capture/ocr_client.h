@@ -27,6 +27,9 @@ enum class KeyTestOutcome {
 struct KeyTestResult {
   KeyTestOutcome outcome;
   bool keysStored = false;  // false also when the settings file could not be written
+  // The test got no token while one from the settings in use was held: nothing was stored, and
+  // those settings and their token stay in use.
+  bool previousKept = false;
 };
 
 enum class TokenFetchOutcome {

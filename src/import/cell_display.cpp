@@ -7,6 +7,7 @@
 
 #include "import/xl_sheet.h"
 #include "platform/cp936.h"
+#include "platform/date_time.h"
 #include "platform/number_text.h"
 
 namespace importer {
@@ -36,6 +37,70 @@ std::string formatted(const char* pattern, Args... args) {
   return buffer;
 }
 
+// What a custom format code shows of a number: a date, a time of day, both or neither. Only
+// the first section counts; quoted text, escaped characters, padding and fill characters and
+// bracketed parts (colours, locales, conditions) say nothing about it.
+struct CodeShows {
+  bool date = false;
+  bool time = false;
+};
+
+CodeShows whatCodeShows(std::string_view code) {
+  bool year = false, day = false, month = false, hour = false, second = false;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const char c = code[i];
+    if (c == ';') break;
+    if (c == '"') {
+      std::size_t close = code.find('"', i + 1);
+      if (close == std::string_view::npos) break;
+      i = close;
+    } else if (c == '\\' || c == '_' || c == '*') {
+      // The character after it, two bytes when double-byte (yyyy\年m\月d\日).
+      if (i + 1 < code.size() && static_cast<unsigned char>(code[i + 1]) >= 0x80) ++i;
+      ++i;
+    } else if (c == '[') {
+      std::size_t close = code.find(']', i + 1);
+      if (close == std::string_view::npos) break;
+      // Elapsed time, [h] [mm] [ss], is a time of its own.
+      std::string_view inside = code.substr(i + 1, close - i - 1);
+      if (!inside.empty() && inside.find_first_not_of("hHmMsS") == std::string_view::npos) {
+        hour = hour || inside[0] == 'h' || inside[0] == 'H';
+        second = second || inside[0] == 's' || inside[0] == 'S';
+        month = month || inside[0] == 'm' || inside[0] == 'M';
+      }
+      i = close;
+    } else if (static_cast<unsigned char>(c) >= 0x80) {
+      ++i;  // a double-byte character, whose trail byte may look like a letter
+    } else {
+      const char letter = char(c | 0x20);  // lower case; no other character becomes one
+      year = year || letter == 'y' || letter == 'e';
+      day = day || letter == 'd';
+      month = month || letter == 'm';
+      hour = hour || letter == 'h';
+      second = second || letter == 's';
+    }
+  }
+  // "m" is the minute beside an hour or a second, else the month. "E" is an exponent in a
+  // number code ("0.00E+00") and the era year only beside other date parts.
+  CodeShows shows;
+  shows.time = hour || second;
+  shows.date = day || (year && (month || day)) || (month && !shows.time);
+  return shows;
+}
+
+// The 年月日 text, with the time of day when `withTime`; the time of day alone when not
+// `withDate` ("0时" at midnight, which the full text leaves out).
+std::string dateTimeShown(const XlDateTime& date, bool withDate, bool withTime) {
+  platform::CivilTime day{date.year, date.month, date.day, 0, 0, 0};
+  const std::string dayText = platform::dateTimeText(day);
+  if (!withTime) return dayText;
+  platform::CivilTime full{date.year, date.month, date.day, date.hour, date.minute, date.second};
+  const std::string fullText = platform::dateTimeText(full);
+  if (withDate) return fullText;
+  std::string timeText = fullText.substr(dayText.size());
+  return timeText.empty() ? formatted("%d时", 0) : timeText;
+}
+
 }  // namespace
 
 std::string renderNumberCell(std::string_view basicText, double value, const XlDateTime& date,
@@ -56,6 +121,17 @@ std::string renderNumberCell(std::string_view basicText, double value, const XlD
   for (int decimals = 1; decimals <= 4; ++decimals) {
     if (format == kFixedDecimals[decimals - 1])
       return platform::numberText(roundDecimals(value, decimals));
+  }
+  // The other built-in time formats (h:mm AM/PM, h:mm:ss, mm:ss, [h]:mm:ss, ...) show the time
+  // of day alone, not the day 30 December 1899 that a bare time is as a date.
+  static constexpr const char* kTimeOnlyIds[] = {"18", "19", "21", "45", "46", "47"};
+  for (const char* id : kTimeOnlyIds)
+    if (format == id) return dateTimeShown(date, false, true);
+  // Other built-in formats come as their id alone; a custom one (a workbook written by another
+  // program numbers its own date formats) is read by what its code shows.
+  if (format.find_first_not_of("0123456789") != std::string::npos) {
+    const CodeShows shows = whatCodeShows(format);
+    if (shows.date || shows.time) return dateTimeShown(date, shows.date, shows.time);
   }
   return std::string(basicText);
 }

@@ -45,6 +45,7 @@ platform::ObjectExchange PrepareObjectExchange(const HttpRequestOptions& options
   if (options.timeoutSeconds != -1)
     exchange.timeoutMs =
         options.timeoutSeconds < 1 ? kDefaultTimeoutMs : options.timeoutSeconds * 1000;
+  exchange.totalMs = options.totalMs;
   exchange.proxy = options.proxy;
   exchange.followRedirects = !options.noRedirect;
   exchange.verifyCertificates = options.verifyCertificates;

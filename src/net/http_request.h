@@ -29,6 +29,8 @@ struct HttpRequestOptions {
   std::string bodyBytes;  // sent instead of body when not empty
   std::string proxy;
   int timeoutSeconds = 0;  // -1: the object's own time-outs; below 1: 15 s
+  // The whole exchange, whatever its phases take; nullopt: no bound beyond the phases' own.
+  std::optional<int> totalMs;
   std::string proxyUser;
   std::string proxyPassword;
   std::optional<int> credentialTarget;              // presence matters: left out means 1, the proxy

@@ -33,6 +33,7 @@ NetworkDate FetchNetworkDate(const NetworkDateRequest& request) {
   options.url = dateUrl(request);
   options.method = kMethodHead;
   options.timeoutSeconds = request.timeoutSeconds;
+  options.totalMs = request.totalMs;
   HttpRequest(options);
 
   NetworkDate result;

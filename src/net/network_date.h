@@ -12,6 +12,9 @@ inline constexpr std::string_view kNetworkDateUrl = "http://www.baidu.com/";
 inline constexpr const char* kDateUrlEnv = "QUORVIX_DATE_URL";
 // Short, so that a missing network costs little; the answer form asks on a worker thread.
 inline constexpr int kNetworkDateTimeoutSeconds = 5;
+// The whole request, however its phases add up: a server that takes the connection and never
+// answers leaves the status line empty no longer than this.
+inline constexpr int kNetworkDateTotalMs = 15000;
 
 enum class NetworkDateError {
   kNone,
@@ -31,11 +34,12 @@ struct NetworkDate {
 struct NetworkDateRequest {
   std::optional<std::string> url;  // else $QUORVIX_DATE_URL, else kNetworkDateUrl
   int timeoutSeconds = kNetworkDateTimeoutSeconds;
+  int totalMs = kNetworkDateTotalMs;
   bool untouched = false;  // the server's GMT time instead of UTC+8
 };
 
-// A HEAD request with the standard headers, read for its Date header. Blocks for at most about
-// four times the time-out; keeps no state, so any thread may call it, several at once.
+// A HEAD request with the standard headers, read for its Date header. Blocks for at most
+// totalMs (and a little); keeps no state, so any thread may call it, several at once.
 NetworkDate FetchNetworkDate(const NetworkDateRequest& request = {});
 
 // The value of the header line named "Date" (any case) of a response header text, or nullopt.

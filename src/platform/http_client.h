@@ -48,7 +48,10 @@ struct ObjectExchange {
   std::string method;  // "GET", "POST", ...
   std::string url;
   std::optional<int> timeoutMs;  // resolve, connect, send and receive; nullopt: the object's own
-  std::string proxy;             // a named proxy, "host:port"; empty: no proxy setting
+  // The whole exchange, whatever its phases take; nullopt: about four times timeoutMs when that
+  // is given, else no bound of its own. A late reply is then a time-out.
+  std::optional<int> totalMs;
+  std::string proxy;  // a named proxy, "host:port"; empty: no proxy setting
   bool followRedirects = true;
   bool verifyCertificates = true;
   struct Credentials {

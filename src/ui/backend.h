@@ -55,6 +55,12 @@ class ControlPeer {
   virtual int itemCount() const = 0;
   virtual std::string itemText(int index) const = 0;
   virtual std::string itemData(int index) const = 0;
+  // The same as wide text, for names GBK cannot hold (file names); a backend without wide
+  // items shows them as program text.
+  virtual int addItemWide(const std::u16string& text, const std::string& data) {
+    return addItem(cp936::fromUtf16(text), data);
+  }
+  virtual std::u16string itemTextWide(int index) const { return cp936::toUtf16(itemText(index)); }
 
   // Combo boxes (item) and list views (row); -1 is none. Never reports an event.
   virtual void setSelectedIndex(int index) = 0;
@@ -213,6 +219,11 @@ class Backend {
   // mb::kId.... Any thread; a non-null owner only on the UI thread.
   virtual int messageBox(Form* owner, const std::string& text, const std::string& caption,
                          unsigned style) = 0;
+  // The same with a wide text, which may name what GBK cannot hold (a file name).
+  virtual int messageBoxWide(Form* owner, const std::u16string& text, const std::string& caption,
+                             unsigned style) {
+    return messageBox(owner, cp936::fromUtf16(text), caption, style);
+  }
   // A box that closes itself after timeoutMs (mb::kIdTimedOut then). Owned as above.
   virtual int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
                               unsigned style, unsigned timeoutMs) = 0;
@@ -225,7 +236,9 @@ class Backend {
   virtual Point cursorPosition() const = 0;  // any thread
   // The clipboard's text (CF_TEXT), or nullopt when it cannot be opened or holds none.
   virtual std::optional<std::string> clipboardText() = 0;  // any thread
-  virtual void pressKey(int virtualKey, bool down) = 0;    // any thread; simulated input
+  // A number that changes whenever the clipboard's contents change; any thread.
+  virtual std::uint32_t clipboardSequence() = 0;
+  virtual void pressKey(int virtualKey, bool down) = 0;  // any thread; simulated input
   // A system-wide mouse hook called on the UI thread. 0 when it cannot be installed.
   virtual MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) = 0;
   virtual bool removeMouseHook(MouseHookId hook) = 0;  // false when no such hook is installed

@@ -140,6 +140,11 @@ void RadioButton::handle(const ControlEvent& event) {
 int ComboBox::addItem(const std::string& text, const std::string& data) {
   return p().addItem(text, data);
 }
+int ComboBox::addItem(const std::u16string& text, const std::string& data) {
+  return p().addItemWide(text, data);
+}
+std::u16string ComboBox::itemTextUtf16(int index) const { return p().itemTextWide(index); }
+std::u16string ComboBox::textUtf16() const { return itemTextUtf16(selectedIndex()); }
 void ComboBox::clear() { p().clearItems(); }
 int ComboBox::count() const { return p().itemCount(); }
 std::string ComboBox::itemText(int index) const { return p().itemText(index); }

@@ -150,9 +150,13 @@ class ComboBox : public Control {
  public:
   using Control::Control;
   int addItem(const std::string& text, const std::string& data = {});
+  // An item whose text GBK may not hold (a file name): shown with all its characters.
+  int addItem(const std::u16string& text, const std::string& data = {});
   void clear();
   int count() const;
   std::string itemText(int index) const;
+  std::u16string itemTextUtf16(int index) const;
+  std::u16string textUtf16() const;  // the selected item's text, or empty
   std::string itemData(int index) const;
   int selectedIndex() const;  // -1: none
   void setSelectedIndex(int index);

@@ -132,12 +132,18 @@ void Form::finishDestroy() {
 }
 
 void Form::deliverClose() {
-  dispatch([this] { destroy(); });
+  dispatch([this] {
+    if (auto asked = onCloseAsked; asked && !asked()) return;
+    destroy();
+  });
 }
 
-void Form::deliverKeyDown(int virtualKey) {
-  dispatch([this, virtualKey] {
+void Form::deliverKeyDown(int virtualKey, Control* target) {
+  dispatch([this, virtualKey, target] {
+    Control* outer = keyTarget_;
+    keyTarget_ = target ? target : focusedControl();
     if (auto handler = onKeyDown) handler(virtualKey);
+    keyTarget_ = outer;
     if (virtualKey == key::kEscape && definition_.escapeCloses) destroy();
   });
 }

@@ -70,16 +70,21 @@ class Form {
 
   std::function<void()> onCreated;
   std::function<void()> onDestroying;
+  // The close box asks this first; false keeps the form open.
+  std::function<bool()> onCloseAsked;
   // A key pressed while the form or one of its controls has the focus, except the keys the
   // keyboard navigation takes (control.h). Esc then closes a form whose definition says so.
   std::function<void(int virtualKey)> onKeyDown;
+  // While onKeyDown runs: the control the key went to (the focus, when typed); else null.
+  Control* keyTarget() const { return keyTarget_; }
   std::function<void(int id)> onHotkey;
 
   // For backends, on the UI thread.
   FormPeer* peer() const { return peer_.get(); }
   const std::vector<Control*>& controls() const { return controls_; }
-  void deliverClose();  // the close box: destroys the form
-  void deliverKeyDown(int virtualKey);
+  void deliverClose();  // the close box: destroys the form unless onCloseAsked refuses
+  // `target`: the control the key was sent to; null: the focus.
+  void deliverKeyDown(int virtualKey, Control* target = nullptr);
   void deliverHotkey(int id);
 
   // Runs fn as one of this form's events: skipped when the form is not alive or is leaving
@@ -110,6 +115,7 @@ class Form {
   std::vector<Control*> controls_;
   std::vector<Control*> focusOrder_;
   Control* parkedFocus_ = nullptr;
+  Control* keyTarget_ = nullptr;
 };
 
 }  // namespace ui

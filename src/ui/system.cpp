@@ -18,6 +18,10 @@ int messageBox(const std::string& text, const std::string& caption, unsigned sty
   return backend().messageBox(detail::messageOwner(), text, caption, style);
 }
 
+int messageBoxWide(const std::u16string& text, unsigned style) {
+  return backend().messageBoxWide(detail::messageOwner(), text, defaultMessageCaption(), style);
+}
+
 int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
                     unsigned timeoutMs) {
   return backend().timedMessageBox(detail::messageOwner(), text, caption, style, timeoutMs);
@@ -54,6 +58,11 @@ Point cursorPosition() {
 std::optional<std::string> clipboardText() {
   Backend* b = detail::installedBackend();
   return b ? b->clipboardText() : std::nullopt;
+}
+
+std::uint32_t clipboardSequence() {
+  Backend* b = detail::installedBackend();
+  return b ? b->clipboardSequence() : 0;
 }
 
 void pressKey(int virtualKey, bool down) {

@@ -23,6 +23,8 @@ const std::string& defaultMessageCaption();
 // Asked for from a worker (or outside every event), it belongs to the program's active form.
 int messageBox(const std::string& text, unsigned style = mb::kOk);
 int messageBox(const std::string& text, const std::string& caption, unsigned style);
+// A wide text, for texts that name files: their names may hold what GBK cannot.
+int messageBoxWide(const std::u16string& text, unsigned style = mb::kOk);
 
 // Closes itself after timeoutMs and then returns mb::kIdTimedOut. Any thread; owned as above.
 int timedMessageBox(const std::string& text, const std::string& caption, unsigned style,
@@ -35,7 +37,9 @@ void openUrl(const std::string& url);
 Size screenSize();                           // any thread
 Point cursorPosition();                      // any thread
 std::optional<std::string> clipboardText();  // any thread
-void pressKey(int virtualKey, bool down);    // any thread
+// Changes whenever the clipboard's contents change (0 without a toolkit); any thread.
+std::uint32_t clipboardSequence();
+void pressKey(int virtualKey, bool down);  // any thread
 
 MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook);
 bool removeMouseHook(MouseHookId hook);

@@ -109,6 +109,40 @@ TEST_F(BankControllerTest, DeletingABankAsksFirstThenListsAgain) {
   EXPECT_EQ(chooser.组合框1.count(), 0);
 }
 
+// A name GBK cannot hold shows whole in both bank lists and in the texts that name the bank,
+// and the bank it names is the one used.
+TEST_F(BankControllerTest, ABankNameOutsideGbkIsShownAsItIs) {
+  const char* name = "物理😀题库.edb";
+  const std::u16string shown = u"物理😀题库.edb";
+  makeBank(name, 2);
+  auto& chooser = toChooser();
+  EXPECT_EQ(chooser.组合框1.itemTextUtf16(0), shown);
+  EXPECT_EQ(chooser.组合框1.textUtf16(), shown);
+  backend.click(chooser.按钮_导入题库);
+  backend.runPending();
+  auto& importForm = only<app::ImportForm>();
+  EXPECT_EQ(importForm.组合框1.textUtf16(), shown);
+
+  backend.click(importForm.按钮_清空数据库);
+  settle();
+  auto said = backend.messages();
+  ASSERT_EQ(said.size(), 2u);
+  EXPECT_EQ(said[0].wideText, u"确认要清空  " + shown + u"  吗？？？");
+  EXPECT_EQ(said[1].wideText, u"题库 " + shown + u" 已清空");
+  EXPECT_EQ(recordsIn(name), 0);
+
+  backend.click(importForm.按钮_返回题库选择);
+  backend.runPending();
+  auto& back = only<app::BankChooserForm>();
+  backend.clearMessages();
+  backend.click(back.按钮_删除题库);
+  settle();
+  said = backend.messages();
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_EQ(said[0].wideText, u"确认删除  " + shown + u"  ！！！");
+  EXPECT_FALSE(std::filesystem::exists(bankFile(name)));
+}
+
 TEST_F(BankControllerTest, ClearingABankFromTheImportFormLeavesItEmpty) {
   makeBank("a.edb", 4);
   backend.click(toChooser().按钮_导入题库);

@@ -15,6 +15,7 @@
 #include "bank/record_format.h"
 #include "bank_controller_fixture.h"
 #include "import/library_file.h"
+#include "platform/files.h"
 
 namespace fs = std::filesystem;
 
@@ -133,6 +134,29 @@ TEST_F(ImportFormTest, ACancelledOrUnreadableWorkbookLeavesAnEmptyTableWithItsTi
   EXPECT_EQ(shownTexts(), (Strings{"无法打开该文件：它不是Excel工作簿，或者已经损坏"}));
 }
 
+TEST_F(ImportFormTest, ARefusedWorkbookSaysItsRealReason) {
+  auto& form = toImport();
+  const fs::path mustFail = fs::path(QUORVIX_FIXTURES) / "workbooks" / "mustfail";
+  auto bytes = platform::readFile(kSmallBank);
+  ASSERT_TRUE(bytes);
+  ASSERT_TRUE(platform::writeFileAtomic(runDir / "cut.xlsx", bytes->substr(0, bytes->size() / 2)));
+  const std::pair<fs::path, const char*> cases[] = {
+      {mustFail / "calamine" / "pass_protected.xlsx",
+       "无法打开该文件：工作簿设有密码（已加密），请在Excel中取消密码后再导入"},
+      {mustFail / "edr" / "as3xls_BIFF5.xls",
+       "无法打开该文件：这是Excel "
+       "5.0/95或更早版本的工作簿，请在Excel中另存为.xlsx或.xls格式后再导入"},
+      {runDir / "cut.xlsx", "无法打开该文件：工作簿已经损坏或不完整"},
+  };
+  for (const auto& [workbook, reason] : cases) {
+    backend.clearMessages();
+    open(form, workbook);
+    EXPECT_EQ(form.超级列表框.rowCount(), 0) << workbook;
+    EXPECT_TRUE(buttonsOn(form));
+    EXPECT_EQ(shownTexts(), (Strings{reason})) << workbook;
+  }
+}
+
 TEST_F(ImportFormTest, LeavingTheFormDuringALoadStopsTheLoad) {
   auto& form = toImport();
   backend.answerFileDialogs({kLargeBank});
@@ -160,6 +184,13 @@ std::string stored(const std::string& text) {
   return std::string(bank::readTextSlot(text.substr(0, bank::textSlotLength(text, 1000))));
 }
 
+const std::string kStopQuestion = "导入尚未完成，确定要停止吗？";
+
+std::string stoppedText(int imported) {
+  return "导入已停止，已导入" + std::to_string(imported) +
+         "条数据。\r\n再次导入同一工作簿即可完成导入（已导入的题目会作为重复内容跳过）。";
+}
+
 // Closes the form `delayMs` of real time after the import was started, wherever it is then:
 // reading the bank, comparing, in the notice, or importing.
 TEST_F(ImportFormTest, ClosingTheFormDuringAnImportLeavesAValidBankWithTheReportedRowsOnce) {
@@ -179,6 +210,7 @@ TEST_F(ImportFormTest, ClosingTheFormDuringAnImportLeavesAValidBankWithTheReport
     const std::string name = "关闭" + std::to_string(delayMs);
     backend.click(form.单选框2);
     backend.type(form.编辑框1, gbk(name.c_str()));
+    backend.clearMessages();
     backend.click(form.按钮_导入题库);
     const auto start = std::chrono::steady_clock::now();
     backend.runUntil([&] {
@@ -204,11 +236,76 @@ TEST_F(ImportFormTest, ClosingTheFormDuringAnImportLeavesAValidBankWithTheReport
     EXPECT_LE(int(stored.size()), rows);
     EXPECT_GE(stored.size(), reported.size());
     for (const auto& pair : reported) EXPECT_EQ(stored.count(pair), 1u);
+    // Left mid-import, the user was asked, and told how many rows went in.
+    const Strings said = shownTexts();
+    const bool asked = std::count(said.begin(), said.end(), kStopQuestion) == 1;
+    const auto stopped = std::find_if(said.begin(), said.end(), [](const std::string& text) {
+      return text.rfind("导入已停止", 0) == 0;
+    });
+    if (stopped != said.end()) {
+      EXPECT_TRUE(asked);
+      EXPECT_EQ(*stopped, stoppedText(int(stored.size())));
+    }
     if (banktest::oracleAvailable()) {
       auto check = banktest::oracle("check " + banktest::quoted(bankPath.string()));
       EXPECT_EQ(check.status, 0) << check.out;
     }
   }
+}
+
+TEST_F(ImportFormTest, LeavingMidImportAsksCancelGoesOnAndAStoppedImportCompletesWhenRepeated) {
+  auto& form = toImport();
+  open(form, kMediumBank);
+  backend.click(form.单选框2);
+  backend.type(form.编辑框1, gbk("半途"));
+  backend.clearMessages();
+  backend.click(form.按钮_导入题库);
+  // Cancel: the form stays and the import runs to its end.
+  backend.answerMessageBoxes({ui::mb::kIdCancel, ui::mb::kIdCancel});
+  backend.click(form.按钮_返回题库选择);
+  backend.closeBox(form);
+  backend.runPending();
+  ASSERT_TRUE(form.alive());
+  finish(form);
+  ASSERT_TRUE(form.alive());
+  const Strings asked = shownTexts();
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), kStopQuestion), 2);
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(asked.back().rfind("题目已导入完毕", 0), 0u) << asked.back();
+  // Rows the bank holds already (the same once stored) are skipped.
+  const int whole = recordsIn("半途.edb");
+  EXPECT_GT(whole, 0);
+  EXPECT_LE(whole, form.超级列表框.rowCount());
+
+  // Stopped after its first rows went in: the rest comes with the next import of the workbook.
+  open(form, kMediumBank);  // a fresh table, without the results of the first import
+  backend.click(form.单选框2);
+  backend.type(form.编辑框1, gbk("再来"));
+  backend.clearMessages();
+  backend.click(form.按钮_导入题库);
+  // The result column shows the workbook's own fourth column until the first rows went in.
+  ASSERT_TRUE(backend.runUntil(
+      [&] { return cp936::toUtf8(form.超级列表框.cell(0, 3)) == "导入成功" || buttonsOn(form); },
+      60000));
+  if (buttonsOn(form)) GTEST_SKIP() << "the import ended before it could be left";
+  backend.click(form.按钮_返回题库选择);
+  backend.runPending();
+  ASSERT_TRUE(backend.runUntil([&] { return import->idle(); }, 60000));
+  backend.runPending();
+  const int part = recordsIn("再来.edb");
+  EXPECT_GT(part, 0);
+  EXPECT_LT(part, whole);
+  const Strings said = shownTexts();  // after the notice of the repeated rows removed
+  ASSERT_GE(said.size(), 2u);
+  EXPECT_EQ(Strings(said.end() - 2, said.end()), (Strings{kStopQuestion, stoppedText(part)}));
+
+  auto& again = toImportFrom(only<app::BankChooserForm>());
+  open(again, kMediumBank);
+  importInto(again, "再来");
+  EXPECT_EQ(recordsIn("再来.edb"), whole);
+  const std::string done = shownTexts().back();
+  const std::string imported = "共新导入" + std::to_string(whole - part) + "条数据";
+  EXPECT_EQ(done.substr(done.size() - std::min(done.size(), imported.size())), imported) << done;
 }
 
 TEST_F(ImportFormTest, TheRadioButtonsSwitchBetweenTheTwoTargetControls) {
@@ -370,11 +467,13 @@ TEST_F(ImportFormTest, ANewBankNameMeansOneBankWithOrWithoutItsExtension) {
 TEST_F(ImportFormTest, NamesWindowsCannotStoreAreRefusedAndNothingIsMade) {
   auto& form = toImport();
   open(form, kSmallBank);
-  for (const char* name : {"   ", "a*b", "CON", "trailing."}) importInto(form, name);
+  for (const char* name : {"   ", "a*b", "CON", "trailing.", "物理\t题库", "a\x02z"})
+    importInto(form, name);
   EXPECT_EQ(shownTexts(),
             (Strings{"题库名称不能为空！", "题库名称不能包含以下字符：\\ / : * ? \" < > |",
                      "题库名称不能使用系统保留的名称（如 CON、PRN、AUX、NUL、COM1、LPT1）！",
-                     "题库名称不能以点或空格结尾！"}));
+                     "题库名称不能以点或空格结尾！", "题库名称不能包含制表符（Tab）！",
+                     "题库名称不能包含控制字符（U+0002）！"}));
   EXPECT_EQ(std::distance(fs::directory_iterator(bankFile("")), fs::directory_iterator()), 0);
 }
 

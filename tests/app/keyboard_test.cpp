@@ -130,6 +130,39 @@ TEST_F(BankControllerTest, EnterSearchesFromTheKeywordBoxAndPressesAFocusedButto
   backend.keyDown(form, ui::key::kSpace);
   settle();
   EXPECT_EQ(cp936::toUtf8(form.状态条1.sectionText(1)), "【当前结果/总结果数】：2/3");
+
+  // Enter in the read-only question and answer boxes keeps the place in the results.
+  for (auto* box : {&form.编辑框2, &form.编辑框3}) {
+    backend.click(*box);
+    ASSERT_TRUE(box->hasFocus());
+    backend.keyDown(form, ui::key::kReturn);
+    settle();
+    EXPECT_EQ(cp936::toUtf8(form.状态条1.sectionText(1)), "【当前结果/总结果数】：2/3");
+    EXPECT_EQ(form.超级列表框_题库.selectedRow(), 1);
+  }
+}
+
+TEST_F(BankControllerTest, EnterInTheChooserOpensTheSelectedBankAndBackComesToIt) {
+  makeBank("a.edb", 1);
+  makeBank("b.edb", 2);
+  auto& chooser = toChooser();
+  const int b = chooser.组合框1.itemText(0) == "b.edb" ? 0 : 1;
+  backend.select(chooser.组合框1, b);
+  ASSERT_TRUE(chooser.组合框1.hasFocus());
+  backend.keyDown(chooser, ui::key::kReturn);
+  settle();
+  auto& form = only<app::AnswerForm>();
+  EXPECT_EQ(form.透明标签1.caption(), gbk("共有2题"));
+
+  backend.click(form.按钮_返回);
+  settle();
+  auto& back = only<app::BankChooserForm>();
+  EXPECT_EQ(back.组合框1.selectedIndex(), b);
+  EXPECT_EQ(back.组合框1.text(), "b.edb");
+  // Enter again opens the same bank, not the first one listed.
+  backend.keyDown(back, ui::key::kReturn);
+  settle();
+  EXPECT_EQ(only<app::AnswerForm>().透明标签1.caption(), gbk("共有2题"));
 }
 
 }  // namespace

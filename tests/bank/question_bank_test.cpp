@@ -146,8 +146,10 @@ TEST(BankNames, WhatWindowsCannotStoreIsRefusedBeforeAnythingIsMade) {
   EXPECT_EQ(check(fs::path(u8"한국어 😀")), BankNameProblem::none);
   EXPECT_EQ(check(""), BankNameProblem::empty);
   EXPECT_EQ(check("   "), BankNameProblem::empty);
-  for (const char* bad : {"a*b", "a?b", "a<b", "a>b", "a|b", "a\"b", "a:b", "a/b", "a\\b", "a\tb"})
+  for (const char* bad : {"a*b", "a?b", "a<b", "a>b", "a|b", "a\"b", "a:b", "a/b", "a\\b"})
     EXPECT_EQ(check(bad), BankNameProblem::forbiddenCharacter) << bad;
+  for (const char* bad : {"a\tb", "a\nb", "\x01z", "ab\x1f*"})
+    EXPECT_EQ(check(bad), BankNameProblem::controlCharacter) << bad;
   for (const char* reserved : {"CON", "con", "Nul", "aux.edb", "COM1", "lpt9", "PRN.txt"})
     EXPECT_EQ(check(reserved), BankNameProblem::reservedName) << reserved;
   EXPECT_EQ(check("COM0"), BankNameProblem::none);

@@ -116,6 +116,14 @@ TEST_F(RecordDatabaseTest, DefaultExtensionIsAdded) {
   EXPECT_TRUE(db.isOpen(dir / "PLAIN.edb"));
 }
 
+TEST_F(RecordDatabaseTest, ANameIsTheSameBankWhateverTheCaseOfItsLettersAfterChineseOnes) {
+  const auto path = dir / std::filesystem::path(u8"物理A题库b.edb");
+  ASSERT_TRUE(db.createDatabase(path, bankSchema()));
+  ASSERT_TRUE(db.openDatabase(path));
+  EXPECT_TRUE(db.isOpen(dir / std::filesystem::path(u8"物理a题库B.EDB")));
+  EXPECT_FALSE(db.isOpen(dir / std::filesystem::path(u8"物理A题库c.edb")));
+}
+
 TEST_F(RecordDatabaseTest, AppendDeletePurgeKeepsSerials) {
   auto path = makeBank();
   ASSERT_TRUE(db.openDatabase(path));

@@ -135,7 +135,7 @@ TEST_F(OcrClientTest, RecognitionSendsTheScreenshotAsJpegInAForm) {
   EXPECT_EQ(picture->height, 12);
 }
 
-TEST_F(OcrClientTest, KeyTestStoresTheKeysUnlessTheServiceNamesOne) {
+TEST_F(OcrClientTest, KeyTestStoresTheKeysOnlyWhenTheyWorkOrNothingDidBefore) {
   ASSERT_TRUE(capture::StoreOcrKeys(runDir, {"OldApi", "OldSecret"}));
   struct Case {
     OcrHttpReply reply;
@@ -146,11 +146,12 @@ TEST_F(OcrClientTest, KeyTestStoresTheKeysUnlessTheServiceNamesOne) {
       {kUnknownClient, KeyTestOutcome::kWrongApiKey, false, false},
       {kBadSecret, KeyTestOutcome::kWrongSecretKey, false, false},
       {kToken, KeyTestOutcome::kKeysAccepted, true, true},
-      {kUnreachable, KeyTestOutcome::kServiceUnreachable, true, false},
+      // No token: the settings that gave the one held stay, with it.
+      {kUnreachable, KeyTestOutcome::kServiceUnreachable, false, true},
       {reply(R"({"error":"invalid_client","error_description":"Client id expired"})", 401),
-       KeyTestOutcome::kNoTokenInReply, true, false},
-      {reply("<html>proxy error</html>", 502), KeyTestOutcome::kNoTokenInReply, true, false},
-      {reply(R"({"access_token":12345})"), KeyTestOutcome::kNoTokenInReply, true, false},
+       KeyTestOutcome::kNoTokenInReply, false, true},
+      {reply("<html>proxy error</html>", 502), KeyTestOutcome::kNoTokenInReply, false, true},
+      {reply(R"({"access_token":12345})"), KeyTestOutcome::kNoTokenInReply, false, true},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(capture::StoreOcrKeys(runDir, {"OldApi", "OldSecret"}));
@@ -160,12 +161,23 @@ TEST_F(OcrClientTest, KeyTestStoresTheKeysUnlessTheServiceNamesOne) {
     auto result = client.TestOcrKeys("NewApi", gbk("新密钥"));
     EXPECT_EQ(result.outcome, c.outcome) << c.reply.body;
     EXPECT_EQ(result.keysStored, c.stored) << c.reply.body;
+    EXPECT_EQ(result.previousKept, c.token && !c.stored) << c.reply.body;
     auto keys = capture::LoadOcrSettings(runDir);
     EXPECT_EQ(keys.apiKey, c.stored ? "NewApi" : "OldApi") << c.reply.body;
     EXPECT_EQ(keys.secretKey, c.stored ? gbk("新密钥") : "OldSecret") << c.reply.body;
-    // A named wrong key leaves the old token; a stored key pair keeps only its own token.
-    EXPECT_EQ(client.hasAccessToken(), c.token || !c.stored) << c.reply.body;
+    // A named wrong key or an unjudged pair leaves the old token; new keys bring their own.
+    EXPECT_TRUE(client.hasAccessToken()) << c.reply.body;
   }
+
+  // With no token held, nothing works that typed keys could spoil: they are kept, unjudged.
+  capture::OcrClient fresh(service.transport(), runDir, kService);
+  service.script = {kUnreachable};
+  auto result = fresh.TestOcrKeys("OfflineApi", "OfflineSecret");
+  EXPECT_EQ(result.outcome, KeyTestOutcome::kServiceUnreachable);
+  EXPECT_TRUE(result.keysStored);
+  EXPECT_FALSE(result.previousKept);
+  EXPECT_EQ(capture::LoadOcrSettings(runDir).apiKey, "OfflineApi");
+  EXPECT_FALSE(fresh.hasAccessToken());
 }
 
 TEST_F(OcrClientTest, AKeyTestWithoutATokenKeepsOneAFetchStoredMeanwhile) {

@@ -583,14 +583,26 @@ TEST(ImportForm, LeavingDuringALoadAndClosingDuringAnImportStopTheWork) {
   // Some rows have their result by now, not all: the import is under way.
   ASSERT_TRUE(waitUntil([&] { return form.barPosition() >= 10; }, 120000));
   EXPECT_EQ(e2e::messageBox(program.id(), L"信息："), nullptr) << "the import ended too soon";
+  // Closing asks first; on OK the import stops and says how far it got.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  HWND question = waitForMessageBox(program, L"信息：", 30000);
+  ASSERT_NE(question, nullptr) << "closing during an import did not ask";
+  EXPECT_EQ(e2e::messageBoxText(question), L"导入尚未完成，确定要停止吗？");
   LARGE_INTEGER start, end, frequency;
   QueryPerformanceCounter(&start);
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(program.waitForExit(60000), 0) << "the program did not end with its last form";
+  e2e::answerMessageBox(question, IDOK);
+  ASSERT_TRUE(waitUntil([&] { return gone(question); }, 10000));
+  HWND stopped = waitForMessageBox(program, L"信息：", 30000);
+  ASSERT_NE(stopped, nullptr) << "the stopped import did not say how far it got";
   QueryPerformanceCounter(&end);
+  const std::wstring said = e2e::messageBoxText(stopped);
+  EXPECT_EQ(said.rfind(L"导入已停止，已导入", 0), 0u);
+  EXPECT_NE(said.find(L"再次导入同一工作簿即可完成导入"), std::wstring::npos);
+  e2e::answerMessageBox(stopped, IDOK);
+  EXPECT_EQ(program.waitForExit(60000), 0) << "the program did not end with its last form";
   QueryPerformanceFrequency(&frequency);
   const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-  std::printf("exit time, closing the last form during an import: %.3f s\n", seconds);
+  std::printf("stop time, closing the last form during an import: %.3f s\n", seconds);
   // The import stops at its next batch; the program does not wait for the rest.
   EXPECT_LT(seconds, 3.0);
 }

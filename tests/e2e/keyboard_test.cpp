@@ -1,7 +1,8 @@
 // Quorvix.exe under Wine worked with real keys alone (xdotool, from outside): accepting the
 // disclaimer, reaching the import form and back, opening the answer form, typing into the
 // keyword box again once a message box the form showed has closed and searching with Enter,
-// and dropping down the bank chooser, which shows a long bank name whole.
+// dropping down the bank chooser, which shows a long bank name whole, and Enter opening the
+// chosen bank, searching only from the keyword box, with 返回 coming back to that bank.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -161,6 +162,67 @@ TEST(Keyboard, AfterAMessageBoxOfTheAnswerFormClosesTypingGoesOnInTheKeywordBox)
   EXPECT_TRUE(waitUntil([&] { return e2e::statusText(status, 1) == L"【当前结果/总结果数】：0/0"; },
                         10000));
   EXPECT_EQ(e2e::messageBox(program.id()), nullptr);
+}
+
+// The chooser lists a bank whose name GBK cannot hold as it is; Enter opens the chosen bank; in
+// the answer form Enter in the question box keeps the place in the results; 返回 comes back to
+// the bank just used.
+TEST(Keyboard, EnterOpensTheChosenBankSearchesOnlyFromTheKeywordBoxAndBackKeepsTheBank) {
+  Program program(runFolder());
+  HWND disclaimer = disclaimerWithBank(program);
+  ASSERT_NE(disclaimer, nullptr);
+  const std::wstring wideName = L"物理\U0001F600题库.edb";
+  std::filesystem::copy_file(program.folder() / L"题库" / L"常识题库.edb",
+                             program.folder() / L"题库" / wideName);
+  ASSERT_TRUE(focusIsOn(disclaimer, button(disclaimer, L"同    意")));
+  ASSERT_TRUE(pressKeys("Return"));
+  HWND chooser = waitForMainForm(program, kChooserSize);
+  ASSERT_NE(chooser, nullptr);
+  HWND combo = e2e::childrenOfClass(chooser, L"ComboBox").at(0);
+  ASSERT_TRUE(waitUntil([&] { return e2e::comboItems(combo).size() == 2; }));
+  const auto items = e2e::comboItems(combo);
+  const bool wideFirst = items[0] == wideName;
+  ASSERT_TRUE(wideFirst || items[1] == wideName) << "the name was not listed whole";
+  ASSERT_TRUE(focusIsOn(chooser, combo));
+  if (!wideFirst) {
+    ASSERT_TRUE(pressKeys("Down"));
+  }
+  ASSERT_TRUE(waitUntil([&] { return e2e::textOf(combo) == wideName; }, 5000));
+  ASSERT_TRUE(pressKeys("Return"));
+  HWND answer = waitForMainForm(program, kAnswerSize);
+  ASSERT_NE(answer, nullptr) << "Enter in the chooser did not open the bank";
+
+  const auto edits = e2e::editsTopToBottom(answer);
+  ASSERT_EQ(edits.size(), 3u);
+  HWND status = e2e::childrenOfClass(answer, L"msctls_statusbar32").at(0);
+  auto showsPosition = [&](const wchar_t* position) {
+    return waitUntil([&] { return e2e::statusText(status, 1) == position; }, 10000);
+  };
+  ASSERT_TRUE(focusIsOn(answer, edits[0]));
+  e2e::setText(edits[0], L"首都");
+  ASSERT_TRUE(pressKeys("Return"));
+  ASSERT_TRUE(showsPosition(L"【当前结果/总结果数】：1/3"));
+  e2e::click(button(answer, L"下一题"));
+  ASSERT_TRUE(showsPosition(L"【当前结果/总结果数】：2/3"));
+  // Tab goes through the capture controls and the list of choices to the question box.
+  for (int i = 0; i < 14 && focusOf(answer) != edits[1]; ++i) {
+    HWND before = focusOf(answer);
+    ASSERT_TRUE(pressKeys("Tab"));
+    waitUntil([&] { return focusOf(answer) != before; }, 2000);
+  }
+  ASSERT_TRUE(focusIsOn(answer, edits[1]));
+  const std::wstring question = e2e::textOf(edits[1]);
+  ASSERT_TRUE(pressKeys("Return"));
+  Sleep(1000);
+  EXPECT_EQ(e2e::statusText(status, 1), L"【当前结果/总结果数】：2/3");
+  EXPECT_EQ(e2e::textOf(edits[1]), question);
+
+  e2e::click(button(answer, L"返回"));
+  chooser = waitForMainForm(program, kChooserSize);
+  ASSERT_NE(chooser, nullptr);
+  combo = e2e::childrenOfClass(chooser, L"ComboBox").at(0);
+  EXPECT_TRUE(waitUntil([&] { return e2e::textOf(combo) == wideName; }, 5000))
+      << "the chooser did not come back to the bank just used";
 }
 
 TEST(Keyboard, TheChooserDropsDownWideEnoughForALongBankName) {

@@ -62,12 +62,31 @@ TEST(CellDisplay, NumbersAreRenderedByTheFormatsTheTableKnows) {
       {"0.0000_ ", 123456.789012, {}, "123456.789"},
       {"0", 3.14159, {}, "3.14159"},  // no rule: the basic text
       {"0.00", 3.14159, {}, "3.14159"},
+      // Custom codes, as another program numbers its own: read by what the code shows.
+      {"m/d/yyyy", 44931, jan5, "2023年1月5日"},
+      {"[$-409]mmmm d, yyyy;@", 44931.5, {2023, 1, 5, 12, 0, 0}, "2023年1月5日"},
+      {"yyyy\"年\"m\"月\"d\"日\"", 44931, jan5, "2023年1月5日"},
+      {"mm-yy", 44931, jan5, "2023年1月5日"},
+      {"yyyy-mm-dd hh:mm", 44931.5451388888888888, {2023, 1, 5, 13, 5, 0}, "2023年1月5日13时5分"},
+      {"hh:mm:ss", 0.3958333333333333, morning, "9时30分"},
+      {"h:mm AM/PM", 0.5451388888888888, afternoon, "13时5分"},
+      {"[h]:mm:ss", 0.0208333333333333, midnight, "0时30分"},
+      {"mm:ss", 0, {}, "0时"},
+      {"21", 0.3958333333333333, morning, "9时30分"},   // built-in h:mm:ss
+      {"46", 0.0208333333333333, midnight, "0时30分"},  // built-in [h]:mm:ss
+      {"[Red]#,##0.00", 3.5, {}, "3.5"},                // numbers, not dates
+      {"0.00E+00", 3.5, {}, "3.5"},
+      {"General", 3.5, {}, "3.5"},
+      {"#,##0\" dm\"", 3.5, {}, "3.5"},  // quoted letters say nothing
   };
   for (const auto& c : cases) {
     const std::string basic = platform::numberText(c.value);
     EXPECT_EQ(utf8(importer::renderNumberCell(basic, c.value, c.date, c.format)), c.shown)
         << "format " << c.format << ", value " << c.value;
   }
+  // Codes come as GBK: an escaped Chinese character is one character, both its bytes.
+  const std::string escaped = cp936::fromUtf8("yyyy\\年d\\日");
+  EXPECT_EQ(utf8(importer::renderNumberCell("44931", 44931, jan5, escaped)), "2023年1月5日");
 }
 
 // ---- Loading a worksheet ----
@@ -139,6 +158,15 @@ TEST_F(SheetLoading, TheBuiltInChineseDateAndTimeFormatsShowAsWritten) {
     EXPECT_EQ(utf8(table.cell(tableRow(59), 2)), "1月5日");
     EXPECT_EQ(utf8(table.cell(tableRow(63), 2)), "9时30分");
   }
+}
+
+// LibreOffice writes dates and times with format ids of its own: they read as what they are.
+TEST_F(SheetLoading, DatesAndTimesInLibreOfficesOwnFormatsReadAsDatesAndTimes) {
+  auto table = load(kQbank / "qbank_small.lo.xlsx");
+  EXPECT_EQ(utf8(table.cell(tableRow(57), 2)), "2023-1-5");      // m/d/yyyy, as format 14
+  EXPECT_EQ(utf8(table.cell(tableRow(60), 2)), "2023年1月5日");  // yyyy\年m\月d\日
+  EXPECT_EQ(utf8(table.cell(tableRow(62), 2)), "13:05");         // h:mm
+  EXPECT_EQ(utf8(table.cell(tableRow(63), 2)), "9时30分");       // h:mm:ss: the time alone
 }
 
 TEST_F(SheetLoading, OptionsPickTheSheetTheHeaderAndTheColumns) {

@@ -332,6 +332,20 @@ TEST_F(NetworkDateTest, SaysWhyThereIsNoDate) {
   EXPECT_EQ(FetchNetworkDate(request).error, NetworkDateError::kNoAnswer);
 }
 
+// A server that takes the connection and never answers costs the whole request's bound, not
+// the sum of its phases' time-outs.
+TEST_F(NetworkDateTest, ASilentServerCostsNoMoreThanTheWholeRequestsBound) {
+  EXPECT_EQ(kNetworkDateTotalMs, 15000);
+  NetworkDateRequest request;
+  request.url = url("http", "delay_ms=30000");
+  request.totalMs = 2000;  // the phases alone would allow 4 x 5 s
+  NetworkDate result;
+  const double seconds = secondsFor([&] { result = FetchNetworkDate(request); });
+  EXPECT_EQ(result.error, NetworkDateError::kNoAnswer);
+  EXPECT_GE(seconds, 1.5);
+  EXPECT_LT(seconds, 4.5);
+}
+
 TEST_F(NetworkDateTest, TheTestSettingNamesTheServer) {
   const std::string address = url("http", "date=" + queryValue("Mon, 01 Jan 2029 00:00:00 GMT"));
 #ifdef _WIN32

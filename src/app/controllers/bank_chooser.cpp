@@ -18,9 +18,21 @@ bank::BankChoice choiceOf(const ui::ComboBox& combo) {
 void addBanks(ui::ComboBox& combo, const std::vector<std::filesystem::path>& banks) {
   for (const auto& name : banks) {
     std::u8string utf8 = name.u8string();
-    combo.addItem(cp936::fromUtf16(name.u16string()), std::string(utf8.begin(), utf8.end()));
+    combo.addItem(name.u16string(), std::string(utf8.begin(), utf8.end()));
     combo.setSelectedIndex(0);
   }
+}
+
+bool selectBank(ui::ComboBox& combo, const std::filesystem::path& file) {
+  if (file.empty()) return false;
+  std::u8string utf8 = file.u8string();
+  const std::string wanted(utf8.begin(), utf8.end());
+  for (int index = 0; index < combo.count(); ++index) {
+    if (combo.itemData(index) != wanted) continue;
+    combo.setSelectedIndex(index);
+    return true;
+  }
+  return false;
 }
 
 }  // namespace app

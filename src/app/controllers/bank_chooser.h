@@ -15,4 +15,7 @@ bank::BankChoice choiceOf(const ui::ComboBox& combo);
 // Appends the banks, selecting the first one.
 void addBanks(ui::ComboBox& combo, const std::vector<std::filesystem::path>& banks);
 
+// Selects the item of that real file name; false, and the selection unchanged, without one.
+bool selectBank(ui::ComboBox& combo, const std::filesystem::path& file);
+
 }  // namespace app

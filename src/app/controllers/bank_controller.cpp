@@ -18,8 +18,8 @@ namespace {
 
 namespace texts = bank_texts;
 
-bool confirmed(const std::string& text) {
-  return ui::messageBox(text, ui::mb::kOkCancel) == ui::mb::kIdOk;
+bool confirmed(const std::u16string& text) {
+  return ui::messageBoxWide(text, ui::mb::kOkCancel) == ui::mb::kIdOk;
 }
 
 }  // namespace
@@ -31,6 +31,10 @@ void BankController::ensureBankFolder() { questionBank_.ensureBankFolder(); }
 
 void BankController::listBanks(ui::ComboBox& chooser) {
   addBanks(chooser, questionBank_.listBanks());
+}
+
+void BankController::selectLastAnswerBank(ui::ComboBox& chooser) {
+  selectBank(chooser, questionBank_.answerBankPath().filename());
 }
 
 void BankController::bankSelected(BankChooserForm& form) {
@@ -49,9 +53,8 @@ void BankController::deleteBank(BankChooserForm& form) {
   if (!bankChosen(chooser)) return;
   const auto path = questionBank_.bankPathOf(choiceOf(chooser));
   questionBank_.setTargetBankPath(path);
-  const std::string shown = chooser.text();
-  if (!confirmed(gbk(texts::kConfirmDeleteBefore) + shown + gbk(texts::kConfirmDeleteAfter)))
-    return;
+  const std::u16string shown = chooser.textUtf16();
+  if (!confirmed(texts::confirmDeleteText(shown))) return;
   worker_.submit([this, path, shown, handle = form.handle()] {
     const int error = sharedBank_.use([&](bank::RecordDatabase&) {
       return questionBank_.deleteBank(path) ? bank::kOk : questionBank_.lastError();
@@ -61,7 +64,7 @@ void BankController::deleteBank(BankChooserForm& form) {
       if (!form) return;
       // A bank that was not there is gone all the same; one held elsewhere is worth a word.
       if (error != bank::kOk && error != bank::kFileNotFound)
-        ui::messageBox(texts::bankChangeFailedText(shown, error, texts::kDeleteFailedAfter));
+        ui::messageBoxWide(texts::bankChangeFailedText(shown, error, texts::kDeleteFailedAfter));
       form->组合框1.clear();
       listBanks(form->组合框1);
     });
@@ -123,16 +126,16 @@ void BankController::clearBank(ui::ComboBox& chooser) {
   if (!bankChosen(chooser)) return;
   const auto path = questionBank_.bankPathOf(choiceOf(chooser));
   questionBank_.setTargetBankPath(path);
-  const std::string shown = chooser.text();
-  if (!confirmed(gbk(texts::kConfirmClearBefore) + shown + gbk(texts::kConfirmClearAfter))) return;
+  const std::u16string shown = chooser.textUtf16();
+  if (!confirmed(texts::confirmClearText(shown))) return;
   worker_.submit([this, path, shown, handle = chooser.form().handle()] {
     const int error = sharedBank_.use([&](bank::RecordDatabase&) {
       return questionBank_.clearBank(path) ? bank::kOk : questionBank_.lastError();
     });
     ui::post(*worker_.gate(), handle, [shown, error] {
-      ui::messageBox(error == bank::kOk
-                         ? texts::bankClearedText(shown)
-                         : texts::bankChangeFailedText(shown, error, texts::kClearFailedAfter));
+      ui::messageBoxWide(error == bank::kOk
+                             ? texts::bankClearedText(shown)
+                             : texts::bankChangeFailedText(shown, error, texts::kClearFailedAfter));
     });
   });
 }

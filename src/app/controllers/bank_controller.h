@@ -19,6 +19,7 @@ class BankController final : public BankServices {
 
   void ensureBankFolder() override;
   void listBanks(ui::ComboBox& chooser) override;
+  void selectLastAnswerBank(ui::ComboBox& chooser) override;
   void bankSelected(BankChooserForm& form) override;
   void deleteBank(BankChooserForm& form) override;
   void exportBank(BankChooserForm& form) override;

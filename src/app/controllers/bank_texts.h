@@ -1,10 +1,13 @@
 // The texts of the bank chooser's and the import form's bank buttons. UTF-8 here; shown as GBK.
 #pragma once
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "app/controllers/program_text.h"
 #include "bank/bank_names.h"
 #include "bank/error_codes.h"
+#include "platform/cp936.h"
 
 namespace app::bank_texts {
 
@@ -43,16 +46,45 @@ inline std::string bankClearedText(const std::string& name) {
   return gbk(kClearedBefore) + name + gbk(kClearedAfter);
 }
 
-// Why a clear or a delete did not happen: another program holds the bank, or something else.
-inline std::string bankChangeFailedText(const std::string& name, int error,
-                                        const char* failedAfter) {
-  const bool inUse = error == bank::kLockViolation || error == bank::kSharingViolation;
-  return gbk(kClearedBefore) + name + gbk(inUse ? kInUseAfter : failedAfter);
+// The bank chooser's texts that name a bank file, as wide text: the name keeps every character.
+inline std::u16string wide(const char* utf8) { return cp936::toUtf16(gbk(utf8)); }
+inline std::u16string confirmClearText(const std::u16string& name) {
+  return wide(kConfirmClearBefore) + name + wide(kConfirmClearAfter);
+}
+inline std::u16string confirmDeleteText(const std::u16string& name) {
+  return wide(kConfirmDeleteBefore) + name + wide(kConfirmDeleteAfter);
+}
+inline std::u16string bankClearedText(const std::u16string& name) {
+  return wide(kClearedBefore) + name + wide(kClearedAfter);
 }
 
-// What is wrong with a typed bank name, in words (GBK).
-inline std::string bankNameProblemText(bank::BankNameProblem problem) {
+// Why a clear or a delete did not happen: another program holds the bank, or something else.
+inline std::u16string bankChangeFailedText(const std::u16string& name, int error,
+                                           const char* failedAfter) {
+  const bool inUse = error == bank::kLockViolation || error == bank::kSharingViolation;
+  return wide(kClearedBefore) + name + wide(inUse ? kInUseAfter : failedAfter);
+}
+
+// A control character of a typed name, named so the user can find it (UTF-8).
+inline std::string controlCharacterName(std::u16string_view name) {
+  for (char16_t c : name) {
+    if (c >= 0x20) continue;
+    if (c == u'\t') return "制表符（Tab）";
+    if (c == u'\n') return "换行符";
+    if (c == u'\r') return "回车符";
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", unsigned(c));
+    return std::string("控制字符（") + code + "）";
+  }
+  return "控制字符";
+}
+
+// What is wrong with a typed bank name, in words (GBK). `name` names the character at fault.
+inline std::string bankNameProblemText(bank::BankNameProblem problem,
+                                       std::u16string_view name = {}) {
   switch (problem) {
+    case bank::BankNameProblem::controlCharacter:
+      return gbk(("题库名称不能包含" + controlCharacterName(name) + "！").c_str());
     case bank::BankNameProblem::empty:
       return gbk("题库名称不能为空！");
     case bank::BankNameProblem::forbiddenCharacter:

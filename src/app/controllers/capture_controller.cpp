@@ -1,6 +1,7 @@
 #include "app/controllers/capture_controller.h"
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -20,6 +21,16 @@ constexpr int kLetterC = 0x43;
 
 void pause(int milliseconds) {
   if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Waits until the clipboard holds something newer than `before`, at most `limitMs`: the
+// program that answers Ctrl+C fills it in its own time.
+void waitForClipboardChange(std::uint32_t before, int limitMs) {
+  constexpr int kPollMs = 5;
+  for (int waited = 0; waited < limitMs; waited += kPollMs) {
+    if (ui::clipboardSequence() != before) return;
+    pause(kPollMs);
+  }
 }
 
 // The copy keys as a person presses them, released in the order they went down.
@@ -150,8 +161,9 @@ void CaptureController::AnswerCapture::MouseHookProc(const ui::MouseHookEvent& e
 void CaptureController::AnswerCapture::CopySelectionAndSearch() {
   owner_.copies_.submit([handle = handle_, timing = owner_.timing_] {
     pause(timing.beforeKeysMs);
+    const std::uint32_t before = ui::clipboardSequence();
     pressCopyKeys();
-    pause(timing.afterKeysMs);
+    waitForClipboardChange(before, timing.copyArrivalMs);
     std::string text = ui::clipboardText().value_or(std::string());
     ui::post(handle, [handle, text = std::move(text)] {
       if (AnswerForm* form = answerForm(handle)) showCopiedText(*form, text);

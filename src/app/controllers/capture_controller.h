@@ -36,7 +36,9 @@ class ScreenshotRecognition {
 // under the mouse) and after them (the copy reaches the clipboard).
 struct CopyTiming {
   int beforeKeysMs = 100;
-  int afterKeysMs = 10;
+  // After Ctrl+C: the clipboard is read once the other program has changed it, or after this
+  // long when it never does (nothing was selected).
+  int copyArrivalMs = 500;
 };
 
 class CaptureController {

@@ -31,6 +31,12 @@ constexpr unsigned kRepeatsNoticeMs = 2000;
 
 void show(const char* utf8) { ui::messageBox(gbk(utf8)); }
 
+// An import the user stopped by leaving the form says how far it got. Said from the worker,
+// so that it shows over whatever form the user went on to.
+void tellStopped(int imported) {
+  ui::messageBox(gbk(texts::kStoppedBefore) + std::to_string(imported) + gbk(texts::kStoppedAfter));
+}
+
 // The workbook dialog: the Excel, CSV and text filter, starting in the user's desktop folder,
 // leaving the current directory unchanged.
 ui::OpenFileRequest workbookOpenRequest() {
@@ -219,6 +225,7 @@ std::shared_ptr<ImportSession> ImportSession::attach(ImportForm& form, BankContr
     session->stopWork();
     if (earlier) earlier();
   };
+  form.onCloseAsked = [session] { return session->confirmLeaving(); };
   return session;
 }
 
@@ -228,6 +235,14 @@ ImportSession::ImportSession(ImportForm& form, BankController& banks, Background
 ImportSession::~ImportSession() { stopWork(); }
 
 void ImportSession::stopWork() { stop_->store(true); }
+
+bool ImportSession::confirmLeaving() {
+  if (!importing_) return true;
+  if (ui::messageBox(gbk(texts::kConfirmStop), ui::mb::kOkCancel) != ui::mb::kIdOk) return false;
+  // The question runs a message loop of its own, in which the import may have ended.
+  if (importing_) stopWork();
+  return true;
+}
 
 ImportSession::Post ImportSession::poster() {
   return [weak = weak_from_this(), handle = form_.handle()](auto work) {
@@ -316,8 +331,10 @@ void ImportSession::finishLoad(const importer::SheetLoadResult& result) {
     case importer::SheetLoadError::libraryUnavailable:
       show(texts::kLibraryUnavailable);
       break;
-    case importer::SheetLoadError::notAFile:
     case importer::SheetLoadError::cannotLoad:
+      show(texts::refusalText(importer::workbookRefusalOf(result.detail)));
+      break;
+    case importer::SheetLoadError::notAFile:
     case importer::SheetLoadError::noWorksheet:
       show(texts::kNotAWorkbook);
       break;
@@ -351,7 +368,7 @@ std::filesystem::path ImportSession::importTarget() {
   if (auto problem =
           bank::checkBankName(bank::isBankFileName(name) ? name.stem() : name, bank.bankFolder());
       problem != bank::BankNameProblem::none) {
-    ui::messageBox(bank_texts::bankNameProblemText(problem));
+    ui::messageBox(bank_texts::bankNameProblemText(problem, typed));
     return {};
   }
   // An existing bank of that name, whatever its letter case, is used as it is. It is created
@@ -374,6 +391,7 @@ void ImportSession::importTable() {
   const auto path = importTarget();
   if (path.empty()) return setBusy(false, true);
   banks_.questionBank().setTargetBankPath(path);
+  importing_ = true;
 
   auto job = std::make_shared<ImportJob>(path, table_.snapshot(), stop_, poster());
   work_.start(
@@ -394,6 +412,7 @@ void ImportSession::importTable() {
         }
         WorkerReport comparing(job->stop, job->post);
         auto keep = importer::firstOccurrences(job->rows, &comparing);
+        if (job->stop->load()) return tellStopped(0);
         // The worker's rows need no numbers: the form's table, which shows them, gets its own.
         job->rows.keepRows(keep);
         job->post([job, keep = std::move(keep)](ImportSession& session) {
@@ -422,6 +441,14 @@ void ImportSession::importRows(std::shared_ptr<ImportJob> job) {
       report.database = nullptr;
       return done;
     });
+    // Left meanwhile: no form hears the end, so it is said here.
+    if (job->stop->load() && outcome.error == importer::ImportError::none) {
+      const auto& counts = outcome.counts;
+      const bool cutShort = counts.skipped + counts.imported + counts.failed < job->rows.rowCount();
+      if (cutShort) return tellStopped(counts.imported);
+      ui::messageBox(doneText(counts, report.failure));
+      return;
+    }
     report.handOverRest([outcome, failure = report.failure](ImportSession& session) {
       session.finishImport(outcome, failure);
     });
@@ -437,6 +464,7 @@ void ImportSession::applyResults(const std::vector<std::pair<int, importer::RowR
 }
 
 void ImportSession::finishImport(const importer::ImportOutcome& outcome, int failure) {
+  importing_ = false;
   if (outcome.error != importer::ImportError::none) {
     showProgress(WorkStage::importing, 0, 1);
     show(texts::kOpenFailed);

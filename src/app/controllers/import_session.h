@@ -45,6 +45,10 @@ class ImportSession : public std::enable_shared_from_this<ImportSession> {
 
   // A load or an import is under way.
   bool busy() const { return busy_; }
+  // The user is leaving the form. During an import, asks whether to stop it: false (Cancel)
+  // keeps the form and the import going; on OK the import stops at its next row and then says
+  // how many rows went in.
+  bool confirmLeaving();
   const ImportTableModel& table() const { return table_; }
 
  private:
@@ -77,6 +81,7 @@ class ImportSession : public std::enable_shared_from_this<ImportSession> {
   // Set when the form goes; every piece of work this session started reads it.
   std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
   bool busy_ = false;
+  bool importing_ = false;  // from 按钮_导入题库 to the end of the import, however it ends
   bool newBank_ = false;
   std::filesystem::path workbook_;  // the file the table was read from
   int sheetShown_ =

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "import/table_import.h"
+#include "import/workbook_refusal.h"
 #include "platform/cp936.h"
 
 namespace app::import_texts {
@@ -15,6 +16,12 @@ inline constexpr const char* kOpenFailed = "打开数据库失败";
 inline constexpr const char* kDuplicatesRemovedBefore = "已删除表格中重复内容";
 inline constexpr const char* kDuplicatesRemovedAfter = "条";
 inline constexpr const char* kNoticeCaption = "友情提醒";
+inline constexpr const char* kConfirmStop = "导入尚未完成，确定要停止吗？";
+// "导入已停止，已导入" N
+// "条数据。\r\n再次导入同一工作簿即可完成导入（已导入的题目会作为重复内容跳过）。"
+inline constexpr const char* kStoppedBefore = "导入已停止，已导入";
+inline constexpr const char* kStoppedAfter =
+    "条数据。\r\n再次导入同一工作簿即可完成导入（已导入的题目会作为重复内容跳过）。";
 inline constexpr const char* kRowDuplicate = "重复内容";
 inline constexpr const char* kRowImported = "导入成功";
 inline constexpr const char* kRowFailed = "导入失败";
@@ -32,6 +39,11 @@ inline constexpr const char* kUnstorableAfter = "个字符题库无法保存，�
 inline constexpr const char* kNotATextFile =
     "无法读取该文件：它不是可导入的CSV或文本文件，或者已经损坏";
 inline constexpr const char* kNotAWorkbook = "无法打开该文件：它不是Excel工作簿，或者已经损坏";
+inline constexpr const char* kWorkbookEncrypted =
+    "无法打开该文件：工作簿设有密码（已加密），请在Excel中取消密码后再导入";
+inline constexpr const char* kWorkbookTooOld =
+    "无法打开该文件：这是Excel 5.0/95或更早版本的工作簿，请在Excel中另存为.xlsx或.xls格式后再导入";
+inline constexpr const char* kWorkbookDamaged = "无法打开该文件：工作簿已经损坏或不完整";
 inline constexpr const char* kLibraryUnavailable =
     "无法在程序所在的文件夹写出表格组件，请检查该文件夹是否可以写入";
 // When the library or one of its functions cannot be found: library file, function name.
@@ -55,6 +67,21 @@ inline std::string resultText(importer::RowResult result, int unstorable = 0) {
       break;
   }
   return failed;
+}
+
+// Why a workbook the library refused gives no table (UTF-8).
+inline const char* refusalText(importer::WorkbookRefusal refusal) {
+  switch (refusal) {
+    case importer::WorkbookRefusal::encrypted:
+      return kWorkbookEncrypted;
+    case importer::WorkbookRefusal::tooOld:
+      return kWorkbookTooOld;
+    case importer::WorkbookRefusal::damaged:
+      return kWorkbookDamaged;
+    case importer::WorkbookRefusal::notAWorkbook:
+      break;
+  }
+  return kNotAWorkbook;
 }
 
 // kMissingFunction with its two names put in (GBK).

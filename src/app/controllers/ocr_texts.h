@@ -24,8 +24,14 @@ struct Notice {
   unsigned timeoutMs = kVerdictNoticeMs;
 };
 
+// A failed test that left the working settings in place.
+inline constexpr const char* kUnreachableKept =
+    "连接识别服务失败，新的设置未保存，仍在使用原来的服务地址和识别令牌！";
+inline constexpr const char* kNoTokenKept =
+    "识别服务未确认秘钥，新的设置未保存，仍在使用原来的服务地址和识别令牌！";
+
 // The key test's outcome. Keys that reached the settings file are said to be kept, so a user
-// whose network is down knows nothing typed was lost.
+// whose network is down knows nothing typed was lost; settings that work are said to stay.
 inline Notice keyTestNotice(const capture::KeyTestResult& result) {
   using capture::KeyTestOutcome;
   switch (result.outcome) {
@@ -37,10 +43,12 @@ inline Notice keyTestNotice(const capture::KeyTestResult& result) {
       if (result.keysStored) return {gbk(kKeysCorrect)};
       return {gbk("秘钥正确，但配置文件保存失败！"), kTroubleNoticeMs};
     case KeyTestOutcome::kServiceUnreachable:
+      if (result.previousKept) return {gbk(kUnreachableKept), kTroubleNoticeMs};
       return {gbk(result.keysStored ? "连接识别服务失败，秘钥已保存，请检查网络后重试！"
                                     : "连接识别服务失败，秘钥也未能保存！"),
               kTroubleNoticeMs};
     case KeyTestOutcome::kNoTokenInReply:
+      if (result.previousKept) return {gbk(kNoTokenKept), kTroubleNoticeMs};
       return {gbk(result.keysStored ? "识别服务未确认秘钥，秘钥已保存，请稍后重试！"
                                     : "识别服务未确认秘钥，秘钥也未能保存！"),
               kTroubleNoticeMs};

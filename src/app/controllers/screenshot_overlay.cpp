@@ -12,6 +12,11 @@ namespace {
 using capture::kCrossHairAt;
 using capture::kMagnifierSource;
 
+bool contains(const ui::Rect& area, int x, int y) {
+  return x >= area.left && x < area.left + area.width && y >= area.top &&
+         y < area.top + area.height;
+}
+
 class ScreenshotOverlay {
  public:
   ScreenshotOverlay(ScreenshotForm& form, SelectionFinished finished, AreaMarked marked = nullptr)
@@ -66,6 +71,9 @@ void ScreenshotOverlay::TrackMouse(int x, int y) {
     if (!form_.画板3.visible()) form_.画板3.setVisible(true);
     if (!form_.图片框1.visible()) form_.图片框1.setVisible(true);
   }
+  // The full-screen board lies above the scratch board for the mouse on Windows (it was made
+  // first), so the scratch board never hears the cursor itself: the big board tells it.
+  if (contains(form_.画板3.bounds(), x, y)) DodgeScratchBoard();
   showMagnifier(x, y);
 }
 

@@ -55,9 +55,10 @@ std::shared_ptr<SearchSession> SearchSession::attach(AnswerForm& form, AnswerBan
   form.按钮_上一题.onClick = [session] { session->previousResult(); };
   form.按钮_下一题.onClick = [session] { session->nextResult(); };
   form.按钮_删除.onClick = [session] { session->deleteResult(); };
-  // The form hears the keys of its controls; Enter runs the search of the typed keyword.
-  form.onKeyDown = [session, earlier = form.onKeyDown](int key) {
-    if (key == kEnterKey) session->search();
+  // The form hears the keys of its controls. Enter searches only from the keyword box: in the
+  // question or answer box it would throw the user back to the first result.
+  form.onKeyDown = [session, &form, earlier = form.onKeyDown](int key) {
+    if (key == kEnterKey && form.keyTarget() == &form.编辑框1) session->search();
     if (earlier) earlier(key);
   };
   return session;

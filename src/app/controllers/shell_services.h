@@ -20,6 +20,9 @@ class BankServices {
   virtual ~BankServices() = default;
   virtual void ensureBankFolder() = 0;
   virtual void listBanks(ui::ComboBox& chooser) = 0;
+  // Selects, among the listed banks, the one the answer form used last, so that 返回 comes back
+  // to it; the selection stays where it is when there is none.
+  virtual void selectLastAnswerBank(ui::ComboBox& /*chooser*/) {}
   virtual void bankSelected(BankChooserForm& form) = 0;
   virtual void deleteBank(BankChooserForm& form) = 0;
   // Writes the chosen bank to a file the user names, off the user-interface thread, and says

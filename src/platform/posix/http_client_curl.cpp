@@ -5,6 +5,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <string_view>
@@ -400,6 +401,7 @@ ObjectReply exchangeThroughObject(const ObjectExchange& request, HttpRequestObje
   transfer.cookieEngine = !hasField(request.headers, "Cookie");
   // The object's own time-outs: connect 60 s, send and receive 30 s each.
   if (request.timeoutMs) applyTimeouts(transfer, *request.timeoutMs, 4);
+  if (request.totalMs) transfer.totalMs = std::max(1L, long(*request.totalMs));
 
   std::lock_guard<std::mutex> lock(object->busy);
   object->prepareFor(transfer.cookieEngine);

@@ -304,6 +304,7 @@ ObjectReply exchangeWithDeadline(const ObjectExchange& request, long totalMs) {
 
 ObjectReply exchangeThroughObject(const ObjectExchange& request, HttpRequestObject* shared) {
   if (!shared) {
+    if (request.totalMs) return exchangeWithDeadline(request, *request.totalMs);
     if (request.timeoutMs) return exchangeWithDeadline(request, 4L * *request.timeoutMs + 1000);
     return exchangeOnNewObject(request);
   }

@@ -259,7 +259,16 @@ int HeadlessBackend::messageBox(Form* owner, const std::string& text, const std:
   FormHandle ownerHandle = owner ? owner->handle() : 0;
   std::lock_guard lock(mutex_);
   int result = answer(messageAnswers_, mb::kIdOk);
-  messages_.push_back({text, caption, style, 0, result, ownerHandle});
+  messages_.push_back({text, cp936::toUtf16(text), caption, style, 0, result, ownerHandle});
+  return result;
+}
+
+int HeadlessBackend::messageBoxWide(Form* owner, const std::u16string& text,
+                                    const std::string& caption, unsigned style) {
+  FormHandle ownerHandle = owner ? owner->handle() : 0;
+  std::lock_guard lock(mutex_);
+  int result = answer(messageAnswers_, mb::kIdOk);
+  messages_.push_back({cp936::fromUtf16(text), text, caption, style, 0, result, ownerHandle});
   return result;
 }
 
@@ -269,7 +278,7 @@ int HeadlessBackend::timedMessageBox(Form* owner, const std::string& text,
   FormHandle ownerHandle = owner ? owner->handle() : 0;
   std::lock_guard lock(mutex_);
   int result = answer(messageAnswers_, mb::kIdTimedOut);
-  messages_.push_back({text, caption, style, timeoutMs, result, ownerHandle});
+  messages_.push_back({text, cp936::toUtf16(text), caption, style, timeoutMs, result, ownerHandle});
   return result;
 }
 
@@ -364,6 +373,12 @@ std::optional<std::string> HeadlessBackend::clipboardText() {
 void HeadlessBackend::setClipboardText(std::optional<std::string> text) {
   std::lock_guard lock(mutex_);
   clipboard_ = std::move(text);
+  ++clipboardSequence_;
+}
+
+std::uint32_t HeadlessBackend::clipboardSequence() {
+  std::lock_guard lock(mutex_);
+  return clipboardSequence_;
 }
 
 void HeadlessBackend::pressKey(int virtualKey, bool down) {

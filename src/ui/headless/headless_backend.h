@@ -24,7 +24,8 @@
 namespace ui::headless {
 
 struct ShownMessage {
-  std::string text;
+  std::string text;  // GBK; "?" for what GBK cannot hold
+  std::u16string wideText;
   std::string caption;
   unsigned style = 0;
   unsigned timeoutMs = 0;  // 0: a plain message box
@@ -102,7 +103,7 @@ class HeadlessBackend final : public Backend {
   std::vector<std::string> openedUrls() const;
   void setScreenSize(Size size);
   void setCursorPosition(Point point);
-  void setClipboardText(std::optional<std::string> text);
+  void setClipboardText(std::optional<std::string> text);  // a new clipboard sequence number
   std::vector<KeyPress> keyPresses() const;
   // Called on each simulated key (on the thread that pressed it), e.g. to play the window
   // that answers Ctrl+C by filling the clipboard.
@@ -127,6 +128,8 @@ class HeadlessBackend final : public Backend {
   void post(std::function<void()> work) override;
   int messageBox(Form* owner, const std::string& text, const std::string& caption,
                  unsigned style) override;
+  int messageBoxWide(Form* owner, const std::u16string& text, const std::string& caption,
+                     unsigned style) override;
   int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
                       unsigned style, unsigned timeoutMs) override;
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;
@@ -135,6 +138,7 @@ class HeadlessBackend final : public Backend {
   Size screenSize() const override;
   Point cursorPosition() const override;
   std::optional<std::string> clipboardText() override;
+  std::uint32_t clipboardSequence() override;
   void pressKey(int virtualKey, bool down) override;
   MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) override;
   bool removeMouseHook(MouseHookId hook) override;
@@ -181,6 +185,7 @@ class HeadlessBackend final : public Backend {
   Size screen_{1920, 1080};
   Point cursor_;
   std::optional<std::string> clipboard_;
+  std::uint32_t clipboardSequence_ = 1;
   std::vector<KeyPress> keyPresses_;
   std::function<void(const KeyPress&)> keyReaction_;
   std::vector<RegisteredHotkey> hotkeys_;

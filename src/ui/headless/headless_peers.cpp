@@ -45,8 +45,17 @@ void HeadlessControlPeer::setBounds(Rect bounds) {
 // Combo boxes.
 
 int HeadlessControlPeer::addItem(const std::string& text, const std::string& data) {
-  items_.push_back({text, data});
+  items_.push_back({text, data, cp936::toUtf16(text)});
   return int(items_.size()) - 1;
+}
+
+int HeadlessControlPeer::addItemWide(const std::u16string& text, const std::string& data) {
+  items_.push_back({cp936::fromUtf16(text), data, text});
+  return int(items_.size()) - 1;
+}
+
+std::u16string HeadlessControlPeer::itemTextWide(int index) const {
+  return index >= 0 && index < itemCount() ? items_[index].wide : u"";
 }
 
 void HeadlessControlPeer::clearItems() {

@@ -38,6 +38,8 @@ class HeadlessControlPeer final : public ControlPeer {
   bool checked() const override { return checked_; }
 
   int addItem(const std::string& text, const std::string& data) override;
+  int addItemWide(const std::u16string& text, const std::string& data) override;
+  std::u16string itemTextWide(int index) const override;
   void clearItems() override;
   int itemCount() const override { return int(items_.size()); }
   std::string itemText(int index) const override;
@@ -105,6 +107,7 @@ class HeadlessControlPeer final : public ControlPeer {
   struct Item {
     std::string text;
     std::string data;
+    std::u16string wide;  // the text as given, when given wide
   };
   struct Column {
     std::string title;

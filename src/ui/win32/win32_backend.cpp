@@ -59,7 +59,8 @@ void dispatchMessage(MSG& message) {
     // dialog manager takes for moving the focus and pressing buttons.
     if (form && message.message == WM_KEYDOWN &&
         !(typed && isNavigationKey(form->focusedControl(), int(message.wParam)))) {
-      form->form().deliverKeyDown(int(message.wParam));
+      Win32ControlPeer* to = typed ? nullptr : form->controlOf(message.hwnd);
+      form->form().deliverKeyDown(int(message.wParam), to ? &to->control() : nullptr);
     }
     // The form may be gone now (Esc closes some).
     form = Win32FormPeer::of(root);

@@ -32,6 +32,8 @@ class Win32Backend final : public Backend {
 
   int messageBox(Form* owner, const std::string& text, const std::string& caption,
                  unsigned style) override;
+  int messageBoxWide(Form* owner, const std::u16string& text, const std::string& caption,
+                     unsigned style) override;
   int timedMessageBox(Form* owner, const std::string& text, const std::string& caption,
                       unsigned style, unsigned timeoutMs) override;
   std::filesystem::path chooseOpenFile(const OpenFileRequest& request) override;
@@ -40,6 +42,7 @@ class Win32Backend final : public Backend {
   Size screenSize() const override;
   Point cursorPosition() const override;
   std::optional<std::string> clipboardText() override;
+  std::uint32_t clipboardSequence() override;
   void pressKey(int virtualKey, bool down) override;
   MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) override;
   bool removeMouseHook(MouseHookId hook) override;

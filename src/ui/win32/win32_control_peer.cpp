@@ -260,8 +260,8 @@ std::string Win32ControlPeer::text() const {
 }
 
 std::u16string Win32ControlPeer::wideText() const {
-  if (definition_.kind == ControlKind::ComboBox || !hasCaption(definition_.kind))
-    return cp936::toUtf16(text());
+  if (definition_.kind == ControlKind::ComboBox) return itemTextWide(selectedIndex());
+  if (!hasCaption(definition_.kind)) return cp936::toUtf16(text());
   std::wstring wide = windowText(window_);
   return std::u16string(wide.begin(), wide.end());
 }
@@ -311,8 +311,15 @@ bool Win32ControlPeer::checked() const {
 // ---- Combo boxes ----
 
 int Win32ControlPeer::addItem(const std::string& text, const std::string& data) {
+  return addShownItem(wide(text), data);
+}
+
+int Win32ControlPeer::addItemWide(const std::u16string& text, const std::string& data) {
+  return addShownItem(std::wstring(text.begin(), text.end()), data);
+}
+
+int Win32ControlPeer::addShownItem(const std::wstring& shown, const std::string& data) {
   if (definition_.kind != ControlKind::ComboBox) return -1;
-  std::wstring shown = wide(text);
   int index = int(SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str())));
   if (index < 0) return -1;
   itemData_.insert(itemData_.begin() + index, data);
@@ -355,11 +362,16 @@ int Win32ControlPeer::itemCount() const {
 }
 
 std::string Win32ControlPeer::itemText(int index) const {
+  const std::u16string text = itemTextWide(index);
+  return narrow(std::wstring(text.begin(), text.end()));
+}
+
+std::u16string Win32ControlPeer::itemTextWide(int index) const {
   if (definition_.kind != ControlKind::ComboBox || index < 0 || index >= itemCount()) return {};
   std::wstring text(SendMessageW(window_, CB_GETLBTEXTLEN, index, 0) + 1, L'\0');
   auto length = SendMessageW(window_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
   text.resize(length < 0 ? 0 : std::size_t(length));
-  return narrow(text);
+  return std::u16string(text.begin(), text.end());
 }
 
 std::string Win32ControlPeer::itemData(int index) const {

@@ -55,6 +55,8 @@ class Win32ControlPeer final : public ControlPeer {
   bool checked() const override;
 
   int addItem(const std::string& text, const std::string& data) override;
+  int addItemWide(const std::u16string& text, const std::string& data) override;
+  std::u16string itemTextWide(int index) const override;
   void clearItems() override;
   int itemCount() const override;
   std::string itemText(int index) const override;
@@ -115,6 +117,7 @@ class Win32ControlPeer final : public ControlPeer {
   bool ownerData() const;
   void fillDisplayInfo(LVITEMW& item) const;
   void fitDropDownWidth();
+  int addShownItem(const std::wstring& shown, const std::string& data);
 
   Control& control_;
   const ControlDef& definition_;

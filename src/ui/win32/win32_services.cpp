@@ -118,6 +118,14 @@ int Win32Backend::messageBox(Form* owner, const std::string& text, const std::st
                      style | (window ? 0u : unsigned(MB_TASKMODAL)));
 }
 
+int Win32Backend::messageBoxWide(Form* owner, const std::u16string& text,
+                                 const std::string& caption, unsigned style) {
+  HWND window = ownerWindow(owner);
+  const std::wstring shown(text.begin(), text.end());
+  return MessageBoxW(window, shown.c_str(), wide(caption).c_str(),
+                     style | (window ? 0u : unsigned(MB_TASKMODAL)));
+}
+
 int Win32Backend::timedMessageBox(Form* ownerForm, const std::string& text,
                                   const std::string& caption, unsigned style, unsigned timeoutMs) {
   HWND owner = ownerWindow(ownerForm);
@@ -219,6 +227,8 @@ Point Win32Backend::cursorPosition() const {
   GetCursorPos(&point);
   return {point.x, point.y};
 }
+
+std::uint32_t Win32Backend::clipboardSequence() { return GetClipboardSequenceNumber(); }
 
 std::optional<std::string> Win32Backend::clipboardText() {
   // Read as UTF-16 and converted by our own codec, so the text does not depend on the

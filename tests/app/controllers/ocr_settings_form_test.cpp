@@ -65,7 +65,7 @@ TEST_F(OcrSettingsFormTest, ShowsTheStoredKeysAndPutsThemBackAfterEdits) {
   EXPECT_TRUE(service.requests().empty()) << "showing keys asks the service nothing";
 }
 
-TEST_F(OcrSettingsFormTest, KeyTestSaysWhatTheServiceAnsweredAndStoresUnlessAKeyIsNamed) {
+TEST_F(OcrSettingsFormTest, KeyTestSaysWhatTheServiceAnsweredAndStoresOnlyKeysThatWork) {
   struct Case {
     const char* what;
     capture::OcrHttpReply reply;
@@ -77,10 +77,11 @@ TEST_F(OcrSettingsFormTest, KeyTestSaysWhatTheServiceAnsweredAndStoresUnlessAKey
       {"token", ocrtest::kToken, "秘钥正确", 500, true, true},
       {"unknown client", ocrtest::kUnknownClient, "API Key不正确", 500, false, true},
       {"bad secret", ocrtest::kBadSecret, "Secret Key不正确", 500, false, true},
-      {"other refusal", ocrtest::kOtherRefusal, "识别服务未确认秘钥，秘钥已保存，请稍后重试！",
-       2000, true, false},
-      {"no answer", ocrtest::kUnreachable, "连接识别服务失败，秘钥已保存，请检查网络后重试！", 2000,
-       true, false},
+      // The keys of the first test gave a token: an unjudged pair never replaces them.
+      {"other refusal", ocrtest::kOtherRefusal,
+       "识别服务未确认秘钥，新的设置未保存，仍在使用原来的服务地址和识别令牌！", 2000, false, true},
+      {"no answer", ocrtest::kUnreachable,
+       "连接识别服务失败，新的设置未保存，仍在使用原来的服务地址和识别令牌！", 2000, false, true},
   };
   open();
   int round = 0;
@@ -95,8 +96,7 @@ TEST_F(OcrSettingsFormTest, KeyTestSaysWhatTheServiceAnsweredAndStoresUnlessAKey
     EXPECT_EQ(shown.timeoutMs, c.timeoutMs);
     EXPECT_EQ(shown.owner, form->handle());
     EXPECT_EQ(stored().apiKey, c.stored ? apiKey : before.apiKey);
-    // A named key leaves the token of the last good test in place; a test that got no token
-    // leaves none.
+    // Only a good test replaces the token of the last good test.
     EXPECT_EQ(ocr->hasAccessToken(), c.token);
     EXPECT_TRUE(form->按钮3.enabled());
   }
@@ -104,8 +104,17 @@ TEST_F(OcrSettingsFormTest, KeyTestSaysWhatTheServiceAnsweredAndStoresUnlessAKey
   service.add(ocrtest::kUnknownClient);
   keyTest("wrong", "wrong");
   backend.click(form->按钮2);
-  EXPECT_EQ(form->编辑框1.content(), "api-5");
+  EXPECT_EQ(form->编辑框1.content(), "api-1");
   EXPECT_EQ(form->编辑框2.content(), gbk("秘钥"));
+}
+
+TEST_F(OcrSettingsFormTest, WithoutAWorkingTokenTheTypedKeysAreKeptUnjudged) {
+  open();
+  service.add(ocrtest::kUnreachable);
+  const auto shown = keyTest("offline-api", "offline-secret");
+  EXPECT_EQ(cp936::toUtf8(shown.text), "连接识别服务失败，秘钥已保存，请检查网络后重试！");
+  EXPECT_EQ(stored().apiKey, "offline-api");
+  EXPECT_FALSE(ocr->hasAccessToken());
 }
 
 TEST_F(OcrSettingsFormTest, TheFormKeepsAnsweringWhileTheServiceTakesItsTime) {
@@ -160,13 +169,21 @@ TEST_F(OcrSettingsFormTest, TheServiceAddressIsStoredByAPassedKeyTestAndRefusedW
   EXPECT_EQ(cp936::toUtf8(keyTest("api", "secret").text), "秘钥正确");
   EXPECT_EQ(capture::LoadOcrServiceAddress(runDir), "http://127.0.0.1:8866");
 
+  // A mistyped address that answers nothing: the one that gave the token stays in use.
+  backend.type(form->编辑框3, "http://127.0.0.1:8688");
+  service.add(ocrtest::kUnreachable);
+  EXPECT_EQ(cp936::toUtf8(keyTest("api", "secret").text),
+            "连接识别服务失败，新的设置未保存，仍在使用原来的服务地址和识别令牌！");
+  EXPECT_EQ(capture::LoadOcrServiceAddress(runDir), "http://127.0.0.1:8866");
+  EXPECT_TRUE(ocr->hasAccessToken());
+
   // Plain http to another machine: said, nothing sent, nothing stored, the stored one shown
   // again on 恢 复 默 认.
   backend.type(form->编辑框3, "http://192.168.1.5:8866");
   const auto refused = keyTest("other-api", "other-secret");
   EXPECT_EQ(cp936::toUtf8(refused.text), "本机以外的服务地址必须以 https:// 开头，地址未保存！");
   EXPECT_EQ(refused.owner, form->handle());
-  EXPECT_EQ(service.requests().size(), 1u);
+  EXPECT_EQ(service.requests().size(), 2u);
   EXPECT_EQ(stored().apiKey, "api");
   EXPECT_TRUE(form->按钮3.enabled());
   backend.click(form->按钮2);
