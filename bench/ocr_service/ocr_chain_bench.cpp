@@ -175,8 +175,8 @@ Selection cutSelection(const screentext::Page& page, std::size_t pair, int size,
 struct Outcome {
   double accuracy = 0, seconds = 0;
   bool recognised = false, exact = false, fallback = false;
-  bool right = false;   // the lookup showed this question first
-  bool alike = false;   // or another whose selection shows the very same text
+  bool right = false;  // the lookup showed this question first
+  bool alike = false;  // or another whose selection shows the very same text
 };
 
 struct Bank {

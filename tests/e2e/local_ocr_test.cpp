@@ -151,23 +151,21 @@ TEST(LocalOcr, DragAfterDragIsAnsweredWhileTheFormKeepsAnswering) {
       const auto asked = Clock::now();
       DWORD_PTR ignored = 0;
       const bool took = SendMessageTimeoutW(answer, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-      const double waitMs =
-          std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+      const double waitMs = std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
       ASSERT_TRUE(took) << "the answer form took no message in 5 s, drag " << drag;
       longestWaitMs = std::max(longestWaitMs, waitMs);
       answered = e2e::textOf(form.question) == kQuestion;
       if (!answered) Sleep(10);
     }
     ASSERT_TRUE(answered) << "drag " << drag << " shows: " << utf8(e2e::textOf(form.question));
-    answerMs.push_back(
-        std::chrono::duration<double, std::milli>(Clock::now() - dragEnded).count());
+    answerMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - dragEnded).count());
   }
   std::sort(answerMs.begin(), answerMs.end());
   const std::size_t peak = peakWorkingSet(program.id());
-  std::printf("%d drags, drag end to answer: median %.0f ms, slowest %.0f ms; the answer form "
-              "took a message within %.0f ms at worst; peak working set %zu MiB\n",
-              kDrags, answerMs[answerMs.size() / 2], answerMs.back(), longestWaitMs,
-              peak >> 20);
+  std::printf(
+      "%d drags, drag end to answer: median %.0f ms, slowest %.0f ms; the answer form "
+      "took a message within %.0f ms at worst; peak working set %zu MiB\n",
+      kDrags, answerMs[answerMs.size() / 2], answerMs.back(), longestWaitMs, peak >> 20);
   EXPECT_LT(longestWaitMs, kLongestWaitMs);
   EXPECT_GT(peak, 0u);
   EXPECT_LT(peak, kMostMemory);
