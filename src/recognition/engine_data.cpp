@@ -15,6 +15,8 @@ std::string utf8FromPath(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+bool libraryMessagesWanted() { return std::getenv("QUORVIX_OCR_MESSAGES") != nullptr; }
+
 std::string describe(const LoadProblem& problem) {
   switch (problem.error) {
     case LoadError::kNone:

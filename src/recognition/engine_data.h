@@ -17,11 +17,17 @@ inline constexpr const char* kEnglishModels = "eng";
 std::filesystem::path pathFromUtf8(const std::string& utf8);
 std::string utf8FromPath(const std::filesystem::path& path);
 
+// Whether QUORVIX_OCR_MESSAGES is set.
+bool libraryMessagesWanted();
+
 struct EngineSettings {
   std::string dataFolder;                      // UTF-8
   std::string chineseModels = kChineseModels;  // for Chinese-and-English text
   std::string englishModels = kEnglishModels;  // for English alone
   int concurrent = 1;                          // recognitions at once
+  // The picture library under the engine writes warnings to standard error ("Error in
+  // pixScale..." for a picture too small to scale); only wanted when looking for a fault.
+  bool libraryMessages = libraryMessagesWanted();
 };
 
 enum class LoadError { kNone, kMissingFolder, kMissingModel, kDamagedModel };

@@ -1,5 +1,6 @@
 #include "recognition/tesseract_engine.h"
 
+#include <leptonica/allheaders.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
@@ -49,6 +50,9 @@ struct TesseractEngine::Engine {
     if (loaded.size() != wanted) return false;
     // A selection is one block of lines: the question, its number and its options.
     api.SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
+    // The picture comes turned to dark text on white already; reading doubtful lines a
+    // second time turned over costs time and gained nothing.
+    api.SetVariable("tessedit_do_invert", "0");
 #ifdef _WIN32
     api.SetVariable("debug_file", "NUL");
 #else
@@ -66,6 +70,7 @@ std::unique_ptr<TesseractEngine> TesseractEngine::load(const EngineSettings& set
                                                        LoadProblem& problem) {
   problem = checkDataFolder(settings);
   if (problem.error != LoadError::kNone) return nullptr;
+  setMsgSeverity(settings.libraryMessages ? L_SEVERITY_EXTERNAL : L_SEVERITY_NONE);
   std::unique_ptr<TesseractEngine> engine(new TesseractEngine(settings));
   for (TextLanguage language : {TextLanguage::kChineseAndEnglish, TextLanguage::kEnglish}) {
     const std::string& models =

@@ -6,8 +6,10 @@
 
 namespace recognition {
 
-// Height of a text line's ink, in pixels, that recognition is best at.
-inline constexpr int kPreferredInkHeight = 48;
+// Height of a text line's ink, in pixels, that small screen text is scaled up to. The engine
+// reads 14 to 20 pixel screen text scaled to about 20 at least as well as scaled to 48, in about
+// two thirds of the time; larger text is left as it is.
+inline constexpr int kPreferredInkHeight = 20;
 // Text is scaled up at most this much, and the result kept within this many pixels.
 inline constexpr double kMaxUpscale = 4.0;
 inline constexpr long kMaxPreparedPixels = 24L << 20;

@@ -2,7 +2,8 @@
 """Turns the look-alike groups (lookalikes.txt) into a C++ table, checking them on the way.
 
 usage: make_lookalike_table.py INPUT OUTPUT
-Each member of a group becomes an entry {member, first member of its group}. The build fails
+Each member of a group becomes an entry {member, first member of its group}. A line
+"join MEMBER NEW..." adds NEW... to the group MEMBER stands in, written earlier. The build fails
 when a member is not one BMP character, has no GBK form, is not in folded form (an upper-case
 letter or a full-width form), or stands in two groups."""
 import sys
@@ -14,14 +15,22 @@ def fail(line_number, message):
 
 entries = []
 seen = {}
+group_of = {}
 with open(sys.argv[1], encoding="utf-8") as source:
     for line_number, line in enumerate(source, 1):
         text = line.strip()
         if not text or text.startswith("#"):
             continue
         members = text.split()
-        if len(members) < 2:
+        if members[0] == "join":
+            if len(members) < 3 or members[1] not in group_of:
+                fail(line_number, "'join' needs a member of an earlier group and new members")
+            group = group_of[members[1]]
+            members = members[2:]
+        elif len(members) < 2:
             fail(line_number, "a group needs two members at least")
+        else:
+            group = members[0]
         for member in members:
             if len(member) != 1 or ord(member) > 0xFFFF:
                 fail(line_number, "%r is not one character" % member)
@@ -34,7 +43,8 @@ with open(sys.argv[1], encoding="utf-8") as source:
             if member in seen:
                 fail(line_number, "%r is already in the group on line %d" % (member, seen[member]))
             seen[member] = line_number
-            entries.append((ord(member), ord(members[0])))
+            group_of[member] = group
+            entries.append((ord(member), ord(group)))
 
 entries.sort()
 rows = ["  {0x%04X, 0x%04X}," % entry for entry in entries]

@@ -315,7 +315,7 @@ std::size_t trailingOptionsStart(std::string_view gbk) {
       start = chars[i - 1].pos;
     } else if ((i == 0 || chars[i].blankBefore || !isAsciiAlnum(chars[i - 1].folded)) &&
                after != 0 &&
-               std::u16string_view(u".、:)-。").find(after) != std::u16string_view::npos) {
+               std::u16string_view(u".,、:)-。").find(after) != std::u16string_view::npos) {
       start = chars[i].pos;
     }
     if (start == std::string::npos) continue;

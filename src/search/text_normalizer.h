@@ -37,7 +37,8 @@ FoldedChar foldChar(std::string_view gbk, std::size_t pos);
 std::size_t questionNumberLength(std::string_view gbk);
 
 // Where options that trail a question begin: the byte position of the option marker "A" ("A.",
-// "A、", "A:", "A)", "(A)", upper case, half- or full-width) of the last run of markers "A",
+// "A、", "A:", "A)", "(A)", upper case, half- or full-width; also "A-", "A。" and "A," as text
+// recognition reads "A．") of the last run of markers "A",
 // "B", ... that reaches the end of the text, each option at most 80 characters long; npos when
 // there is none.
 std::size_t trailingOptionsStart(std::string_view gbk);

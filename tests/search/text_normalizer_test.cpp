@@ -127,6 +127,7 @@ TEST(TrailingOptionsTest, FindsTheFirstOptionAThatABFollows) {
   EXPECT_EQ(optionsAt("A.甲 B.乙"), 0u);
   // Markers whose full stop was read as a hyphen or an ideographic one.
   EXPECT_EQ(optionsAt("正确的是 A-甲 B。乙 C．丙"), gbk("正确的是 ").size());
+  EXPECT_EQ(optionsAt("正确的是 A,甲 B，乙 C．丙"), gbk("正确的是 ").size());
   EXPECT_EQ(optionsAt("正确的是A:甲A:乙B:丙"), gbk("正确的是A:甲").size());
   // Options of an earlier question, then this question with its own.
   EXPECT_EQ(
@@ -145,7 +146,7 @@ TEST(TrailingOptionsTest, LeavesOtherLettersAlone) {
   for (int i = 0; i < 9; ++i) notTrailing += "这是下一道题的题干。";
   EXPECT_EQ(optionsAt(notTrailing.c_str()), std::string::npos);
   for (const char* text : {"正确的是 A．甲", "B．乙 A．甲", "DNA.B.", "a. b. c.",
-                           "Plan A is better than plan B", "", "\x81"})
+                           "Plan A is better than plan B", "grades A, B", "", "\x81"})
     EXPECT_EQ(optionsAt(text), std::string::npos) << text;
 }
 
