@@ -148,6 +148,10 @@ class FormPeer {
   // The focus order of the definition, resolved, once all controls exist; Tab, Shift+Tab and
   // the arrow keys in radio groups follow it.
   virtual void setFocusOrder(const std::vector<Control*>& order) = 0;
+
+  // The DPI the form is laid out for: its definition's 96-DPI places and fonts are scaled to
+  // it, and so are lengths the program works out from design numbers (Form::scaled).
+  virtual int dpi() const { return kDesignDpi; }
 };
 
 // Arguments of the system open-file dialog; empty fields take the system's defaults.

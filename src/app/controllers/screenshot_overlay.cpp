@@ -70,7 +70,13 @@ void ScreenshotOverlay::PrepareOverlay() {
                        primary.top + hint.top);
   // The form is still hidden: the picture is the screen without the overlay.
   form_.画板1.setPicture(ui::screenSnapshotBmp());
-  form_.画板3.move(primary.left, primary.top + primary.height - kMagnifierSource);
+  // The magnifier works in screen pixels whatever the monitor's scale: its scratch board holds
+  // exactly the source square and its picture has the size its placement assumes.
+  form_.画板3.setBounds({primary.left, primary.top + primary.height - kMagnifierSource,
+                        kMagnifierSource, kMagnifierSource});
+  ui::Rect magnifier = form_.图片框1.bounds();
+  form_.图片框1.setBounds(
+      {magnifier.left, magnifier.top, capture::kMagnifierSize, capture::kMagnifierSize});
 }
 
 void ScreenshotOverlay::BeginSelection(int x, int y) {
