@@ -122,6 +122,33 @@ class FormScalingTest : public ::testing::Test {
   Win32Backend backend;
 };
 
+// Windows sends WM_DPICHANGED when a form is dragged onto a monitor of another scale; Xvfb has
+// one monitor, so the message is sent here as Windows would send it.
+TEST_F(FormScalingTest, MovedToAMonitorOfDoubleTheScaleTheFormIsLaidOutAgain) {
+  int dpi = expectedDpi();
+  auto& form = ui::load<app::ImportForm>();
+  form.showSheetRow(true);  // a place the program set, not the definition's
+  ui::Rect table = form.超级列表框.bounds();
+  HWND window = Win32Backend::windowOf(form);
+  RECT suggested{10, 20, 10 + 2 * form.bounds().width, 20 + 2 * form.bounds().height};
+  SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(2 * dpi, 2 * dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(form.dpi(), 2 * dpi);
+  EXPECT_EQ(form.bounds().left, 10);
+  EXPECT_EQ(form.bounds().top, 20);
+  EXPECT_EQ(form.超级列表框.bounds(),
+            (ui::Rect{2 * table.left, 2 * table.top, 2 * table.width, 2 * table.height}));
+  ui::Rect open = scaledRect(form.按钮_打开.definition().place, dpi);
+  EXPECT_EQ(form.按钮_打开.bounds(),
+            (ui::Rect{2 * open.left, 2 * open.top, 2 * open.width, 2 * open.height}));
+  LOGFONTW font{};
+  HWND button = Win32Backend::windowOf(form.按钮_打开);
+  GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0)), sizeof(font),
+             &font);
+  EXPECT_EQ(font.lfHeight, -MulDiv(form.按钮_打开.definition().font.pointSize, 2 * dpi, 72));
+  form.destroy();
+}
+
 TEST_F(FormScalingTest, TheDisclaimerForm) { checkForm<app::DisclaimerForm>(); }
 TEST_F(FormScalingTest, TheBankChooserForm) { checkForm<app::BankChooserForm>(); }
 TEST_F(FormScalingTest, TheImportForm) { checkForm<app::ImportForm>(); }
