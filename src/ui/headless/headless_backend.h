@@ -102,6 +102,10 @@ class HeadlessBackend final : public Backend {
   std::vector<std::string> openedUrls() const;
   // One primary monitor of that size at 0, 0, at 96 DPI.
   void setScreenSize(Size size);
+  // The DPI that forms created from now on report (Form::dpi). Their places stay the design's:
+  // this backend does not lay them out, so only the program's own scaled lengths change.
+  void setFormDpi(int dpi) { formDpi_ = dpi; }
+  int formDpi() const { return formDpi_; }
   // Monitors as a test lays them out (positions may be negative); the screen snapshot set for
   // the test then covers their virtual screen.
   void setMonitors(std::vector<Monitor> monitors);
@@ -174,6 +178,7 @@ class HeadlessBackend final : public Backend {
   std::map<MouseHookId, std::function<void(const MouseHookEvent&)>> mouseHooks_;
   MouseHookId nextHook_ = 1;
   bool refuseMouseHooks_ = false;
+  int formDpi_ = kDesignDpi;
 
   mutable std::mutex mutex_;  // guards everything below
   std::deque<std::function<void()>> posted_;
