@@ -149,6 +149,22 @@ TEST_F(FormScalingTest, MovedToAMonitorOfDoubleTheScaleTheFormIsLaidOutAgain) {
   form.destroy();
 }
 
+// The overlay spans every monitor in screen pixels: a monitor of another scale under most of it
+// must not shrink it to the rectangle the system suggests.
+TEST_F(FormScalingTest, TheOverlayKeepsItsPlaceWhenTheScaleChanges) {
+  auto& overlay = ui::load<app::ScreenshotForm>();
+  ui::Rect screen = ui::virtualScreen();
+  overlay.setBounds(screen);
+  overlay.画板1.setBounds({0, 0, screen.width, screen.height});
+  RECT suggested{0, 0, 200, 100};
+  SendMessageW(Win32Backend::windowOf(overlay), 0x02E0 /* WM_DPICHANGED */,
+               MAKEWPARAM(2 * overlay.dpi(), 2 * overlay.dpi()),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(overlay.bounds(), screen);
+  EXPECT_EQ(overlay.画板1.bounds(), (ui::Rect{0, 0, screen.width, screen.height}));
+  overlay.destroy();
+}
+
 TEST_F(FormScalingTest, TheDisclaimerForm) { checkForm<app::DisclaimerForm>(); }
 TEST_F(FormScalingTest, TheBankChooserForm) { checkForm<app::BankChooserForm>(); }
 TEST_F(FormScalingTest, TheImportForm) { checkForm<app::ImportForm>(); }

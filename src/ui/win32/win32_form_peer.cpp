@@ -296,6 +296,9 @@ LRESULT Win32FormPeer::handle(UINT message, WPARAM w, LPARAM l) {
       // the system suggests.
       int newDpi = LOWORD(w);
       if (newDpi <= 0 || newDpi == dpi_) return 0;
+      // A borderless form is the full-screen overlay: it spans every monitor in screen pixels,
+      // and the system would shrink it to the one monitor it suggests.
+      if (form_.definition().style == FormStyle::Borderless) return 0;
       int oldDpi = dpi_;
       dpi_ = newDpi;
       const auto* suggested = reinterpret_cast<const RECT*>(l);
