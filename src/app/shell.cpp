@@ -132,7 +132,9 @@ AnswerForm& Shell::loadAnswer() {
 
 void Shell::startAnswer(AnswerForm& form) {
   ui::Size screen = ui::screenSize();
-  form.move(screen.width - 400, int(std::lround(screen.height / 2.0 - 350)));
+  // The offsets are design lengths: the form is larger on a scaled screen.
+  form.move(screen.width - form.scaled(400),
+            int(std::lround(screen.height / 2.0 - form.scaled(350))));
   services_.answer.loadRecordCount(form);
   form.setCaption(windowTitle());
   services_.date.fetchNetworkDate(form, [&form](const DateReading& reading) {

@@ -42,6 +42,15 @@ BoardPoint magnifierPlace(int x, int y, const SelectionState& selection, int boa
   return {px, py};
 }
 
+BoardPoint magnifierPlace(int x, int y, const SelectionState& selection, BoardRect area) {
+  SelectionState inArea = selection;
+  inArea.left -= area.left;
+  inArea.top -= area.top;
+  BoardPoint place =
+      magnifierPlace(x - area.left, y - area.top, inArea, area.width, area.height);
+  return {place.x + area.left, place.y + area.top};
+}
+
 // Half the difference, truncated toward zero as the halves' difference would be.
 int centredLeft(int screenWidth, int labelWidth) { return (screenWidth - labelWidth) / 2; }
 

@@ -1,7 +1,7 @@
 // The screenshot overlay's geometry: the selection being dragged out, the rectangle it ends
 // as, the magnifier's source square and where the magnifier sits beside the cursor, the hint's
 // place and the scratch board's corner. Coordinates are the overlay board's, which covers the
-// screen from 0, 0.
+// virtual screen (every monitor) from its top-left corner at 0, 0.
 #pragma once
 
 namespace capture {
@@ -56,6 +56,10 @@ BoardPoint magnifierSource(int x, int y);
 // the cursor where it would leave the board.
 BoardPoint magnifierPlace(int x, int y, const SelectionState& selection, int boardWidth,
                           int boardHeight);
+
+// The same inside `area` of the board (the monitor under the cursor), so that the magnifier
+// stays on the monitor the user looks at.
+BoardPoint magnifierPlace(int x, int y, const SelectionState& selection, BoardRect area);
 
 // The hint label's left edge, centred on the screen.
 int centredLeft(int screenWidth, int labelWidth);

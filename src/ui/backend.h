@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/cp936.h"
+#include "ui/screen_geometry.h"
 #include "ui/types.h"
 
 namespace ui {
@@ -153,6 +154,10 @@ class FormPeer {
   // The focus order of the definition, resolved, once all controls exist; Tab, Shift+Tab and
   // the arrow keys in radio groups follow it.
   virtual void setFocusOrder(const std::vector<Control*>& order) = 0;
+
+  // The DPI the form is laid out for: its definition's 96-DPI places and fonts are scaled to
+  // it, and so are lengths the program works out from design numbers (Form::scaled).
+  virtual int dpi() const { return kDesignDpi; }
 };
 
 // Arguments of the system open-file dialog; empty fields take the system's defaults.
@@ -232,7 +237,9 @@ class Backend {
   virtual SaveFileChoice chooseSaveFile(const SaveFileRequest& request) = 0;
   // Opens a web address in the default browser ("open" verb, normal window).
   virtual void openUrl(const std::string& url) = 0;
-  virtual Size screenSize() const = 0;       // any thread
+  virtual Size screenSize() const = 0;       // the primary monitor's; any thread
+  // Every monitor, in screen coordinates and device pixels, with its DPI. Any thread.
+  virtual std::vector<Monitor> monitors() const = 0;
   virtual Point cursorPosition() const = 0;  // any thread
   // The clipboard's text (CF_TEXT), or nullopt when it cannot be opened or holds none.
   virtual std::optional<std::string> clipboardText() = 0;  // any thread
@@ -242,7 +249,8 @@ class Backend {
   // A system-wide mouse hook called on the UI thread. 0 when it cannot be installed.
   virtual MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) = 0;
   virtual bool removeMouseHook(MouseHookId hook) = 0;  // false when no such hook is installed
-  // The whole screen as BMP file bytes, at the screen's size.
+  // The whole virtual screen (every monitor) as BMP file bytes at device pixels: its pixel 0, 0
+  // is the virtual screen's top-left corner; gaps between monitors are black.
   virtual std::string screenSnapshotBmp() = 0;
   // The pixels of a screen area as it shows now, 0x00RRGGBB, rows top to bottom, parts off
   // the screen black. Cheap enough to call a few times a second. Empty for an area without

@@ -176,6 +176,14 @@ void Form::setBounds(Rect bounds) {
   if (peer_) peer_->setBounds(bounds);
 }
 
+int Form::dpi() const { return peer_ ? peer_->dpi() : kDesignDpi; }
+
+int Form::scaled(int designLength) const { return scaleForDpi(designLength, dpi()); }
+
+Rect Form::scaled(Rect design) const {
+  return {scaled(design.left), scaled(design.top), scaled(design.width), scaled(design.height)};
+}
+
 void Form::move(int left, int top) {
   Rect r = bounds();
   setBounds({left, top, r.width, r.height});

@@ -79,6 +79,12 @@ class Form {
   Control* keyTarget() const { return keyTarget_; }
   std::function<void(int id)> onHotkey;
 
+  // The DPI the form is laid out for (96 at 100%), and a 96-DPI design length or rectangle at
+  // it. Window and control bounds are in device pixels.
+  int dpi() const;
+  int scaled(int designLength) const;
+  Rect scaled(Rect design) const;
+
   // For backends, on the UI thread.
   FormPeer* peer() const { return peer_.get(); }
   const std::vector<Control*>& controls() const { return controls_; }

@@ -50,6 +50,19 @@ Size screenSize() {
   return b ? b->screenSize() : Size{};
 }
 
+std::vector<Monitor> monitors() {
+  Backend* b = detail::installedBackend();
+  return b ? b->monitors() : std::vector<Monitor>{};
+}
+
+Rect virtualScreen() { return virtualScreenOf(monitors()); }
+
+Monitor monitorAt(Point point) {
+  std::vector<Monitor> all = monitors();
+  int index = monitorIndexAt(all, point);
+  return index < 0 ? Monitor{} : all[std::size_t(index)];
+}
+
 Point cursorPosition() {
   Backend* b = detail::installedBackend();
   return b ? b->cursorPosition() : Point{};

@@ -34,7 +34,12 @@ std::filesystem::path chooseOpenFile(const OpenFileRequest& request);
 SaveFileChoice chooseSaveFile(const SaveFileRequest& request);
 void openUrl(const std::string& url);
 
-Size screenSize();                           // any thread
+Size screenSize();                           // the primary monitor's; any thread
+std::vector<Monitor> monitors();             // any thread
+// The rectangle of every monitor together, in screen coordinates. Any thread.
+Rect virtualScreen();
+// The monitor under the point, else the nearest one. Any thread.
+Monitor monitorAt(Point point);
 Point cursorPosition();                      // any thread
 std::optional<std::string> clipboardText();  // any thread
 // Changes whenever the clipboard's contents change (0 without a toolkit); any thread.
@@ -44,6 +49,7 @@ void pressKey(int virtualKey, bool down);  // any thread
 MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook);
 bool removeMouseHook(MouseHookId hook);
 
+// The virtual screen as it shows now (Backend::screenSnapshotBmp).
 std::string screenSnapshotBmp();
 // The pixels of a screen area now (Backend::screenPixels). Any thread.
 std::vector<std::uint32_t> screenPixels(Rect area);

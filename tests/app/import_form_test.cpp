@@ -422,6 +422,17 @@ TEST_F(ImportFormTest, AWorkbookOfSeveralSheetsOffersThemWithTheFirstShown) {
   EXPECT_EQ(form.超级列表框.bounds(), designed);
 }
 
+TEST_F(ImportFormTest, OnAScaledScreenTheTableIsPlacedAtTheFormsScale) {
+  backend.setFormDpi(192);
+  auto& form = toImport();
+  form.showSheetRow(true);
+  ui::Rect below = app::importTablePlace(true);
+  EXPECT_EQ(form.超级列表框.bounds(),
+            (ui::Rect{2 * below.left, 2 * below.top, 2 * below.width, 2 * below.height}));
+  form.showSheetRow(false);
+  EXPECT_EQ(form.超级列表框.bounds(), (ui::Rect{10, 176, 1968, 992}));
+}
+
 TEST_F(ImportFormTest, ImportingIntoTheChosenExistingBank) {
   makeBank("旧题库.edb", 2);
   auto& form = toImport();

@@ -119,6 +119,14 @@ TEST_F(ShellTest, StartOpensTheAnswerFormBesideTheRightEdgeOfTheScreen) {
   EXPECT_TRUE(answer.titleKeptActive());
 }
 
+TEST_F(ShellTest, OnAScaledScreenTheAnswerFormKeepsItsScaledDistanceFromTheEdges) {
+  backend.setScreenSize({1920, 1080});
+  backend.setFormDpi(144);
+  auto& answer = toAnswer();
+  EXPECT_EQ(answer.bounds().left, 1920 - 600);
+  EXPECT_EQ(answer.bounds().top, 540 - 525);
+}
+
 TEST_F(ShellTest, WithoutAServerTheLocalDateIsShownAndSaidToBeLocal) {
   services.networkDateFromServer = false;
   auto& answer = toAnswer();

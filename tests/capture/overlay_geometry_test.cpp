@@ -70,3 +70,16 @@ TEST(OverlayGeometry, TheHintIsCentredTruncatingTowardZeroAndTheScratchBoardDodg
 }
 
 }  // namespace
+
+TEST(OverlayGeometry, TheMagnifierStaysOnTheMonitorUnderTheCursor) {
+  // A 400 x 300 monitor whose corner lies at 600, 100 of a larger board.
+  const BoardRect monitor{600, 100, 400, 300};
+  SelectionState waiting;
+  // At its left edge it flips right rather than onto the neighbouring monitor.
+  EXPECT_EQ(capture::magnifierPlace(605, 150, waiting, monitor), (BoardPoint{635, 180}));
+  EXPECT_EQ(capture::magnifierPlace(900, 350, waiting, monitor), (BoardPoint{770, 220}));
+  SelectionState rightwards;
+  rightwards.begin(650, 200);  // the press, in board coordinates like the cursor
+  EXPECT_EQ(capture::magnifierPlace(700, 350, rightwards, monitor), (BoardPoint{730, 220}));
+  EXPECT_EQ(capture::magnifierPlace(640, 350, rightwards, monitor), (BoardPoint{670, 220}));
+}

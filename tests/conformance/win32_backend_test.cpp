@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <thread>
@@ -260,6 +261,34 @@ TEST_F(Win32BackendTest, AClearedPanelShowsItsPictureAgainWhereverItWasDrawnOn) 
     EXPECT_EQ(form.画板1.snapshotBmp(), picture) << "round " << round;
     EXPECT_EQ(onScreen(), shown) << "round " << round;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Under Xvfb Wine reports one monitor (or several, all at 0, 0); the snapshot must still match
+// the virtual screen the system reports and the primary must be the screen size.
+TEST_F(Win32BackendTest, MonitorsAndTheSnapshotFollowTheVirtualScreen) {
+  std::vector<ui::Monitor> monitors = ui::monitors();
+  ASSERT_FALSE(monitors.empty());
+  int primary = ui::primaryMonitorIndex(monitors);
+  ASSERT_GE(primary, 0);
+  EXPECT_TRUE(monitors[std::size_t(primary)].primary);
+  EXPECT_EQ(monitors[std::size_t(primary)].area,
+            (ui::Rect{0, 0, ui::screenSize().width, ui::screenSize().height}));
+  for (const ui::Monitor& m : monitors) EXPECT_GT(m.dpi, 0);
+  ui::Rect screen = ui::virtualScreen();
+  EXPECT_EQ(screen, (ui::Rect{GetSystemMetrics(SM_XVIRTUALSCREEN),
+                              GetSystemMetrics(SM_YVIRTUALSCREEN),
+                              GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                              GetSystemMetrics(SM_CYVIRTUALSCREEN)}));
+  std::string shot = ui::screenSnapshotBmp();
+  ASSERT_GT(shot.size(), 54u);
+  BITMAPINFOHEADER info;
+  std::memcpy(&info, shot.data() + sizeof(BITMAPFILEHEADER), sizeof(info));
+  EXPECT_EQ(info.biWidth, screen.width);
+  EXPECT_EQ(std::abs(info.biHeight), screen.height);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "capture/overlay_geometry.h"
 #include "ui/system.h"
@@ -36,23 +37,51 @@ class ScreenshotOverlay {
     return {board.width, board.height};
   }
   void showMagnifier(int x, int y);
+  // A monitor's area in board coordinates.
+  capture::BoardRect onBoard(const ui::Monitor& monitor) const {
+    return {monitor.area.left - origin_.x, monitor.area.top - origin_.y, monitor.area.width,
+            monitor.area.height};
+  }
+  capture::BoardRect primaryOnBoard() const;
 
   ScreenshotForm& form_;
   SelectionFinished finished_;
   AreaMarked marked_;  // set when the overlay marks an area instead
   capture::SelectionState selection_;
+  // The board covers the virtual screen: a board point plus origin_ is a screen point.
+  ui::Point origin_;
+  std::vector<ui::Monitor> monitors_;
 };
 
+capture::BoardRect ScreenshotOverlay::primaryOnBoard() const {
+  int primary = ui::primaryMonitorIndex(monitors_);
+  if (primary < 0) {
+    ui::Size board = boardSize();
+    return {0, 0, board.width, board.height};
+  }
+  return onBoard(monitors_[std::size_t(primary)]);
+}
+
 void ScreenshotOverlay::PrepareOverlay() {
-  ui::Size screen = ui::screenSize();
-  form_.setBounds({0, 0, screen.width, screen.height});
+  monitors_ = ui::monitors();
+  ui::Rect screen = ui::virtualScreenOf(monitors_);
+  origin_ = {screen.left, screen.top};
+  form_.setBounds(screen);
   form_.画板1.setBounds({0, 0, screen.width, screen.height});
+  // The hint and the scratch board sit on the primary monitor, where the user is sure to look.
+  capture::BoardRect primary = primaryOnBoard();
   ui::Rect hint = form_.标签_提示.bounds();
-  form_.标签_提示.move(capture::centredLeft(screen.width, hint.width), hint.top);
+  form_.标签_提示.move(primary.left + capture::centredLeft(primary.width, hint.width),
+                       primary.top + hint.top);
   // The form is still hidden: the picture is the screen without the overlay.
   form_.画板1.setPicture(ui::screenSnapshotBmp());
-  ui::Rect scratch = form_.画板3.bounds();
-  form_.画板3.move(scratch.left, form_.bounds().height - kMagnifierSource);
+  // The magnifier works in screen pixels whatever the monitor's scale: its scratch board holds
+  // exactly the source square and its picture has the size its placement assumes.
+  form_.画板3.setBounds({primary.left, primary.top + primary.height - kMagnifierSource,
+                        kMagnifierSource, kMagnifierSource});
+  ui::Rect magnifier = form_.图片框1.bounds();
+  form_.图片框1.setBounds(
+      {magnifier.left, magnifier.top, capture::kMagnifierSize, capture::kMagnifierSize});
 }
 
 void ScreenshotOverlay::BeginSelection(int x, int y) {
@@ -86,8 +115,12 @@ void ScreenshotOverlay::showMagnifier(int x, int y) {
   form_.画板3.drawLine({0, kCrossHairAt}, {kMagnifierSource, kCrossHairAt});
   form_.画板3.drawLine({kCrossHairAt, 0}, {kCrossHairAt, kMagnifierSource});
   form_.图片框1.setPicture(form_.画板3.snapshotBmp());
+  // Kept on the monitor under the cursor, so it never hangs off the edge of a smaller one.
+  int under = ui::monitorIndexAt(monitors_, {x + origin_.x, y + origin_.y});
   ui::Size board = boardSize();
-  capture::BoardPoint place = capture::magnifierPlace(x, y, selection_, board.width, board.height);
+  capture::BoardRect area = under < 0 ? capture::BoardRect{0, 0, board.width, board.height}
+                                      : onBoard(monitors_[std::size_t(under)]);
+  capture::BoardPoint place = capture::magnifierPlace(x, y, selection_, area);
   form_.图片框1.move(place.x, place.y);
 }
 
@@ -95,8 +128,7 @@ void ScreenshotOverlay::FinishSelection(int x, int y) {
   ui::Size board = boardSize();
   capture::BoardRect cut = selection_.finish(x, y, board.width, board.height);
   if (marked_) {
-    // The board covers the screen from its origin: board and screen coordinates agree.
-    marked_({cut.left, cut.top, cut.width, cut.height});
+    marked_({cut.left + origin_.x, cut.top + origin_.y, cut.width, cut.height});
     form_.destroy();
     return;
   }
@@ -114,7 +146,9 @@ void ScreenshotOverlay::FinishSelection(int x, int y) {
 
 void ScreenshotOverlay::DodgeScratchBoard() {
   ui::Rect scratch = form_.画板3.bounds();
-  form_.画板3.move(capture::dodgedScratchLeft(scratch.left, form_.bounds().width), scratch.top);
+  capture::BoardRect primary = primaryOnBoard();
+  int left = capture::dodgedScratchLeft(scratch.left - primary.left, primary.width);
+  form_.画板3.move(primary.left + left, scratch.top);
 }
 
 void wireOverlay(ScreenshotForm& form, const std::shared_ptr<ScreenshotOverlay>& overlay) {

@@ -31,7 +31,7 @@ class ImportForm : public ui::Form {
   void showSheetRow(bool shown) {
     组合框_工作表.setVisible(shown);
     标签_工作表.setVisible(shown);
-    超级列表框.setBounds(importTablePlace(shown));
+    超级列表框.setBounds(scaled(importTablePlace(shown)));
   }
 };
 

@@ -347,12 +347,25 @@ std::vector<std::string> HeadlessBackend::openedUrls() const {
 
 Size HeadlessBackend::screenSize() const {
   std::lock_guard lock(mutex_);
-  return screen_;
+  int primary = primaryMonitorIndex(monitors_);
+  if (primary < 0) return {};
+  Rect area = monitors_[std::size_t(primary)].area;
+  return {area.width, area.height};
 }
 
 void HeadlessBackend::setScreenSize(Size size) {
   std::lock_guard lock(mutex_);
-  screen_ = size;
+  monitors_ = {{{0, 0, size.width, size.height}, kDesignDpi, true}};
+}
+
+std::vector<Monitor> HeadlessBackend::monitors() const {
+  std::lock_guard lock(mutex_);
+  return monitors_;
+}
+
+void HeadlessBackend::setMonitors(std::vector<Monitor> monitors) {
+  std::lock_guard lock(mutex_);
+  monitors_ = std::move(monitors);
 }
 
 Point HeadlessBackend::cursorPosition() const {
@@ -442,17 +455,18 @@ void HeadlessBackend::setScreenSnapshot(std::string bmpBytes) {
 std::string HeadlessBackend::screenSnapshotBmp() {
   std::lock_guard lock(mutex_);
   if (!screenSnapshot_.empty()) return screenSnapshot_;
-  return Bitmap(screen_.width, screen_.height, 0xFFFFFF).toBmp();
+  Rect screen = virtualScreenOf(monitors_);
+  return Bitmap(screen.width, screen.height, 0xFFFFFF).toBmp();
 }
 
 std::vector<std::uint32_t> HeadlessBackend::screenPixels(Rect area) {
   std::string bmp;
-  Size screen;
+  Rect screen;
   {
     std::lock_guard lock(mutex_);
     ++screenPixelReads_;
     bmp = screenSnapshot_;
-    screen = screen_;
+    screen = virtualScreenOf(monitors_);
   }
   if (area.width <= 0 || area.height <= 0) return {};
   std::optional<Bitmap> shown = Bitmap::fromBmp(bmp);
@@ -460,7 +474,8 @@ std::vector<std::uint32_t> HeadlessBackend::screenPixels(Rect area) {
   std::vector<std::uint32_t> pixels;
   pixels.reserve(std::size_t(area.width) * std::size_t(area.height));
   for (int y = area.top; y < area.top + area.height; ++y)
-    for (int x = area.left; x < area.left + area.width; ++x) pixels.push_back(shown->pixel(x, y));
+    for (int x = area.left; x < area.left + area.width; ++x)
+      pixels.push_back(shown->pixel(x - screen.left, y - screen.top));
   return pixels;
 }
 

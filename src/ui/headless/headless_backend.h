@@ -101,7 +101,15 @@ class HeadlessBackend final : public Backend {
   void answerSaveDialogs(std::vector<SaveFileChoice> answers);
   std::vector<SaveFileRequest> saveDialogs() const;
   std::vector<std::string> openedUrls() const;
+  // One primary monitor of that size at 0, 0, at 96 DPI.
   void setScreenSize(Size size);
+  // The DPI that forms created from now on report (Form::dpi). Their places stay the design's:
+  // this backend does not lay them out, so only the program's own scaled lengths change.
+  void setFormDpi(int dpi) { formDpi_ = dpi; }
+  int formDpi() const { return formDpi_; }
+  // Monitors as a test lays them out (positions may be negative); the screen snapshot set for
+  // the test then covers their virtual screen.
+  void setMonitors(std::vector<Monitor> monitors);
   void setCursorPosition(Point point);
   void setClipboardText(std::optional<std::string> text);  // a new clipboard sequence number
   std::vector<KeyPress> keyPresses() const;
@@ -136,6 +144,7 @@ class HeadlessBackend final : public Backend {
   SaveFileChoice chooseSaveFile(const SaveFileRequest& request) override;
   void openUrl(const std::string& url) override;
   Size screenSize() const override;
+  std::vector<Monitor> monitors() const override;
   Point cursorPosition() const override;
   std::optional<std::string> clipboardText() override;
   std::uint32_t clipboardSequence() override;
@@ -143,7 +152,8 @@ class HeadlessBackend final : public Backend {
   MouseHookId installMouseHook(std::function<void(const MouseHookEvent&)> hook) override;
   bool removeMouseHook(MouseHookId hook) override;
   std::string screenSnapshotBmp() override;
-  // Cut from the screen snapshot set for the test (white without one).
+  // Cut from the screen snapshot set for the test (white without one), which holds the virtual
+  // screen from its top-left corner.
   std::vector<std::uint32_t> screenPixels(Rect area) override;
   // Screen areas read so far (tests see whether sampling has stopped). Any thread.
   int screenPixelReads() const;
@@ -172,6 +182,7 @@ class HeadlessBackend final : public Backend {
   std::map<MouseHookId, std::function<void(const MouseHookEvent&)>> mouseHooks_;
   MouseHookId nextHook_ = 1;
   bool refuseMouseHooks_ = false;
+  int formDpi_ = kDesignDpi;
 
   mutable std::mutex mutex_;  // guards everything below
   std::deque<std::function<void()>> posted_;
@@ -182,7 +193,7 @@ class HeadlessBackend final : public Backend {
   std::deque<SaveFileChoice> saveAnswers_;
   std::vector<SaveFileRequest> saveDialogs_;
   std::vector<std::string> openedUrls_;
-  Size screen_{1920, 1080};
+  std::vector<Monitor> monitors_{{{0, 0, 1920, 1080}, kDesignDpi, true}};
   Point cursor_;
   std::optional<std::string> clipboard_;
   std::uint32_t clipboardSequence_ = 1;

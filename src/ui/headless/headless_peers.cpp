@@ -208,7 +208,7 @@ std::string HeadlessControlPeer::snapshotBmp() const { return canvas_.toBmp(); }
 // Forms.
 
 HeadlessFormPeer::HeadlessFormPeer(HeadlessBackend& backend, Form& form)
-    : backend_(backend), form_(form), bounds_(form.definition().place) {}
+    : backend_(backend), dpi_(backend.formDpi()), form_(form), bounds_(form.definition().place) {}
 
 HeadlessFormPeer::~HeadlessFormPeer() {
   // The system drops a window's hotkeys with the window.

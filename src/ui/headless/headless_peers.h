@@ -159,6 +159,7 @@ class HeadlessFormPeer final : public FormPeer {
   Rect bounds() const override { return bounds_; }
   void setVisible(bool visible) override { visible_ = visible; }
   bool visible() const override { return visible_; }
+  int dpi() const override { return dpi_; }
   void setTopmost(bool topmost) override { topmost_ = topmost; }
   bool topmost() const override { return topmost_; }
   void setTitleKeptActive(bool kept) override { titleKeptActive_ = kept; }
@@ -175,6 +176,7 @@ class HeadlessFormPeer final : public FormPeer {
 
  private:
   HeadlessBackend& backend_;
+  int dpi_ = kDesignDpi;
   Form& form_;
   std::string caption_;
   Rect bounds_;

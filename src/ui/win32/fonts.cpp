@@ -51,15 +51,13 @@ std::wstring resolveFace(const std::wstring& wanted) {
 
 }  // namespace
 
-HFONT fontFor(const FontDef& wanted) {
-  static std::map<std::tuple<std::wstring, int, bool>, HFONT> fonts;
+HFONT fontFor(const FontDef& wanted, int dpi) {
+  static std::map<std::tuple<std::wstring, int, bool, int>, HFONT> fonts;
   std::wstring face = resolveFace(wideFromUtf8(wanted.face));
-  auto key = std::make_tuple(face, wanted.pointSize, wanted.bold);
+  auto key = std::make_tuple(face, wanted.pointSize, wanted.bold, dpi);
   if (auto it = fonts.find(key); it != fonts.end()) return it->second;
   LOGFONTW font{};
-  HDC screen = GetDC(nullptr);
-  font.lfHeight = -MulDiv(wanted.pointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-  ReleaseDC(nullptr, screen);
+  font.lfHeight = -MulDiv(wanted.pointSize, dpi, 72);
   font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;

@@ -7,7 +7,7 @@
 
 namespace ui::win32 {
 
-// Shared for the life of the process; never delete the result.
-HFONT fontFor(const FontDef& font);
+// The font at `dpi` (96 at 100%). Shared for the life of the process; never delete the result.
+HFONT fontFor(const FontDef& font, int dpi);
 
 }  // namespace ui::win32

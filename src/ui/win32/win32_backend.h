@@ -40,6 +40,7 @@ class Win32Backend final : public Backend {
   SaveFileChoice chooseSaveFile(const SaveFileRequest& request) override;
   void openUrl(const std::string& url) override;
   Size screenSize() const override;
+  std::vector<Monitor> monitors() const override;
   Point cursorPosition() const override;
   std::optional<std::string> clipboardText() override;
   std::uint32_t clipboardSequence() override;

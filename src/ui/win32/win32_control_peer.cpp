@@ -110,8 +110,12 @@ void Win32ControlPeer::create() {
   WindowKind kind = windowKind(definition_);
   if (definition_.kind == ControlKind::ListView && definition_.ownerData)
     kind.style |= LVS_OWNERDATA;
-  Rect place = definition_.place;
-  int height = place.height + (definition_.kind == ControlKind::ComboBox ? kComboDropHeight : 0);
+  // The definition's places are 96-DPI design; the window is laid out at the form's DPI.
+  const Rect& design = definition_.place;
+  Rect place{form_.scaled(design.left), form_.scaled(design.top), form_.scaled(design.width),
+             form_.scaled(design.height)};
+  requested_ = place;
+  int height = place.height + comboDropHeight();
   window_ = CreateWindowExW(kind.exStyle, kind.className, L"",
                             WS_CHILD | kind.style | alignStyle(definition_), place.left, place.top,
                             place.width, height, form, reinterpret_cast<HMENU>(nextId++),
@@ -119,9 +123,7 @@ void Win32ControlPeer::create() {
   if (!window_) return;
   SetPropW(window_, kPeerProperty, this);
   SetWindowSubclass(window_, subclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  FontDef font = definition_.font;
-  if (definition_.kind == ControlKind::StatusBar && font.face.empty()) font.face = "SimSun";
-  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(font)), FALSE);
+  applyFont();
   switch (definition_.kind) {
     case ControlKind::ListView:
       ListView_SetExtendedListViewStyle(window_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -279,9 +281,36 @@ void Win32ControlPeer::setEnabled(bool enabled) { EnableWindow(window_, enabled)
 
 bool Win32ControlPeer::enabled() const { return IsWindowEnabled(window_); }
 
+int Win32ControlPeer::comboDropHeight() const {
+  return definition_.kind == ControlKind::ComboBox ? form_.scaled(kComboDropHeight) : 0;
+}
+
+void Win32ControlPeer::applyFont() {
+  FontDef font = definition_.font;
+  if (definition_.kind == ControlKind::StatusBar && font.face.empty()) font.face = "SimSun";
+  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(font, form_.dpi())), TRUE);
+}
+
+void Win32ControlPeer::rescale(int oldDpi, int newDpi) {
+  Rect r = requested_;
+  // The form's DPI is already the new one; places are scaled from where they stand, so a
+  // control the program has moved keeps its place relative to the others.
+  setBounds({MulDiv(r.left, newDpi, oldDpi), MulDiv(r.top, newDpi, oldDpi),
+             MulDiv(r.width, newDpi, oldDpi), MulDiv(r.height, newDpi, oldDpi)});
+  applyFont();
+  if (definition_.kind == ControlKind::StatusBar) applySectionWidths();
+  if (definition_.kind == ControlKind::ListView) {
+    for (int column = 0; column < columnCount(); ++column) {
+      int width = int(SendMessageW(window_, LVM_GETCOLUMNWIDTH, WPARAM(column), 0));
+      SendMessageW(window_, LVM_SETCOLUMNWIDTH, WPARAM(column),
+                   LPARAM(MulDiv(width, newDpi, oldDpi)));
+    }
+  }
+}
+
 void Win32ControlPeer::setBounds(Rect bounds) {
   requested_ = bounds;
-  int height = bounds.height + (definition_.kind == ControlKind::ComboBox ? kComboDropHeight : 0);
+  int height = bounds.height + comboDropHeight();
   MoveWindow(window_, bounds.left, bounds.top, bounds.width, height, TRUE);
   if (definition_.kind == ControlKind::DrawingPanel) resizeCanvas();
 }
@@ -389,7 +418,7 @@ void Win32ControlPeer::applySectionWidths() {
       rightEdges.push_back(-1);
       break;
     }
-    edge += section.width;
+    edge += form_.scaled(section.width);
     rightEdges.push_back(edge);
   }
   if (rightEdges.empty()) rightEdges.push_back(-1);

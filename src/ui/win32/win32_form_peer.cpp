@@ -1,5 +1,6 @@
 // Form windows: creation, window properties, keyboard focus as a dialog keeps it, and the
 // window procedure that turns control notifications into toolkit events.
+#include "ui/win32/monitors.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_backend.h"
@@ -33,9 +34,12 @@ Win32FormPeer::Win32FormPeer(Form& form) : form_(form) {
   DWORD style = definition.style == FormStyle::Borderless
                     ? WS_POPUP
                     : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  window_ = CreateWindowExW(0, formClassName(), L"", style, definition.place.left,
-                            definition.place.top, definition.place.width, definition.place.height,
-                            nullptr, nullptr, instance(), this);
+  // Laid out for the monitor the form opens on; its place there is kept, its size scaled.
+  const Rect& place = definition.place;
+  dpi_ = monitorDpi(MonitorFromPoint({place.left, place.top}, MONITOR_DEFAULTTONEAREST));
+  window_ = CreateWindowExW(0, formClassName(), L"", style, place.left, place.top,
+                            scaled(place.width), scaled(place.height), nullptr, nullptr,
+                            instance(), this);
 }
 
 Win32FormPeer::~Win32FormPeer() {
@@ -287,6 +291,26 @@ LRESULT Win32FormPeer::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       form_.deliverClose();
       return 0;
+    case kDpiChanged: {
+      // Moved to a monitor of another scale: lay the form out again for it, in the rectangle
+      // the system suggests.
+      int newDpi = LOWORD(w);
+      if (newDpi <= 0 || newDpi == dpi_) return 0;
+      // A borderless form is the full-screen overlay: it spans every monitor in screen pixels,
+      // and the system would shrink it to the one monitor it suggests.
+      if (form_.definition().style == FormStyle::Borderless) return 0;
+      int oldDpi = dpi_;
+      dpi_ = newDpi;
+      const auto* suggested = reinterpret_cast<const RECT*>(l);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      for (Control* control : form_.controls()) {
+        if (auto* peer = controlOf(Win32Backend::windowOf(*control))) peer->rescale(oldDpi, newDpi);
+      }
+      InvalidateRect(window, nullptr, TRUE);
+      return 0;
+    }
     case WM_HOTKEY:
       form_.deliverHotkey(int(w));
       return 0;

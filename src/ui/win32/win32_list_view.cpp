@@ -72,7 +72,7 @@ void Win32ControlPeer::addColumn(const std::string& title, int width) {
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   column.pszText = text.data();
-  column.cx = width;
+  column.cx = form_.scaled(width);  // a design width, as the definition gives it
   column.iSubItem = columnCount();
   if (SendMessageW(window_, LVM_INSERTCOLUMNW, WPARAM(column.iSubItem),
                    reinterpret_cast<LPARAM>(&column)) >= 0)

@@ -38,6 +38,8 @@ class Win32ControlPeer final : public ControlPeer {
   void onScroll();
   // WM_CTLCOLORSTATIC: a transparent label lets the form show through.
   HBRUSH colorStatic(HDC dc) const;
+  // The form moved to a monitor of another scale: place, font, columns and sections follow.
+  void rescale(int oldDpi, int newDpi);
 
   void setText(const std::string& text) override;
   std::string text() const override;
@@ -108,6 +110,8 @@ class Win32ControlPeer final : public ControlPeer {
                                        DWORD_PTR peer);
   void create();
   void applySectionWidths();
+  void applyFont();
+  int comboDropHeight() const;
   void resizeCanvas();
   // Drawing panels: an area drawn over the background since the last clear.
   void drawn(RECT area);
@@ -160,6 +164,8 @@ class Win32FormPeer final : public FormPeer {
   HWND window() const { return window_; }
   Form& form() const { return form_; }
   static Win32FormPeer* of(HWND window);  // null for windows that are not live forms
+  int dpi() const override { return dpi_; }
+  int scaled(int designLength) const { return scaleForDpi(designLength, dpi_); }
   // The peer of one of this form's control windows, or null. Notifications come many times a
   // paint (an owner-data list asks for every cell it draws), so this is a lookup in memory.
   Win32ControlPeer* controlOf(HWND window) const;
@@ -200,6 +206,7 @@ class Win32FormPeer final : public FormPeer {
   HWND window_ = nullptr;
   bool titleKeptActive_ = false;
   int alpha_ = -1;
+  int dpi_ = kDesignDpi;  // of the monitor the form is on
   std::set<int> hotkeys_;
   std::vector<Control*> focusOrder_;
   HWND savedFocus_ = nullptr;  // the focus to give back when the form is activated again
@@ -213,6 +220,8 @@ const wchar_t* canvasClassName();
 inline constexpr UINT kDestroyLater = WM_APP + 1;  // lParam: the window to destroy
 inline constexpr UINT kRunPosted = WM_APP + 2;
 inline constexpr UINT kResumeRedraw = WM_APP + 3;  // to a list view whose redraw is held
+// WM_DPICHANGED, which the Windows 7 headers lack.
+inline constexpr UINT kDpiChanged = 0x02E0;
 
 // Sends key-down messages to the form they belong to, then translates and dispatches.
 void dispatchMessage(MSG& message);

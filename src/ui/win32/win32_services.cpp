@@ -7,6 +7,7 @@
 
 #include "ui/toolkit.h"
 #include "ui/win32/bitmaps.h"
+#include "ui/win32/monitors.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_backend.h"
@@ -222,6 +223,8 @@ Size Win32Backend::screenSize() const {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+std::vector<Monitor> Win32Backend::monitors() const { return listMonitors(); }
+
 Point Win32Backend::cursorPosition() const {
   POINT point{};
   GetCursorPos(&point);
@@ -275,12 +278,15 @@ bool Win32Backend::removeMouseHook(MouseHookId hook) {
 }
 
 std::string Win32Backend::screenSnapshotBmp() {
-  Size screen = screenSize();
+  // Every monitor: the screen DC's origin is the primary monitor's corner, so the ones left of
+  // or above it are read at negative coordinates.
+  Rect screen = virtualScreenRect();
   HDC screenDc = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screenDc);
   HBITMAP bitmap = CreateCompatibleBitmap(screenDc, screen.width, screen.height);
   HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, screen.width, screen.height, screenDc, 0, 0, SRCCOPY | CAPTUREBLT);
+  BitBlt(memory, 0, 0, screen.width, screen.height, screenDc, screen.left, screen.top,
+         SRCCOPY | CAPTUREBLT);
   SelectObject(memory, old);
   DeleteDC(memory);
   ReleaseDC(nullptr, screenDc);
