@@ -117,11 +117,11 @@ TEST_F(RecordDatabaseTest, DefaultExtensionIsAdded) {
 }
 
 TEST_F(RecordDatabaseTest, ANameIsTheSameBankWhateverTheCaseOfItsLettersAfterChineseOnes) {
-  const auto path = dir / std::filesystem::path(u8"物理A题库b.edb");
+  const auto path = dir.path() / std::filesystem::path(u8"物理A题库b.edb");
   ASSERT_TRUE(db.createDatabase(path, bankSchema()));
   ASSERT_TRUE(db.openDatabase(path));
-  EXPECT_TRUE(db.isOpen(dir / std::filesystem::path(u8"物理a题库B.EDB")));
-  EXPECT_FALSE(db.isOpen(dir / std::filesystem::path(u8"物理A题库c.edb")));
+  EXPECT_TRUE(db.isOpen(dir.path() / std::filesystem::path(u8"物理a题库B.EDB")));
+  EXPECT_FALSE(db.isOpen(dir.path() / std::filesystem::path(u8"物理A题库c.edb")));
 }
 
 TEST_F(RecordDatabaseTest, AppendDeletePurgeKeepsSerials) {
