@@ -31,13 +31,7 @@ using e2e::waitUntil;
 
 const std::wstring kQuestion = L"长江流经哪些省份？";  // as the capture target draws it
 
-std::string utf8(const std::wstring& text) {
-  std::string out(text.size() * 3, '\0');
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(),
-                              int(out.size()), nullptr, nullptr);
-  out.resize(std::size_t(n > 0 ? n : 0));
-  return out;
-}
+using e2e::utf8;
 
 // The answer form in screenshot mode, with the question bank chosen; null form on failure.
 HWND startScreenshotMode(Program& program) {

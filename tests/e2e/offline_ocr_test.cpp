@@ -28,13 +28,7 @@ using e2e::waitUntil;
 const std::wstring kSettingsTitle = L"百度在线文字识别OCR";
 const std::wstring kQuestion = L"长江流经哪些省份？";  // as the capture target draws it
 
-std::string utf8(const std::wstring& text) {
-  std::string out(text.size() * 3, '\0');
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(),
-                              int(out.size()), nullptr, nullptr);
-  out.resize(std::size_t(n > 0 ? n : 0));
-  return out;
-}
+using e2e::utf8;
 
 // Opens the settings form from 设置, types the keys and the address, presses 秘 钥 测 试 and
 // gives the notice that answered; the form is closed again.

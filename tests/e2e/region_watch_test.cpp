@@ -27,13 +27,7 @@ const std::wstring kFirstAnswer = L"青海、西藏";
 const std::wstring kNextAnswers[] = {L"H2O", L"巴黎", L"北京"};
 constexpr DWORD kAnswerWithinMs = 1500;
 
-std::string utf8(const std::wstring& text) {
-  std::string out(text.size() * 3, '\0');
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(),
-                              int(out.size()), nullptr, nullptr);
-  out.resize(std::size_t(n > 0 ? n : 0));
-  return out;
-}
+using e2e::utf8;
 
 int recognitions(const Program& program) {
   std::ifstream file(program.folder() / L"recognitions.txt");

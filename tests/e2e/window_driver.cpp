@@ -422,4 +422,12 @@ bool saveScreenshot(HWND window, const std::filesystem::path& file) {
   return saved;
 }
 
+std::string utf8(const std::wstring& text) {
+  std::string out(text.size() * 3, '\0');
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(),
+                              int(out.size()), nullptr, nullptr);
+  out.resize(std::size_t(n > 0 ? n : 0));
+  return out;
+}
+
 }  // namespace e2e

@@ -16,6 +16,8 @@ std::vector<HWND> topLevelWindows(DWORD process, const std::wstring& title = {})
 std::vector<HWND> allWindowsOf(DWORD process);
 
 std::wstring textOf(HWND window);  // WM_GETTEXT, which crosses processes
+// UTF-8 of a window text, for failure messages and printed figures.
+std::string utf8(const std::wstring& text);
 SIZE sizeOf(HWND window);
 // The first visible child whose text is `text` (and whose class is `className` when given).
 HWND childWithText(HWND parent, const std::wstring& text, const std::wstring& className = {});

@@ -29,13 +29,7 @@ const std::wstring kKeyword = L"陈独秀意在";
 const std::wstring kKeywordAnswer = L"B．批判封建伦理";
 const std::wstring kDrawnQuestion = L"长江流经哪些省份？";
 
-std::string utf8(const std::wstring& text) {
-  std::string out(text.size() * 3, '\0');
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(),
-                              int(out.size()), nullptr, nullptr);
-  out.resize(std::size_t(n > 0 ? n : 0));
-  return out;
-}
+using e2e::utf8;
 
 // The unpacked copy named by an environment variable (a Linux path), or empty.
 fs::path unpackedCopy(const wchar_t* variable) {
